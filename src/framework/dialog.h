@@ -1,0 +1,91 @@
+#pragma once
+// Modal dialogs and dialog data exchange.
+#include <string>
+
+#include "framework/wnd.h"
+
+class CDataExchange;
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    ~CDialog() override = default;
+
+    UINT GetTemplateId() const { return m_templateId; }
+
+    // Creates the dialog from its template and runs it modally; returns the end code, or -1
+    // when the dialog could not be created.
+    virtual INT_PTR DoModal();
+    void EndDialog(int result);
+
+    // The single entry point of every platform's dialog procedure: dispatches the message to the
+    // maps and virtual handlers. Returns true when the message was consumed (`*result` then
+    // holds its result); false asks the platform for default processing. No exception leaves it:
+    // one that reaches it ends the dialog with -1.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    // Applies the template's combo-box data, then exchanges members to controls.
+    virtual BOOL OnInitDialog();
+    // UpdateData(TRUE), then EndDialog(IDOK) when it succeeded.
+    virtual void OnOK();
+    // EndDialog(IDCANCEL).
+    virtual void OnCancel();
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    virtual void DoDataExchange(CDataExchange* pDX);
+
+    void CheckRadioButton(int firstId, int lastId, int checkId) const;
+    // The first checked radio button in id order within the range, or 0.
+    int GetCheckedRadioButton(int firstId, int lastId) const;
+
+    // A message box owned by this dialog; no caption means the application's name.
+    int ShowMessageBox(std::string_view text, const char* caption = nullptr,
+                       UINT type = fw::mb::Ok) const;
+
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+protected:
+    // WM_PAINT and WM_SYSCOMMAND defaults: leave them to the platform.
+    void OnPaint();
+    void OnSysCommand(UINT id, LPARAM lParam);
+
+private:
+    UINT m_templateId;
+    CWnd* m_parent;
+    bool m_inExchange = false;
+};
+
+// One run of the data exchange between members and controls.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, BOOL saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+
+    // Marks the exchange as failed and abandons it: reports the failure (Fail has already shown
+    // its message), puts the focus on the last control prepared and, for an edit, selects its
+    // text. Throws the exchange's own exception, which UpdateData catches.
+    [[noreturn]] void Fail();
+    // Remembers the control the next exchange concerns, for Fail.
+    fw::Handle PrepareCtrl(int id);
+    fw::Handle PrepareEditCtrl(int id);
+
+    CDialog* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;  // TRUE: controls to members
+
+private:
+    fw::Handle m_lastControl = nullptr;
+    bool m_lastIsEdit = false;
+};
+
+// Attaches `control` to the dialog's child `id` on the first exchange in either direction.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+// Check box state: to controls a value outside 0..2 is first set to 0 in the member.
+void DDX_Check(CDataExchange* pDX, int id, BOOL& value);
+// Float as text: "%.*g" with 6 significant digits to the control; from the control, the text
+// must be a number (trailing blanks allowed) or the exchange fails.
+void DDX_Text(CDataExchange* pDX, int id, float& value);
+// Drop-down list by text: to the control, the first item starting with the text
+// (case-insensitive) is selected; from the control, the selected item's text or "".
+void DDX_CBString(CDataExchange* pDX, int id, std::string& value);
+// Drop-down list by index: -1 for no selection.
+void DDX_CBIndex(CDataExchange* pDX, int id, int& index);
