@@ -1,0 +1,117 @@
+#pragma once
+// The program's resources, read from the resource script (res/TavrelCustomizer.rc with its id
+// header res/resource.h) - the same file the Windows resource compiler builds into the
+// executable. Front ends other than Windows lay out their dialogs from these templates.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fw {
+
+// Window, button, edit, static, combo box and trackbar styles the templates use (Win32 values).
+namespace ws {
+inline constexpr std::uint32_t Popup = 0x80000000u, Child = 0x40000000u, Visible = 0x10000000u,
+                               Disabled = 0x08000000u, Caption = 0x00C00000u,
+                               Border = 0x00800000u, SysMenu = 0x00080000u, VScroll = 0x00200000u,
+                               HScroll = 0x00100000u, Group = 0x00020000u, TabStop = 0x00010000u;
+inline constexpr std::uint32_t ExAppWindow = 0x00040000u;
+}  // namespace ws
+namespace ds {
+inline constexpr std::uint32_t SetFont = 0x40u, ModalFrame = 0x80u, SetForeground = 0x200u,
+                               ThreeDLook = 0x4u, Center = 0x800u, AbsAlign = 0x1u;
+}
+namespace bs {
+inline constexpr std::uint32_t PushButton = 0x0u, DefPushButton = 0x1u, CheckBox = 0x2u,
+                               AutoCheckBox = 0x3u, RadioButton = 0x4u, GroupBox = 0x7u,
+                               AutoRadioButton = 0x9u, TypeMask = 0xFu;
+}
+namespace es {
+inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, AutoHScroll = 0x80u,
+                               ReadOnly = 0x800u, Number = 0x2000u;
+}
+namespace ss {
+inline constexpr std::uint32_t Left = 0x0u, Icon = 0x3u, NoPrefix = 0x80u;
+}
+namespace cbs {
+inline constexpr std::uint32_t DropDownList = 0x3u, Sort = 0x100u;
+}
+namespace tbs {
+inline constexpr std::uint32_t Horz = 0x0u, NoTicks = 0x10u;
+}
+
+// Window classes as the templates name them, compared case-insensitively.
+inline constexpr std::string_view kButtonClass = "Button";
+inline constexpr std::string_view kEditClass = "Edit";
+inline constexpr std::string_view kStaticClass = "Static";
+inline constexpr std::string_view kComboBoxClass = "ComboBox";
+inline constexpr std::string_view kTrackbarClass = "msctls_trackbar32";
+
+struct ItemTemplate {
+    int id = -1;
+    std::string className;  // one of the class names above
+    std::string text;       // for an icon static: the icon's resource name or id as text
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    std::uint32_t style = 0;            // complete, including WS_CHILD | WS_VISIBLE
+    std::uint32_t exStyle = 0;
+};
+
+struct DialogTemplate {
+    unsigned id = 0;
+    std::string caption;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    std::string fontName;
+    int fontPointSize = 0;
+    int fontWeight = 0;
+    bool fontItalic = false;
+    int fontCharset = 0;
+    std::vector<ItemTemplate> items;  // template order: Tab order and z-order
+
+    const ItemTemplate* FindItem(int itemId) const;
+};
+
+// One add-string request of a dialog's combo-box initialisation data.
+struct DialogInitEntry {
+    int controlId = 0;
+    std::string text;
+};
+
+struct VersionInfo {
+    std::uint16_t fileVersion[4] = {};
+    std::uint16_t productVersion[4] = {};
+    std::vector<std::pair<std::string, std::string>> strings;  // StringFileInfo 040904B0
+    std::string Value(std::string_view name) const;
+};
+
+class ResourceSet {
+public:
+    // Parses a resource script and its id header. Throws std::runtime_error naming the line on
+    // anything it does not understand, so a broken script fails loudly in the tests.
+    static ResourceSet Parse(std::string_view script, std::string_view header);
+    // The program's own resources (embedded at build time), parsed once.
+    static const ResourceSet& Program();
+
+    const DialogTemplate* FindDialog(unsigned id) const;
+    std::vector<DialogInitEntry> DialogInit(unsigned dialogId) const;
+    // The string table entry, or "" when there is none.
+    std::string String(unsigned id) const;
+    // A symbol of the id header (or IDOK/IDCANCEL/-1 style built-ins).
+    std::optional<long> Symbol(std::string_view name) const;
+    const VersionInfo& Version() const { return m_version; }
+    // The file name of the icon resource `id` as written in the script, relative to res/.
+    std::string IconFile(unsigned id) const;
+
+private:
+    std::vector<DialogTemplate> m_dialogs;
+    std::vector<std::pair<unsigned, std::vector<DialogInitEntry>>> m_dialogInit;
+    std::vector<std::pair<unsigned, std::string>> m_strings;
+    std::vector<std::pair<std::string, long>> m_symbols;
+    std::vector<std::pair<unsigned, std::string>> m_icons;
+    VersionInfo m_version;
+};
+
+}  // namespace fw
