@@ -1,6 +1,7 @@
 #pragma once
 // Modal dialogs and dialog data exchange.
 #include <string>
+#include <vector>
 
 #include "framework/wnd.h"
 
@@ -44,7 +45,14 @@ public:
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+    // Control objects attached by DDX_Control; detached again when the modal run ends.
+    void NoteAttached(CWnd& control) { m_attached.push_back(&control); }
+
 protected:
+    // A dialog's default processing belongs to the platform's dialog manager, which runs once
+    // the handler has returned: Default() marks the message as not consumed.
+    LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
+
     // WM_PAINT and WM_SYSCOMMAND defaults: leave them to the platform.
     void OnPaint();
     void OnSysCommand(UINT id, LPARAM lParam);
@@ -52,7 +60,7 @@ protected:
 private:
     UINT m_templateId;
     CWnd* m_parent;
-    bool m_inExchange = false;
+    std::vector<CWnd*> m_attached;
 };
 
 // One run of the data exchange between members and controls.

@@ -107,6 +107,27 @@ public:
     fw::Handle m_hWnd = nullptr;
 
 protected:
+    // What Default() does: a subclassed control hands the message to the control's own
+    // processing at once; a dialog leaves it to the platform's dialog manager (see CDialog).
+    virtual LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Makes a message the current one for Default() while it is handled; handlers may send
+    // messages that come back to this window, so the outer one is restored afterwards.
+    class MessageScope {
+    public:
+        MessageScope(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam);
+        ~MessageScope();
+        MessageScope(const MessageScope&) = delete;
+        MessageScope& operator=(const MessageScope&) = delete;
+
+    private:
+        CWnd& m_wnd;
+        UINT m_message;
+        WPARAM m_wParam;
+        LPARAM m_lParam;
+        bool m_deferDefault;
+    };
+
     // The message WindowProc is handling, for Default().
     UINT m_curMessage = 0;
     WPARAM m_curWParam = 0;

@@ -1,0 +1,157 @@
+#include "framework/dialog.h"
+
+#include <exception>
+
+#include "framework/app.h"
+#include "framework/resources.h"
+#include "resource.h"
+
+using fw::GetPlatform;
+
+namespace {
+// Thrown by CDataExchange::Fail and caught by UpdateData.
+struct DataExchangeFailure {};
+}  // namespace
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
+
+INT_PTR CDialog::DoModal() {
+    fw::Handle owner = m_parent != nullptr ? m_parent->m_hWnd : nullptr;
+    if (owner == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != nullptr &&
+        AfxGetApp()->m_pMainWnd != this) {
+        // A dialog without a parent is owned by the application's main window.
+        owner = AfxGetApp()->m_pMainWnd->m_hWnd;
+    }
+    const INT_PTR result = GetPlatform().RunModalDialog(*this, m_templateId, owner);
+    // The windows are gone: the control objects no longer stand for anything.
+    for (CWnd* control : m_attached) control->m_hWnd = nullptr;
+    m_attached.clear();
+    m_hWnd = nullptr;
+    return result;
+}
+
+void CDialog::EndDialog(int result) {
+    if (m_hWnd != nullptr) GetPlatform().EndDialog(m_hWnd, result);
+}
+
+bool CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    MessageScope scope(*this, message, wParam, lParam);
+    LRESULT value = 0;
+    bool handled = false;
+    try {
+        handled = OnWndMsg(message, wParam, lParam, &value);
+        if (!handled && message == fw::wm::Command && fw::HighWord(wParam) == 0 &&
+            AfxGetApp() != nullptr) {
+            // Commands no window handles go to the application (the Help command).
+            handled = AfxGetApp()->OnCmdMsg(fw::LowWord(wParam));
+        }
+        if (m_deferDefault) handled = false;
+    } catch (...) {
+        // Nothing may unwind into the platform's dialog procedure: end the dialog instead.
+        handled = true;
+        value = 0;
+        try {
+            EndDialog(-1);
+        } catch (...) {
+        }
+    }
+    if (result != nullptr) *result = value;
+    return handled;
+}
+
+LRESULT CDialog::DefaultProcessing(UINT, WPARAM, LPARAM) {
+    m_deferDefault = true;
+    return 0;
+}
+
+bool CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == fw::wm::InitDialog) {
+        const BOOL focusDefault = OnInitDialog();
+        if (result != nullptr) *result = focusDefault;
+        return true;
+    }
+    static const fw::MapEntry<CDialog> kMap[] = {
+        fw::OnCommand<CDialog>(fw::bn::Clicked, IDOK, &CDialog::OnOK),
+        fw::OnCommand<CDialog>(fw::bn::Clicked, IDCANCEL, &CDialog::OnCancel),
+    };
+    return fw::DispatchMap<CDialog>(*this, kMap, message, wParam, lParam, result) ||
+           CWnd::OnWndMsg(message, wParam, lParam, result);
+}
+
+BOOL CDialog::OnInitDialog() {
+    // The template's combo-box data, then the first exchange to the controls.
+    for (const fw::DialogInitEntry& entry : fw::ResourceSet::Program().DialogInit(m_templateId)) {
+        SendDlgItemMessage(entry.controlId, fw::cb::AddString, 0,
+                           reinterpret_cast<LPARAM>(entry.text.c_str()));
+    }
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::OnPaint() { Default(); }
+
+void CDialog::OnSysCommand(UINT, LPARAM) { Default(); }
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange exchange(this, saveAndValidate);
+    try {
+        DoDataExchange(&exchange);
+    } catch (const DataExchangeFailure&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+void CDialog::CheckRadioButton(int firstId, int lastId, int checkId) const {
+    for (int id = firstId; id <= lastId; ++id) {
+        CheckDlgButton(id, id == checkId ? fw::bst::Checked : fw::bst::Unchecked);
+    }
+}
+
+int CDialog::GetCheckedRadioButton(int firstId, int lastId) const {
+    for (int id = firstId; id <= lastId; ++id) {
+        if (IsDlgButtonChecked(id) != fw::bst::Unchecked) return id;
+    }
+    return 0;
+}
+
+int CDialog::ShowMessageBox(std::string_view text, const char* caption, UINT type) const {
+    const std::string title = caption != nullptr ? std::string(caption) : AfxGetAppName();
+    return GetPlatform().ShowMessageBox(m_hWnd, text, title, type);
+}
+
+void CDataExchange::Fail() {
+    if (m_lastControl != nullptr) {
+        GetPlatform().SetFocus(m_lastControl);
+        if (m_lastIsEdit) GetPlatform().Send(m_lastControl, fw::em::SetSel, 0, -1);
+    }
+    throw DataExchangeFailure{};
+}
+
+fw::Handle CDataExchange::PrepareCtrl(int id) {
+    fw::Handle control = m_pDlgWnd->GetDlgItem(id);
+    if (control == nullptr) {
+        // The template lacks a control the exchange names: a programming error, reported as a
+        // failed exchange.
+        m_lastControl = nullptr;
+        throw DataExchangeFailure{};
+    }
+    m_lastControl = control;
+    m_lastIsEdit = false;
+    return control;
+}
+
+fw::Handle CDataExchange::PrepareEditCtrl(int id) {
+    fw::Handle control = PrepareCtrl(id);
+    m_lastIsEdit = true;
+    return control;
+}
