@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/game_folder.h"
+#include "settings/wine/prefix_search.h"
+#include "settings/wine/windows_path.h"
+#include "wine_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using settings::wine::DriveRoot;
+using settings::wine::Environment;
+using settings::wine::FindGameFolder;
+using settings::wine::ListPrefixes;
+using settings::wine::ParseWindowsPath;
+using settings::wine::ToHostPath;
+using wine_test::ScratchDir;
+
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(why) GTEST_SKIP() << why
+#else
+#define SKIP_ON_WINDOWS(why) static_cast<void>(0)
+#endif
+
+// --- Windows path text -----------------------------------------------------------------------
+
+struct PathCase {
+    const char* text;
+    char drive;  // 0: not resolvable
+    std::vector<std::string> components;
+};
+
+class WindowsPathText : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(WindowsPathText, Parses) {
+    const PathCase& param = GetParam();
+    const auto parsed = ParseWindowsPath(param.text);
+    if (param.drive == 0) {
+        EXPECT_FALSE(parsed) << param.text;
+        return;
+    }
+    ASSERT_TRUE(parsed) << param.text;
+    EXPECT_EQ(parsed->drive, param.drive) << param.text;
+    EXPECT_EQ(parsed->components, param.components) << param.text;
+}
+
+const std::vector<std::string> kGameParts = {"Games", "Product II"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, WindowsPathText,
+    ::testing::Values(PathCase{R"(C:\Games\Product II)", 'c', kGameParts},
+                      PathCase{R"("C:\Games\Product II\")", 'c', kGameParts},
+                      PathCase{R"(c:/Games//Product II/)", 'c', kGameParts},
+                      PathCase{R"(\\?\C:\Games\Product II)", 'c', kGameParts},
+                      PathCase{R"(C:\Games\Product II\ )", 'c', kGameParts},
+                      PathCase{R"(C:\Games\Product II. .\)", 'c', kGameParts},
+                      PathCase{R"(C:\Games\.\Old\..\Product II)", 'c', kGameParts},
+                      PathCase{R"(C:\Games\Product II\..)", 'c', {"Games"}},
+                      PathCase{R"(C:\..\..\Games)", 'c', {"Games"}}, PathCase{R"(C:\)", 'c', {}},
+                      PathCase{R"(Z:\home\u\Games)", 'z', {"home", "u", "Games"}},
+                      PathCase{R"(d:\Jeux\Produit é)", 'd', {"Jeux", "Produit é"}},
+                      PathCase{R"(\\server\share\dir)", 0, {}},
+                      PathCase{R"(\\?\UNC\server\share)", 0, {}}, PathCase{R"(C:Games)", 0, {}},
+                      PathCase{R"(C:)", 0, {}}, PathCase{R"(Games\Product II)", 0, {}},
+                      PathCase{R"(\Games)", 0, {}}, PathCase{R"(1:\Games)", 0, {}},
+                      PathCase{R"(")", 0, {}}, PathCase{"", 0, {}}));
+
+// --- Drives and folders inside a prefix ----------------------------------------------------
+
+class WinePrefixFolders : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_prefix = m_scratch.MakeDir("pfx");
+        m_driveC = m_scratch.MakeDir("pfx/drive_c");
+        fs::create_directories(m_prefix / "dosdevices");
+    }
+
+    ScratchDir m_scratch;
+    fs::path m_prefix;
+    fs::path m_driveC;
+};
+
+TEST_F(WinePrefixFolders, DriveCWithoutLinkIsDriveC) {
+    EXPECT_EQ(DriveRoot(m_prefix, 'c'), m_driveC);
+    EXPECT_EQ(DriveRoot(m_prefix, 'd'), std::nullopt);
+    fs::remove_all(m_driveC);
+    EXPECT_EQ(DriveRoot(m_prefix, 'c'), std::nullopt);
+}
+
+TEST_F(WinePrefixFolders, DosdevicesLinksAreFollowed) {
+    SKIP_ON_WINDOWS("symbolic links");
+    const fs::path dosdevices = m_prefix / "dosdevices";
+    const fs::path elsewhere = m_scratch.MakeDir("mnt/cdrom");
+    fs::create_directory_symlink("../drive_c", dosdevices / "c:");
+    fs::create_directory_symlink("/", dosdevices / "z:");
+    fs::create_directory_symlink(elsewhere, dosdevices / "d:");
+    fs::create_directory_symlink(elsewhere, dosdevices / "e::");
+    fs::create_directory_symlink(m_scratch.path() / "gone", dosdevices / "f:");
+
+    EXPECT_EQ(DriveRoot(m_prefix, 'c'), m_driveC);
+    EXPECT_EQ(DriveRoot(m_prefix, 'z'), fs::path("/"));
+    EXPECT_EQ(DriveRoot(m_prefix, 'd'), elsewhere);
+    EXPECT_EQ(DriveRoot(m_prefix, 'e'), std::nullopt);  // only the raw device
+    EXPECT_EQ(DriveRoot(m_prefix, 'f'), m_scratch.path() / "gone");
+    EXPECT_EQ(ToHostPath(m_prefix, R"(Z:\usr\share)"), fs::path("/usr/share"));
+    EXPECT_EQ(ToHostPath(m_prefix, R"(D:\Setup\)"), elsewhere / "Setup");
+}
+
+TEST_F(WinePrefixFolders, LinkedDosdevicesFolderIsResolvedOnDisk) {
+    SKIP_ON_WINDOWS("symbolic links");
+    // dosdevices/ itself a link: "../drive_c" is relative to where it points.
+    const fs::path shared = m_scratch.MakeDir("shared/devices");
+    const fs::path sharedC = m_scratch.MakeDir("shared/drive_c");
+    fs::remove_all(m_prefix / "dosdevices");
+    fs::create_directory_symlink(shared, m_prefix / "dosdevices");
+    fs::create_directory_symlink("../drive_c", shared / "c:");
+    EXPECT_EQ(DriveRoot(m_prefix, 'c'), fs::weakly_canonical(sharedC));
+}
+
+TEST_F(WinePrefixFolders, ComponentsResolveCaseInsensitively) {
+    SKIP_ON_WINDOWS("case-insensitive file system");
+    const fs::path game = m_scratch.MakeDir("pfx/drive_c/Games/Product II");
+    fs::create_directories(game / "Assets" / "Scripts");
+    EXPECT_EQ(ToHostPath(m_prefix, R"(c:\games\PRODUCT ii\)"), game);
+    EXPECT_EQ(ToHostPath(m_prefix, R"(C:\GAMES\Product II\assets\SCRIPTS)"),
+              game / "Assets" / "Scripts");
+    // From the first missing component on, the spelling is kept.
+    EXPECT_EQ(ToHostPath(m_prefix, R"(C:\games\Missing\SUB)"), m_driveC / "Games/Missing/SUB");
+    const fs::path accented = m_scratch.MakeDir("pfx/drive_c/Jeux/Produit \xC3\xA9");
+    EXPECT_EQ(ToHostPath(m_prefix, "C:\\JEUX\\PRODUIT \xC3\x89"), accented);
+}
+
+TEST_F(WinePrefixFolders, ExactNameBeatsOtherCases) {
+    SKIP_ON_WINDOWS("case-insensitive file system");
+    m_scratch.MakeDir("pfx/drive_c/DupCase");
+    m_scratch.MakeDir("pfx/drive_c/dupcase");
+    EXPECT_EQ(ToHostPath(m_prefix, R"(C:\dupcase)"), m_driveC / "dupcase");
+    EXPECT_EQ(ToHostPath(m_prefix, R"(C:\DupCase)"), m_driveC / "DupCase");
+    // Neither matches exactly: the first in directory order, as Wine takes it.
+    fs::path first;
+    for (const auto& entry : fs::directory_iterator(m_driveC)) {
+        first = entry.path();
+        break;
+    }
+    EXPECT_EQ(ToHostPath(m_prefix, R"(C:\DUPCASE)"), first);
+}
+
+TEST_F(WinePrefixFolders, UnmappablePathsGiveNothing) {
+    EXPECT_EQ(ToHostPath(m_prefix, R"(\\server\share\Game)"), std::nullopt);
+    EXPECT_EQ(ToHostPath(m_prefix, R"(C:Game)"), std::nullopt);
+    EXPECT_EQ(ToHostPath(m_prefix, R"(Q:\Game)"), std::nullopt);
+    EXPECT_EQ(ToHostPath(m_prefix, ""), std::nullopt);
+}
+
+// --- The order prefixes are searched in ----------------------------------------------------
+
+class WinePrefixSearch : public ::testing::Test {
+protected:
+    // A prefix below the fake home whose registry holds the game's folder. The folder itself is
+    // created (inside the prefix's drive_c) when `createFolder` is set.
+    fs::path AddPrefix(const fs::path& relative, const std::string& folderName,
+                       bool createFolder = true, std::string_view arch = "win64",
+                       std::string_view key = wine_test::kGameKeyWow) {
+        const fs::path prefix = m_scratch.MakeDir(relative);
+        wine_test::WriteFile(prefix / "system.reg",
+                             wine_test::SystemReg(arch, key, "C:\\Games\\" + folderName));
+        fs::create_directories(prefix / "drive_c");
+        if (createFolder) fs::create_directories(prefix / "drive_c" / "Games" / folderName);
+        return prefix;
+    }
+
+    Environment HomeOnly() const {
+        Environment env;
+        env.home = wine_test::Utf8FromPathForTest(m_scratch.path());
+        return env;
+    }
+
+    ScratchDir m_scratch;
+};
+
+TEST_F(WinePrefixSearch, OrderOfLaunchers) {
+    // Added out of order on purpose; each group lists its folders by name.
+    const fs::path pol = AddPrefix(".PlayOnLinux/wineprefix/SFC", "Pol");
+    const fs::path proposal = AddPrefix(".local/share/wineprefixes/sfc", "Proposal");
+    const fs::path bottlesFlatpak =
+        AddPrefix(".var/app/com.usebottles.bottles/data/bottles/bottles/SFC2", "BottlesFlatpak");
+    const fs::path bottles = AddPrefix(".local/share/bottles/bottles/SFC2", "Bottles");
+    const fs::path lutrisB = AddPrefix("Games/starfleet-b", "LutrisB");
+    const fs::path lutrisA = AddPrefix("Games/starfleet-a", "LutrisA");
+    const fs::path steamFlatpak =
+        AddPrefix(".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/compatdata/9/pfx",
+                  "SteamFlatpak");
+    const fs::path steamOld = AddPrefix(".steam/steam/steamapps/compatdata/5/pfx", "SteamOld");
+    const fs::path steam2 = AddPrefix(".local/share/Steam/steamapps/compatdata/2000/pfx", "Steam2");
+    const fs::path steam1 = AddPrefix(".local/share/Steam/steamapps/compatdata/1000/pfx", "Steam1");
+    const fs::path dotWine = AddPrefix(".wine", "DotWine");
+    m_scratch.MakeDir("Games/not-a-prefix");
+    m_scratch.MakeDir(".local/share/Steam/steamapps/compatdata/3000");  // no pfx inside
+
+    const std::vector<fs::path> expected = {dotWine,        steam1,  steam2,  steamOld,
+                                            steamFlatpak,   lutrisA, lutrisB, bottles,
+                                            bottlesFlatpak, pol,     proposal};
+    EXPECT_EQ(ListPrefixes(HomeOnly()), expected);
+
+    auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->prefix, dotWine);
+    EXPECT_EQ(match->folder, dotWine / "drive_c" / "Games" / "DotWine");
+    EXPECT_EQ(match->windowsPath, "C:\\Games\\DotWine");
+    EXPECT_TRUE(match->exists);
+
+    // A prefix whose folder is gone loses to a later one whose folder exists.
+    fs::remove_all(dotWine / "drive_c" / "Games");
+    fs::remove_all(steam1 / "drive_c" / "Games");
+    match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->prefix, steam2);
+}
+
+TEST_F(WinePrefixSearch, NoFolderExistsGivesTheFirstThatHoldsTheValue) {
+    AddPrefix(".wine", "A", false, "win64", "Software\\Other");  // key missing
+    const fs::path lutris = AddPrefix("Games/sfc", "B", false);
+    AddPrefix(".PlayOnLinux/wineprefix/SFC", "C", false);
+    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->prefix, lutris);
+    EXPECT_FALSE(match->exists);
+    EXPECT_EQ(match->folder, lutris / "drive_c" / "Games" / "B");
+}
+
+TEST_F(WinePrefixSearch, Win32PrefixDoesNotLookInWow6432Node) {
+    AddPrefix(".wine", "Wrong", true, "win32", wine_test::kGameKeyWow);
+    const fs::path right = AddPrefix("Games/sfc", "Right", true, "win32", wine_test::kGameKey);
+    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->prefix, right);
+}
+
+TEST_F(WinePrefixSearch, UnmappableValueIsPassedOver) {
+    const fs::path unc = m_scratch.MakeDir(".wine");
+    wine_test::WriteFile(unc / "system.reg",
+                         wine_test::SystemReg("win64", wine_test::kGameKey, "\\\\server\\sfc"));
+    const fs::path good = AddPrefix("Games/sfc", "Good");
+    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->prefix, good);
+}
+
+TEST_F(WinePrefixSearch, WinePrefixReplacesDotWine) {
+    AddPrefix(".wine", "DotWine");
+    const fs::path custom = AddPrefix("custom prefix", "Custom");
+    const fs::path lutris = AddPrefix("Games/sfc", "Lutris");
+
+    Environment env = HomeOnly();
+    env.winePrefix = wine_test::Utf8FromPathForTest(custom) + "/";
+    auto prefixes = ListPrefixes(env);
+    ASSERT_EQ(prefixes.size(), 2U);
+    EXPECT_EQ(prefixes[0].lexically_normal(), (custom / "").lexically_normal());
+    EXPECT_EQ(prefixes[1], lutris);
+
+    // Wine refuses a relative WINEPREFIX; an empty one counts as unset.
+    for (const char* ignored : {"custom prefix", "./custom prefix", ""}) {
+        env.winePrefix = ignored;
+        prefixes = ListPrefixes(env);
+        ASSERT_EQ(prefixes.size(), 2U) << ignored;
+        EXPECT_EQ(prefixes[0], m_scratch.path() / ".wine") << ignored;
+    }
+}
+
+TEST_F(WinePrefixSearch, XdgDataHomeAndMissingHome) {
+    const fs::path data = m_scratch.MakeDir("data");
+    const fs::path bottle = AddPrefix("data/bottles/bottles/sfc", "Bottle");
+    const fs::path named = AddPrefix("data/wineprefixes/sfc", "Named");
+    Environment env = HomeOnly();
+    env.xdgDataHome = wine_test::Utf8FromPathForTest(data);
+    EXPECT_EQ(ListPrefixes(env), (std::vector<fs::path>{bottle, named}));
+
+    env.home.reset();
+    EXPECT_TRUE(ListPrefixes(env).empty());
+    EXPECT_FALSE(FindGameFolder(env, settings::kGameRegistryKey, "Path"));
+    env.winePrefix = wine_test::Utf8FromPathForTest(bottle);
+    EXPECT_EQ(ListPrefixes(env), std::vector<fs::path>{bottle});
+}
+
+TEST_F(WinePrefixSearch, LinkedSteamRootIsSearchedOnce) {
+    SKIP_ON_WINDOWS("symbolic links");
+    const fs::path prefix = AddPrefix(".local/share/Steam/steamapps/compatdata/7/pfx", "Steam");
+    m_scratch.MakeDir(".steam");
+    fs::create_directory_symlink(m_scratch.path() / ".local/share/Steam",
+                                 m_scratch.path() / ".steam/steam");
+    EXPECT_EQ(ListPrefixes(HomeOnly()), std::vector<fs::path>{prefix});
+}
+
+}  // namespace

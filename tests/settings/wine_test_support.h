@@ -1,0 +1,88 @@
+#pragma once
+// Scratch folders and registry-file text for the game-folder tests.
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace wine_test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::random_device random;
+        const auto base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_path =
+                base / ("tavrel_wine_" + std::to_string(random()) + "_" + std::to_string(attempt));
+            if (std::filesystem::create_directory(m_path)) return;
+        }
+        throw std::runtime_error("no scratch folder");
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+    // Creates the folder (and its parents) below the scratch folder and returns its path.
+    std::filesystem::path MakeDir(const std::filesystem::path& relative) const {
+        const auto dir = m_path / relative;
+        std::filesystem::create_directories(dir);
+        return dir;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Doubles backslashes and escapes quotes, as Wine writes names and string data.
+inline std::string Escape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == '"') out.push_back('\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+// A system.reg with one key holding "Path". `arch` is "win32", "win64" or "" (no #arch line).
+inline std::string SystemReg(std::string_view arch, std::string_view keyPath,
+                             std::string_view gamePath) {
+    std::string text =
+        "WINE REGISTRY Version 2\n"
+        ";; All keys relative to REGISTRY\\\\Machine\n\n";
+    if (!arch.empty()) text += "#arch=" + std::string(arch) + "\n\n";
+    text += "[Software\\\\Wine] 1796728074\n#time=1dd87045f7014b6\n\"Version\"=\"win10\"\n\n";
+    text += "[" + Escape(keyPath) + "] 1796728074\n#time=1dd87045f7014b6\n";
+    text += "\"Path\"=\"" + Escape(gamePath) + "\"\n\n";
+    return text;
+}
+
+inline constexpr std::string_view kGameKey = "Software\\Taldren\\Starfleet Command II";
+inline constexpr std::string_view kGameKeyWow =
+    "Software\\Wow6432Node\\Taldren\\Starfleet Command II";
+
+}  // namespace wine_test
+
+namespace wine_test {
+
+inline std::string Utf8FromPathForTest(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace wine_test
