@@ -1,0 +1,225 @@
+#include <algorithm>
+#include <cstring>
+
+#include "framework/model/control_model.h"
+#include "framework/model/dialog_model.h"
+#include "framework/model/message_util.h"
+
+namespace fw::model {
+
+namespace {
+
+unsigned char Fold(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
+
+// A character's place in the list order: punctuation and blanks, then digits, then letters
+// without regard to case, then the upper half of the code page.
+int Weight(char c) {
+    const unsigned char u = Fold(c);
+    if (u >= 'a' && u <= 'z') return 0x300 + u;
+    if (u >= '0' && u <= '9') return 0x200 + u;
+    if (u >= 0x80) return 0x400 + u;
+    return 0x100 + u;
+}
+
+// The sorted list's comparison: character by character, case-insensitive.
+int Collate(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const int difference = Weight(a[i]) - Weight(b[i]);
+        if (difference != 0) return difference;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (prefix.size() > text.size()) return false;
+    return std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char x, char y) { return Fold(x) == Fold(y); });
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+}  // namespace
+
+ComboBoxModel::ComboBoxModel(const ItemTemplate& item, DialogModel& dialog)
+    : ControlModel(item, ControlKind::ComboBox, dialog) {
+    m_text.clear();  // a drop list shows its selection, and there is none yet
+}
+
+LRESULT ComboBoxModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const int count = static_cast<int>(m_items.size());
+    auto select = [&](int index) {
+        m_selection = index;
+        m_text = index < 0 ? std::string() : m_items[static_cast<std::size_t>(index)];
+        Changed();
+    };
+    auto validIndex = [&](WPARAM value) {
+        const int index = AsInt(value);
+        return index >= 0 && index < count ? index : -1;
+    };
+    switch (message) {
+        case cb::AddString:
+            return AddString(std::string(TextParam(lParam)));
+        case cb::GetCount:
+            return count;
+        case cb::GetCurSel:
+            return m_selection;
+        case cb::SetCurSel: {
+            const int index = validIndex(wParam);
+            select(index);
+            return index < 0 ? cb::Err : index;
+        }
+        case cb::SelectString: {
+            const int index = FindString(lParam, wParam, false);
+            if (index >= 0) select(index);
+            return index;
+        }
+        case cb::FindStringExact:
+            return FindString(lParam, wParam, true);
+        case cb::GetLBText: {
+            const int index = validIndex(wParam);
+            char* out = reinterpret_cast<char*>(lParam);
+            if (index < 0 || out == nullptr) return cb::Err;
+            // As on Windows the buffer must hold the whole item (CB_GETLBTEXTLEN + 1).
+            const std::string& text = m_items[static_cast<std::size_t>(index)];
+            std::memcpy(out, text.c_str(), text.size() + 1);
+            return Length(text);
+        }
+        case cb::GetLBTextLen: {
+            const int index = validIndex(wParam);
+            return index < 0 ? cb::Err : Length(m_items[static_cast<std::size_t>(index)]);
+        }
+        case cb::ResetContent:
+            m_items.clear();
+            select(-1);
+            return 0;
+        case cb::ShowDropDown: {
+            const bool show = wParam != 0;
+            if (show != m_dropped) {
+                m_dropped = show;
+                Changed();
+                NotifyParent(show ? cbn::DropDown : cbn::CloseUp);
+            }
+            return TRUE;
+        }
+        case cb::GetDroppedState:
+            return m_dropped ? TRUE : FALSE;
+        case wm::SetText:
+            return cb::Err;  // a drop list has no text of its own
+        case wm::KeyDown:
+            switch (wParam) {
+                case vk::Up:
+                    UserSelect(std::max(0, m_selection - 1));
+                    break;
+                case vk::Down:
+                    UserSelect(std::min(count - 1, m_selection + 1));
+                    break;
+                case vk::Home:
+                    UserSelect(0);
+                    break;
+                case vk::End:
+                    UserSelect(count - 1);
+                    break;
+                default:
+                    break;
+            }
+            return 0;
+        case wm::Char: {
+            // A typed character selects the next item starting with it.
+            if (wParam < 0x20 || wParam > 0xFF || count == 0) return 0;
+            const char typed = static_cast<char>(static_cast<unsigned char>(wParam));
+            for (int step = 1; step <= count; ++step) {
+                const int index = (m_selection + step + count) % count;
+                if (StartsWithNoCase(m_items[static_cast<std::size_t>(index)],
+                                     std::string_view(&typed, 1))) {
+                    UserSelect(index);
+                    break;
+                }
+            }
+            return 0;
+        }
+        case wm::LButtonDown:
+            Dialog().SetFocusTo(this);
+            return 0;
+        case wm::SetFocus:
+            ControlModel::DefWindowProc(message, wParam, lParam);
+            NotifyParent(cbnx::SetFocus);
+            return 0;
+        case wm::KillFocus:
+            if (m_dropped) Send(cb::ShowDropDown, FALSE, 0);
+            ControlModel::DefWindowProc(message, wParam, lParam);
+            NotifyParent(cbnx::KillFocus);
+            return 0;
+        case wm::GetDlgCode:
+            return dlgc::WantChars | dlgc::WantArrows;
+        default:
+            return ControlModel::DefWindowProc(message, wParam, lParam);
+    }
+}
+
+int ComboBoxModel::AddString(std::string text) {
+    auto at = m_items.end();
+    if (IsSorted()) {
+        at = std::lower_bound(m_items.begin(), m_items.end(), text,
+                              [](const std::string& item, const std::string& added) {
+                                  return Collate(item, added) < 0;
+                              });
+    }
+    const auto index = static_cast<int>(at - m_items.begin());
+    m_items.insert(at, std::move(text));
+    if (m_selection >= index) ++m_selection;  // the selected item moved down
+    Changed();
+    return index;
+}
+
+int ComboBoxModel::FindString(LPARAM text, WPARAM start, bool exact) const {
+    const int count = static_cast<int>(m_items.size());
+    const std::string_view wanted = TextParam(text);
+    if (count == 0 || (!exact && wanted.empty())) return cb::Err;
+    // The search begins after `start` and wraps; -1 (or nonsense) searches from the top.
+    int first = AsInt(start);
+    first = first < 0 || first >= count ? 0 : first + 1;
+    for (int step = 0; step < count; ++step) {
+        const int index = (first + step) % count;
+        const std::string& item = m_items[static_cast<std::size_t>(index)];
+        if (exact ? EqualNoCase(item, wanted) : StartsWithNoCase(item, wanted)) return index;
+    }
+    return cb::Err;
+}
+
+void ComboBoxModel::UserSelect(int index) {
+    if (index < 0 || index >= static_cast<int>(m_items.size()) || index == m_selection) return;
+    m_selection = index;
+    m_text = m_items[static_cast<std::size_t>(index)];
+    Changed();
+    NotifyParent(cbn::SelChange);
+}
+
+bool ComboBoxModel::UserPick(int index) {
+    if (!Dialog().AcceptsInput() || !IsEnabled() || !IsVisible()) return false;
+    if (index < 0 || index >= static_cast<int>(m_items.size())) return false;
+    Send(wm::LButtonDown, 0, 0);
+    m_dropped = true;
+    Changed();
+    NotifyParent(cbn::DropDown);
+    // A pick reports a change even when it picks the item already selected. (Should the
+    // drop-down handler have emptied the list, the list just closes.)
+    if (index < static_cast<int>(m_items.size())) {
+        m_selection = index;
+        m_text = m_items[static_cast<std::size_t>(index)];
+        Changed();
+        NotifyParent(cbn::SelChange);
+        NotifyParent(cbn::SelEndOk);
+    }
+    m_dropped = false;
+    Changed();
+    NotifyParent(cbn::CloseUp);
+    return true;
+}
+
+}  // namespace fw::model

@@ -1,0 +1,292 @@
+#pragma once
+// In-memory model of the Windows controls our dialogs use: buttons (push, check, radio, group
+// box), single-line edits, statics, drop-down list combo boxes and horizontal trackbars. Each
+// control answers the messages the program sends it as user32/comctl32 does, and reacts to the
+// user's input (which DialogModel delivers) with the notifications Windows sends. The headless
+// platform keeps these in memory; the Qt front end only draws their state and passes input on,
+// so every control rule lives here once.
+//
+// Messages carry Win32 parameters: text goes by `const char*` / `char*` in lParam exactly as
+// with the ANSI functions, numbers as WPARAM/LPARAM.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "framework/resources.h"
+#include "framework/win_types.h"
+
+class CWnd;
+
+namespace fw::model {
+
+class DialogModel;
+
+// What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
+namespace dlgc {
+inline constexpr LRESULT WantArrows = 0x0001, WantTab = 0x0002, WantAllKeys = 0x0004,
+                         HasSetSel = 0x0008, DefPushButton = 0x0010, UndefPushButton = 0x0020,
+                         RadioButton = 0x0040, WantChars = 0x0080, Static = 0x0100, Button = 0x2000;
+}
+// Dialog messages and notifications beyond win_types.h that the model uses.
+namespace dm {
+inline constexpr UINT GetDefId = 0x0400, SetDefId = 0x0401;
+inline constexpr UINT HasDefId = 0x534B;  // HIWORD of a DM_GETDEFID result
+}  // namespace dm
+namespace cbnx {
+inline constexpr UINT SetFocus = 3, KillFocus = 4;
+}
+inline constexpr int kIdOk = 1, kIdCancel = 2;
+
+enum class ControlKind {
+    PushButton,  // BS_PUSHBUTTON and BS_DEFPUSHBUTTON
+    CheckBox,
+    AutoCheckBox,
+    RadioButton,
+    AutoRadioButton,
+    GroupBox,
+    Edit,
+    Static,
+    ComboBox,  // drop-down list; CBS_SORT decides the order of added strings
+    Trackbar,  // horizontal
+    Other,     // an unknown class: keeps its text, takes no input
+};
+
+// What every window of the model has: style bits, text, and an observer for front ends.
+class WindowModel {
+public:
+    WindowModel(const WindowModel&) = delete;
+    WindowModel& operator=(const WindowModel&) = delete;
+    virtual ~WindowModel() = default;
+
+    Handle GetHandle() const;
+    std::uint32_t Style() const { return m_style; }
+    const std::string& Text() const { return m_text; }
+    bool IsEnabled() const { return (m_style & ws::Disabled) == 0; }
+    bool IsVisible() const { return (m_style & ws::Visible) != 0; }
+
+    // SendMessage: the message goes through the window's subclass, if any, then to its own
+    // processing.
+    virtual LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // The window's own processing (DefWindowProc of its class).
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    WindowModel(std::string text, std::uint32_t style) : m_text(std::move(text)), m_style(style) {}
+    // Called after any change of state a front end would draw.
+    virtual void Changed() = 0;
+    // EnableWindow's state change; true when the state changed.
+    bool SetEnabledState(bool enable);
+
+    std::string m_text;
+    std::uint32_t m_style;
+};
+
+// One child control of a dialog. Statics, group boxes and unknown classes are plain
+// ControlModels; the other kinds are the subclasses below.
+class ControlModel : public WindowModel {
+public:
+    // The control for one template item, of the class the item names.
+    static std::unique_ptr<ControlModel> Create(const ItemTemplate& item, DialogModel& dialog);
+
+    int Id() const { return m_item.id; }
+    ControlKind Kind() const { return m_kind; }
+    const ItemTemplate& Item() const { return m_item; }
+    // x, y, cx, cy of the template, in dialog units.
+    Rect DialogUnitRect() const;
+    DialogModel& Dialog() const { return m_dialog; }
+
+    bool IsTabStop() const { return (m_style & ws::TabStop) != 0; }
+    bool StartsGroup() const { return (m_style & ws::Group) != 0; }
+    // Whether the dialog manager ever gives this control the focus (statics and group boxes
+    // never take it).
+    bool TakesFocus() const;
+    bool HasFocus() const;
+
+    // Every later message to this control reaches wnd.WindowProc first; wnd's default
+    // processing (Platform::CallDefault) comes back to DefWindowProc.
+    void Subclass(CWnd& wnd) { m_subclass = &wnd; }
+    void Unsubclass() { m_subclass = nullptr; }
+    CWnd* Subclassed() const { return m_subclass; }
+
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Handles text, enabling, focus and dialog codes; the subclasses add their own messages.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Called after every change of the control's state (text, check, selection, position,
+    // enabled, style, focus).
+    void SetObserver(std::function<void(ControlModel&)> observer) {
+        m_observer = std::move(observer);
+    }
+
+protected:
+    ControlModel(const ItemTemplate& item, ControlKind kind, DialogModel& dialog);
+    void Changed() override;
+    // WM_COMMAND(id, code) with this control as lParam, to the dialog.
+    void NotifyParent(UINT code);
+    // WM_SETTEXT / WM_GETTEXT / WM_GETTEXTLENGTH on the text the control shows.
+    LRESULT TextMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    friend class DialogModel;  // sets the style bits the dialog manager owns (default button)
+    ItemTemplate m_item;
+    ControlKind m_kind;
+    DialogModel& m_dialog;
+    CWnd* m_subclass = nullptr;
+    std::function<void(ControlModel&)> m_observer;
+};
+
+// Push buttons, check boxes, radio buttons and group boxes.
+//  - BM_SETCHECK caps the state at 1 (two-state boxes) and, on radio buttons, adds WS_TABSTOP
+//    when checking and removes it when unchecking; it never touches the other radios.
+//  - A click (mouse, BM_CLICK, or Space released) takes the focus, toggles an auto check box
+//    or checks an auto radio button and unchecks the other auto radios of its group, then
+//    sends BN_CLICKED.
+class ButtonModel : public ControlModel {
+public:
+    ButtonModel(const ItemTemplate& item, ControlKind kind, DialogModel& dialog);
+
+    UINT Check() const { return m_check; }
+    bool IsPushed() const { return m_pushed; }
+    // Drawn with the default frame (BS_DEFPUSHBUTTON): the dialog moves it as the focus moves.
+    bool IsDefault() const;
+
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Clicked();
+
+    UINT m_check = bst::Unchecked;
+    bool m_pushed = false;
+};
+
+// Single-line edit control.
+//  - EM_LIMITTEXT limits typing, pasting and EM_REPLACESEL (the inserted text is cut to fit and
+//    EN_MAXTEXT sent), never WM_SETTEXT. Default limit 32767; 0 means the maximum.
+//  - WM_CHAR inserts at the caret, replacing the selection; backspace deletes; control codes
+//    0x01 select all, 0x03 copy, 0x16 paste, 0x18 cut and 0x1A undo, each sent to the control
+//    itself as WM_COPY etc. (so through its subclass). Read-only edits take no changes from
+//    the user but still answer EM_REPLACESEL and WM_SETTEXT.
+//  - ES_NUMBER rejects typed non-digits (not pasted ones).
+//  - One level of undo: WM_UNDO restores the text before the last change by the user (a run
+//    of typed characters counts as one change); a second undo redoes it. WM_SETTEXT empties it.
+//  - WM_SETTEXT puts the caret at 0 and sends EN_CHANGE; user changes send EN_CHANGE too.
+class EditModel : public ControlModel {
+public:
+    EditModel(const ItemTemplate& item, DialogModel& dialog);
+
+    // The selection, start <= end; the caret is at one of its ends.
+    std::pair<int, int> Selection() const;
+    int Caret() const { return m_caret; }
+    int Limit() const { return m_limit; }
+    bool IsReadOnly() const { return (Style() & es::ReadOnly) != 0; }
+    bool CanUndo() const { return m_undo.has; }
+
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct UndoState {
+        bool has = false;
+        std::string text;
+        int anchor = 0, caret = 0;
+    };
+    void SetSel(int anchor, int caret);
+    // Replaces the selection with `text`, cut to the limit; returns whether the text changed.
+    bool ReplaceSelection(std::string_view text, bool canUndo, bool typing);
+    void KeyDown(UINT key);
+    void Char(UINT ch);
+    void Copy() const;
+
+    int m_anchor = 0, m_caret = 0;
+    int m_limit = 32767;
+    UndoState m_undo;
+    bool m_typingRun = false;  // the last change was typing: more typing joins its undo step
+};
+
+// Drop-down list combo box (the edit part of CBS_DROPDOWN is not modelled).
+//  - CB_ADDSTRING inserts at the sorted position with CBS_SORT: case-insensitive, punctuation
+//    before digits before letters, character by character ("10" before "9"); a string equal
+//    to an existing one (ignoring case) goes before it, as observed on Wine.
+//  - CB_SELECTSTRING selects the first item, after the start index and wrapping, that begins
+//    with the text (case-insensitive); an empty text matches nothing. CB_FINDSTRINGEXACT
+//    finds a whole string the same way. CB_SETCURSEL with -1 or an index past the end clears
+//    the selection and returns CB_ERR.
+//  - The window text is the selected item's text; WM_SETTEXT is refused (CB_ERR).
+//  - Up/Down/Home/End and typed first letters move the selection and send CBN_SELCHANGE.
+class ComboBoxModel : public ControlModel {
+public:
+    ComboBoxModel(const ItemTemplate& item, DialogModel& dialog);
+
+    const std::vector<std::string>& Items() const { return m_items; }
+    int Selection() const { return m_selection; }
+    bool IsSorted() const { return (Style() & cbs::Sort) != 0; }
+    bool IsDropped() const { return m_dropped; }
+
+    // The user opens the list and picks `index`: CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK,
+    // CBN_CLOSEUP (Windows leaves the order of the last three open; this is Wine's). The
+    // combo takes the focus first. False when the index is not an item.
+    bool UserPick(int index);
+
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    int AddString(std::string text);
+    int FindString(LPARAM text, WPARAM start, bool exact) const;
+    // Keyboard selection change: selects and sends CBN_SELCHANGE when it changed.
+    void UserSelect(int index);
+
+    std::vector<std::string> m_items;
+    int m_selection = -1;
+    bool m_dropped = false;
+};
+
+// Horizontal trackbar (msctls_trackbar32).
+//  - Defaults: range 0..100, position 0, line size 1, page size (max - min) / 5 (at least 1),
+//    recomputed with every range change until TBM_SETPAGESIZE sets one (-1 returns to it).
+//  - TBM_SETPOS and range changes keep the position within the range.
+//  - Keys: Left/Up TB_LINEUP, Right/Down TB_LINEDOWN, PageUp TB_PAGEUP, PageDown TB_PAGEDOWN,
+//    Home TB_TOP, End TB_BOTTOM: the thumb moves (clamped), then WM_HSCROLL(code) goes to the
+//    dialog - also when the thumb is already at the limit, as Windows does. Releasing one of
+//    these keys sends TB_ENDTRACK.
+//  - Mouse: a press on the track pages toward the press point (one page, clamped); dragging
+//    sends TB_THUMBTRACK per move; release sends TB_THUMBPOSITION (after a drag), TB_ENDTRACK
+//    and the NM_RELEASEDCAPTURE notification. The thumb position rides in HIWORD(wParam) for
+//    TB_THUMBTRACK and TB_THUMBPOSITION only; the other codes carry 0 there.
+class TrackbarModel : public ControlModel {
+public:
+    TrackbarModel(const ItemTemplate& item, DialogModel& dialog);
+
+    int Pos() const { return m_pos; }
+    int RangeMin() const { return m_min; }
+    int RangeMax() const { return m_max; }
+    int LineSize() const { return m_lineSize; }
+    int PageSize() const { return m_pageSize; }
+
+    // The user's mouse; each returns false (and does nothing) when the control takes no input.
+    // A press on the track at `position` (not on the thumb): takes the focus, pages once.
+    bool UserPressTrack(int position);
+    // A press on the thumb: takes the focus and starts a drag.
+    bool UserPressThumb();
+    // The thumb dragged to `position` (clamped): TB_THUMBTRACK.
+    bool UserDragTo(int position);
+    // The mouse button released.
+    bool UserRelease();
+
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void SetPos(int position);
+    void Scroll(UINT code);  // WM_HSCROLL to the dialog
+    void KeyStep(UINT key);
+    void AutoPageSize();
+
+    int m_pos = 0, m_min = 0, m_max = 100;
+    int m_lineSize = 1, m_pageSize = 20;
+    bool m_userPageSize = false;
+    enum class Mouse { None, Paging, Dragging } m_mouse = Mouse::None;
+};
+
+}  // namespace fw::model

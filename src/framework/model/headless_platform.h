@@ -1,0 +1,77 @@
+#pragma once
+// The platform of the tests: dialogs live in memory and a script plays the user.
+//
+//   fw::model::HeadlessPlatform platform(resources);
+//   fw::model::ScopedPlatform use(platform);
+//   platform.OnModal([](fw::model::DialogModel& dlg) { dlg.TypeText("42"); dlg.Click(IDOK); });
+//   EXPECT_EQ(dialog.DoModal(), IDOK);
+//
+// Each modal run (nested ones included, in the order they start) takes the next script from
+// the queue. A dialog still open when its script returns - or that found no script - is ended
+// with -1 and counted in UnfinishedDialogs(), so a test notices.
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "framework/model/model_platform.h"
+
+namespace fw::model {
+
+struct MessageBoxRecord {
+    Handle owner = nullptr;
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+    int answer = 0;
+};
+
+struct ModalRecord {
+    unsigned templateId = 0;
+    Handle owner = nullptr;
+    INT_PTR result = 0;
+};
+
+class HeadlessPlatform : public ModelPlatform {
+public:
+    using ModelPlatform::ModelPlatform;
+
+    using Script = std::function<void(DialogModel&)>;
+    // Queues the user's part of the next modal dialog.
+    void OnModal(Script user);
+    int PendingScripts() const { return static_cast<int>(m_scripts.size()); }
+    int UnfinishedDialogs() const { return m_unfinished; }
+    // Every modal run, in the order they ended.
+    const std::vector<ModalRecord>& ModalRuns() const { return m_modalRuns; }
+
+    // Answers for the next message boxes, in order; once used up, boxes are answered IDOK.
+    void AnswerMessageBoxes(std::initializer_list<int> answers);
+    // Runs while each box is up, e.g. to check that its owner is disabled.
+    void WhileMessageBoxUp(std::function<void(const MessageBoxRecord&)> check);
+    // Every box shown, in order.
+    const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
+
+protected:
+    INT_PTR RunModalLoop(DialogModel& dialog) override;
+    int RunMessageBox(const MessageBoxRequest& request) override;
+
+private:
+    std::deque<Script> m_scripts;
+    int m_unfinished = 0;
+    std::vector<ModalRecord> m_modalRuns;
+    std::deque<int> m_answers;
+    std::function<void(const MessageBoxRecord&)> m_whileUp;
+    std::vector<MessageBoxRecord> m_boxes;
+};
+
+// Installs a platform for the lifetime of the object, then clears it again.
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform& platform) { SetPlatform(&platform); }
+    ~ScopedPlatform() { SetPlatform(nullptr); }
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+};
+
+}  // namespace fw::model

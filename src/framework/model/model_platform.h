@@ -1,0 +1,121 @@
+#pragma once
+// fw::Platform over the control model: every window is a DialogModel or ControlModel, and a
+// handle is the model object's address. Handles are looked up in a registry of live windows,
+// so a stale or foreign handle is refused (Send returns 0) instead of being followed.
+//
+// RunModalDialog follows DialogBox: the owner is disabled (its focused control loses the
+// focus), the dialog is created from its template, WM_INITDIALOG goes to the CDialog, and a
+// TRUE result puts the focus on the first tab stop as the dialog manager does (an edit's text
+// selected); FALSE leaves the focus where the handler put it. Then RunModalLoop runs the
+// dialog until it ends; the owner is enabled again and gets its focus back.
+//
+// Front ends derive from this class: RunModalLoop shows the dialog and feeds the user's input
+// to the DialogModel; RunMessageBox shows a message box.
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "framework/model/control_model.h"
+#include "framework/model/dialog_model.h"
+#include "framework/platform.h"
+#include "framework/resources.h"
+
+namespace fw::model {
+
+struct MessageBoxRequest {
+    Handle owner = nullptr;
+    DialogModel* ownerDialog = nullptr;  // the dialog the owner belongs to, if any
+    std::string text;
+    std::string caption;
+    UINT type = mb::Ok;
+};
+
+// What LoadAppIcon hands out: the icon resource, for a front end to draw.
+struct IconModel {
+    UINT resourceId = 0;
+    std::string file;  // as the resource script names it, relative to res/
+};
+
+class ModelPlatform : public Platform {
+public:
+    // Templates come from the program's resources.
+    explicit ModelPlatform(std::string executableTitle = "TavrelCustomizer");
+    // Templates come from `resources`, which must outlive the platform (tests).
+    explicit ModelPlatform(const ResourceSet& resources,
+                           std::string executableTitle = "TavrelCustomizer");
+    // Templates built by hand (tests that do without the resource script); every icon id loads.
+    explicit ModelPlatform(std::vector<DialogTemplate> dialogs,
+                           std::string executableTitle = "TavrelCustomizer");
+    ~ModelPlatform() override;
+
+    // ---- fw::Platform
+    INT_PTR RunModalDialog(CDialog& dialog, UINT templateId, Handle owner) override;
+    void EndDialog(Handle dialog, INT_PTR result) override;
+    Handle GetDlgItem(Handle dialog, int id) override;
+    int GetDlgCtrlID(Handle window) override;
+    Handle GetParent(Handle window) override;
+    LRESULT Send(Handle window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Subclass(Handle control, CWnd& wnd) override;
+    LRESULT CallDefault(Handle control, UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool EnableWindow(Handle window, bool enable) override;
+    bool IsWindowEnabled(Handle window) override;
+    Handle SetFocus(Handle window) override;
+    Handle GetFocus() override;
+    bool IsIconic(Handle window) override;
+    Rect GetClientRect(Handle window) override;
+    // Disables the owner's dialog while RunMessageBox runs, as a modal box does.
+    int ShowMessageBox(Handle owner, std::string_view text, std::string_view caption,
+                       UINT type) override;
+    bool HasSystemMenu(Handle window) override;
+    void AppendSystemMenuItem(Handle window, UINT flags, UINT id, std::string_view text) override;
+    IconHandle LoadAppIcon(UINT resourceId) override;
+    int GetSystemMetrics(int index) override;
+    PaintHandle BeginPaint(Handle window) override;
+    void EndPaint(Handle window, PaintHandle paint) override;
+    void DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) override;
+    std::string ExecutableTitle() override { return m_executableTitle; }
+
+    // ---- The model
+    WindowModel* FindWindowModel(Handle window) const;
+    DialogModel* FindDialog(Handle window) const;
+    ControlModel* FindControl(Handle window) const;
+    // The dialog of a window: itself, or a control's dialog.
+    DialogModel* DialogOf(Handle window) const;
+    // The innermost modal dialog running, or null.
+    DialogModel* ActiveDialog() const;
+    const IconModel* FindIcon(IconHandle icon) const;
+    // The resources dialogs and icons come from (the program's unless one was given).
+    const ResourceSet& Resources() const;
+
+    // The clipboard the edits cut, copy and paste with; a front end may put the system's
+    // clipboard behind it.
+    virtual std::string ClipboardText() const { return m_clipboard; }
+    virtual void SetClipboardText(std::string text) { m_clipboard = std::move(text); }
+
+    // Windows register themselves while they exist.
+    void Register(WindowModel& window);
+    void Unregister(WindowModel& window);
+
+protected:
+    // Runs the dialog until it has ended (dialog.Ended()); returns dialog.Result().
+    virtual INT_PTR RunModalLoop(DialogModel& dialog) = 0;
+    // Shows the box and returns the button chosen (IDOK for MB_OK).
+    virtual int RunMessageBox(const MessageBoxRequest& request) = 0;
+
+private:
+    const DialogTemplate* FindTemplate(UINT templateId) const;
+
+    const ResourceSet* m_resources;
+    std::string m_executableTitle;
+    std::vector<DialogTemplate> m_dialogs;
+    bool m_handBuilt = false;
+    std::unordered_map<Handle, WindowModel*> m_windows;
+    std::vector<DialogModel*> m_modalStack;
+    std::map<UINT, std::unique_ptr<IconModel>> m_icons;
+    std::string m_clipboard;
+};
+
+}  // namespace fw::model

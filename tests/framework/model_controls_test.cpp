@@ -1,0 +1,408 @@
+// The control rules of the model: edits, buttons, combo boxes and trackbars as the program
+// drives them by message and the user drives them by keyboard and mouse.
+#include <gtest/gtest.h>
+
+#include "framework/model_test_support.h"
+
+namespace model_test {
+namespace {
+
+using namespace fw;
+using fw::model::Modifiers;
+
+// ---- Edit
+
+class EditModelTest : public ModelFixture {};
+
+TEST_F(EditModelTest, LimitAppliesToTypingAndPasteButNotToSetText) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kEdit1, em::LimitText, 3);
+        dlg.Click(kEdit1);
+        events.clear();
+        dlg.TypeText("12345");
+        EXPECT_EQ(dlg.Text(kEdit1), "123");
+        EXPECT_EQ(std::count(events.begin(), events.end(), "command 101 1281"), 2);  // EN_MAXTEXT
+
+        SendTo(dlg, kEdit1, wm::SetText, 0, Str("0123456789"));
+        EXPECT_EQ(dlg.Text(kEdit1), "0123456789");
+        EXPECT_EQ(SendTo(dlg, kEdit1, em::GetLimitText), 3);
+
+        SendTo(dlg, kEdit1, wm::SetText, 0, Str(""));
+        dlg.SetClipboardText("abcdef\r\nsecond line");
+        dlg.ContextMenuCommand(kEdit1, wm::Paste);
+        EXPECT_EQ(dlg.Text(kEdit1), "abc");
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(EditModelTest, ReplaceSelIsCutToFitAndTypingReplacesTheSelection) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kEdit1, em::LimitText, 5);
+        SendTo(dlg, kEdit1, wm::SetText, 0, Str("ab"));
+        SendTo(dlg, kEdit1, em::SetSel, 2, 2);
+        SendTo(dlg, kEdit1, em::ReplaceSel, TRUE, Str("123456"));
+        EXPECT_EQ(dlg.Text(kEdit1), "ab123");
+
+        // At the limit a typed character only goes in over a selection.
+        dlg.Click(kEdit1);
+        dlg.TypeChar('x');
+        EXPECT_EQ(dlg.Text(kEdit1), "ab123");
+        dlg.SelectText(kEdit1, 1, 3);
+        dlg.TypeChar('x');
+        EXPECT_EQ(dlg.Text(kEdit1), "ax23");
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{2, 2}));
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(EditModelTest, BackspaceDeleteAndCaretKeys) {
+    Run([&](DialogModel& dlg) {
+        dlg.Click(kEdit1);
+        dlg.TypeText("hello");
+        dlg.PressKey(vk::Back);
+        EXPECT_EQ(dlg.Text(kEdit1), "hell");
+        dlg.PressKey(vk::Home);
+        dlg.PressKey(vk::Back);  // nothing before the caret
+        dlg.PressKey(vk::Delete);
+        EXPECT_EQ(dlg.Text(kEdit1), "ell");
+        dlg.PressKey(vk::Right, {.shift = true});
+        dlg.PressKey(vk::Right, {.shift = true});
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 2}));
+        dlg.PressKey(vk::Back);
+        EXPECT_EQ(dlg.Text(kEdit1), "l");
+        dlg.PressKey(vk::End);
+        dlg.PressKey(vk::Left, {.shift = true});
+        dlg.PressKey(vk::Delete);
+        EXPECT_EQ(dlg.Text(kEdit1), "");
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(EditModelTest, ClipboardShortcutsAndSingleLevelUndo) {
+    Run([&](DialogModel& dlg) {
+        dlg.Click(kEdit1);
+        dlg.TypeText("abc");
+        dlg.PressKey('A', {.ctrl = true});
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 3}));
+        dlg.PressKey('C', {.ctrl = true});
+        EXPECT_EQ(dlg.ClipboardText(), "abc");
+        dlg.PressKey(vk::End);
+        dlg.PressKey('V', {.ctrl = true});
+        EXPECT_EQ(dlg.Text(kEdit1), "abcabc");
+        dlg.PressKey('Z', {.ctrl = true});
+        EXPECT_EQ(dlg.Text(kEdit1), "abc");
+        dlg.PressKey('Z', {.ctrl = true});  // undo of the undo
+        EXPECT_EQ(dlg.Text(kEdit1), "abcabc");
+        dlg.PressKey('A', {.ctrl = true});
+        dlg.PressKey('X', {.ctrl = true});
+        EXPECT_EQ(dlg.Text(kEdit1), "");
+        EXPECT_EQ(dlg.ClipboardText(), "abcabc");
+
+        // A run of typing is one undo step; WM_SETTEXT forgets it.
+        dlg.TypeText("xyz");
+        dlg.PressKey('Z', {.ctrl = true});
+        EXPECT_EQ(dlg.Text(kEdit1), "");
+        SendTo(dlg, kEdit1, wm::SetText, 0, Str("set"));
+        EXPECT_FALSE(dlg.Edit(kEdit1).CanUndo());
+        EXPECT_EQ(SendTo(dlg, kEdit1, wm::Undo), FALSE);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(EditModelTest, ReadOnlyEditRefusesTheUserButNotTheProgram) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kReadOnlyEdit, wm::SetText, 0, Str("1.1"));
+        dlg.Click(kReadOnlyEdit);
+        dlg.TypeText("9");
+        dlg.PressKey(vk::Back);
+        dlg.SetClipboardText("x");
+        dlg.ContextMenuCommand(kReadOnlyEdit, wm::Paste);
+        EXPECT_EQ(dlg.Text(kReadOnlyEdit), "1.1");
+        SendTo(dlg, kReadOnlyEdit, em::SetSel, 0, -1);
+        dlg.PressKey('C', {.ctrl = true});
+        EXPECT_EQ(dlg.ClipboardText(), "1.1");
+        SendTo(dlg, kReadOnlyEdit, em::ReplaceSel, FALSE, Str("2"));
+        EXPECT_EQ(dlg.Text(kReadOnlyEdit), "2");
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(EditModelTest, TextAndSelectionMessages) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kEdit1, wm::SetText, 0, Str("hello"));
+        EXPECT_EQ(SendTo(dlg, kEdit1, wm::GetTextLength), 5);
+        char buffer[4] = {'?', '?', '?', '?'};
+        EXPECT_EQ(SendTo(dlg, kEdit1, wm::GetText, 3, Str(buffer)), 2);
+        EXPECT_STREQ(buffer, "he");
+        EXPECT_EQ(SendTo(dlg, kEdit1, wm::GetText, 0, Str(buffer)), 0);  // buffer untouched
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 0}));             // SetText: caret at 0
+
+        SendTo(dlg, kEdit1, em::SetSel, 0, -1);
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 5}));
+        SendTo(dlg, kEdit1, em::SetSel, 4, 1);
+        std::uint32_t start = 0, end = 0;
+        const LRESULT packed = SendTo(dlg, kEdit1, em::GetSel, reinterpret_cast<WPARAM>(&start),
+                                      reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 1u);
+        EXPECT_EQ(end, 4u);
+        EXPECT_EQ(packed, 1 | (4 << 16));
+        SendTo(dlg, kEdit1, em::SetSel, static_cast<WPARAM>(-1), 0);  // deselect, caret stays
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{1, 1}));
+        dlg.Click(kIdOk);
+    });
+}
+
+// ---- Buttons
+
+class ButtonModelTest : public ModelFixture {};
+
+TEST_F(ButtonModelTest, SetCheckCapsTwoStateBoxesAndIgnoresPushButtons) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kCheck, bm::SetCheck, 2);
+        EXPECT_EQ(SendTo(dlg, kCheck, bm::GetCheck), 1);
+        SendTo(dlg, kCheck, bm::SetCheck, 5);
+        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        SendTo(dlg, kIdOk, bm::SetCheck, 1);
+        EXPECT_EQ(dlg.Check(kIdOk), 0u);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(ButtonModelTest, RadioTabStopFollowsItsCheck) {
+    Run([&](DialogModel& dlg) {
+        ASSERT_FALSE(dlg.Control(kRadio2)->IsTabStop());
+        // As CheckRadioButton does: every button of the range gets BM_SETCHECK.
+        SendTo(dlg, kRadio1, bm::SetCheck, 0);
+        SendTo(dlg, kRadio2, bm::SetCheck, 1);
+        SendTo(dlg, kRadio3, bm::SetCheck, 0);
+        EXPECT_TRUE(dlg.Control(kRadio2)->IsTabStop());
+        EXPECT_FALSE(dlg.Control(kRadio1)->IsTabStop());
+        // BM_SETCHECK alone leaves the others checked.
+        SendTo(dlg, kRadio3, bm::SetCheck, 1);
+        EXPECT_EQ(dlg.Check(kRadio2), 1u);
+        // A click checks one and unchecks the rest, tab stops following.
+        dlg.Click(kRadio1);
+        EXPECT_EQ(dlg.Check(kRadio1), 1u);
+        EXPECT_EQ(dlg.Check(kRadio2), 0u);
+        EXPECT_EQ(dlg.Check(kRadio3), 0u);
+        EXPECT_TRUE(dlg.Control(kRadio1)->IsTabStop());
+        EXPECT_FALSE(dlg.Control(kRadio3)->IsTabStop());
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(ButtonModelTest, SpaceTogglesAFocusedCheckBoxAndArrowsWalkTheRadioGroup) {
+    Run([&](DialogModel& dlg) {
+        dlg.Click(kCheck);
+        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        events.clear();
+        dlg.PressKey(vk::Space);
+        EXPECT_EQ(dlg.Check(kCheck), 0u);
+        EXPECT_EQ(events, (Events{"command 201 0"}));
+
+        dlg.Click(kRadio1);
+        dlg.PressKey(vk::Down);
+        EXPECT_EQ(dlg.Focus(), kRadio2);
+        EXPECT_EQ(dlg.Check(kRadio2), 1u);
+        EXPECT_EQ(dlg.Check(kRadio1), 0u);
+        dlg.PressKey(vk::Up);
+        dlg.PressKey(vk::Up);  // wraps within the group, past the group box
+        EXPECT_EQ(dlg.Focus(), kRadio3);
+        EXPECT_EQ(dlg.Check(kRadio3), 1u);
+        dlg.Click(kIdOk);
+    });
+}
+
+// ---- Combo boxes
+
+class ComboModelTest : public ModelFixture {};
+
+TEST_F(ComboModelTest, SortedListOrdersLikeTheSystem) {
+    Run([&](DialogModel& dlg) {
+        for (const char* text : {"Single", "Mixed"}) {
+            SendTo(dlg, kSortedCombo, cb::AddString, 0, Str(text));
+        }
+        EXPECT_EQ(dlg.ComboItems(kSortedCombo), (std::vector<std::string>{"Mixed", "Single"}));
+        SendTo(dlg, kSortedCombo, cb::ResetContent);
+        for (const char* text : {"normal", "Hard", "9", "banana", "_x", "Apple", "10", "Easy",
+                                 "Harder", "cherry", "Banana", "apple"}) {
+            SendTo(dlg, kSortedCombo, cb::AddString, 0, Str(text));
+        }
+        // A string equal but for case goes before the one already there.
+        EXPECT_EQ(dlg.ComboItems(kSortedCombo),
+                  (std::vector<std::string>{"_x", "10", "9", "apple", "Apple", "Banana", "banana",
+                                            "cherry", "Easy", "Hard", "Harder", "normal"}));
+        // The unsorted list keeps the order of adding.
+        EXPECT_EQ(SendTo(dlg, kPlainCombo, cb::AddString, 0, Str("Captain")), 0);
+        EXPECT_EQ(SendTo(dlg, kPlainCombo, cb::AddString, 0, Str("Admiral")), 1);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(ComboModelTest, SelectStringMatchesPrefixesFromTheTop) {
+    Run([&](DialogModel& dlg) {
+        for (const char* text : {"Easy", "Hard", "Harder"}) {
+            SendTo(dlg, kSortedCombo, cb::AddString, 0, Str(text));
+        }
+        const auto minusOne = static_cast<WPARAM>(-1);
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("har")), 1);
+        EXPECT_EQ(dlg.Text(kSortedCombo), "Hard");
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("HARDE")), 2);
+        // No match and the empty text leave the selection alone.
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("x")), cb::Err);
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("")), cb::Err);
+        EXPECT_EQ(dlg.ComboSelection(kSortedCombo), 2);
+        // From a start index the search begins after it and wraps.
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, 1, Str("h")), 2);
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, 2, Str("h")), 1);
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::FindStringExact, minusOne, Str("hard")), 1);
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::FindStringExact, minusOne, Str("har")), cb::Err);
+
+        char buffer[16] = {};
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::GetLBText, 2, Str(buffer)), 6);
+        EXPECT_STREQ(buffer, "Harder");
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::GetLBTextLen, 3), cb::Err);
+        // A drop list keeps no text of its own.
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, wm::SetText, 0, Str("Easy")), cb::Err);
+        EXPECT_EQ(dlg.Text(kSortedCombo), "Hard");
+        EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SetCurSel, 3), cb::Err);
+        EXPECT_EQ(dlg.ComboSelection(kSortedCombo), -1);
+        EXPECT_EQ(dlg.Text(kSortedCombo), "");
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(ComboModelTest, PickingAnItemTakesTheFocusThenNotifies) {
+    SpyControl edit(events, "edit");
+    dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kPlainCombo, cb::AddString, 0, Str("Captain"));
+        SendTo(dlg, kPlainCombo, cb::AddString, 0, Str("Commodore"));
+        dlg.Click(kEdit1);
+        events.clear();
+        EXPECT_TRUE(dlg.SelectComboItem(kPlainCombo, 1));
+        EXPECT_EQ(events,
+                  (Events{"edit:killfocus", "command 101 512", "command 402 3", "command 402 7",
+                          "command 402 1", "command 402 9", "command 402 8"}));
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Commodore");
+        EXPECT_FALSE(dlg.SelectComboItem(kPlainCombo, 2));
+        // Keys move the selection of the focused list.
+        events.clear();
+        dlg.PressKey(vk::Up);
+        dlg.PressKey(vk::Up);
+        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 0);
+        EXPECT_EQ(events, (Events{"command 402 1"}));
+        dlg.Click(kIdOk);
+    });
+}
+
+// ---- Trackbar
+
+class TrackbarModelTest : public ModelFixture {};
+
+TEST_F(TrackbarModelTest, PageSizeFollowsTheRangeUntilSet) {
+    Run([&](DialogModel& dlg) {
+        auto& slider = dlg.Trackbar(kSlider);
+        EXPECT_EQ(slider.PageSize(), 20);
+        SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 65);
+        EXPECT_EQ(slider.PageSize(), 13);
+        SendTo(dlg, kSlider, tbm::SetRangeMin, FALSE, 10);
+        EXPECT_EQ(slider.PageSize(), 11);
+        EXPECT_EQ(SendTo(dlg, kSlider, tbm::SetPageSize, 0, 10), 11);
+        SendTo(dlg, kSlider, tbm::SetRangeMin, FALSE, -50);
+        SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 200);
+        EXPECT_EQ(SendTo(dlg, kSlider, tbm::GetPageSize), 10);
+        SendTo(dlg, kSlider, tbm::SetPageSize, 0, -1);
+        EXPECT_EQ(slider.PageSize(), 50);
+        EXPECT_EQ(SendTo(dlg, kSlider, tbm::SetLineSize, 0, 2), 1);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(TrackbarModelTest, PositionStaysWithinTheRange) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, -1);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 0);
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, 1000);
+        EXPECT_EQ(SendTo(dlg, kSlider, tbm::GetPos), 100);
+        SendTo(dlg, kSlider, tbm::SetRange, FALSE, (50 << 16) | 20);
+        EXPECT_EQ(dlg.TrackRange(kSlider), (std::pair{20, 50}));
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, 30);
+        SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 25);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 25);
+        SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 50);
+        SendTo(dlg, kSlider, tbm::SetRangeMin, FALSE, 70);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 70);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(TrackbarModelTest, KeysStepNotifyAndEndTrackEvenAtTheLimits) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kSlider, tbm::SetRangeMin, FALSE, -50);
+        SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 200);
+        SendTo(dlg, kSlider, tbm::SetPageSize, 0, 10);
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, 195);
+        dlg.Click(kSlider);
+        events.clear();
+        dlg.PressKey(vk::Right);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 196);
+        dlg.PressKey(vk::Next);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 200);
+        dlg.PressKey(vk::Down);  // already at the maximum: the code still comes
+        EXPECT_EQ(events, (Events{"hscroll 1 0", "hscroll 8 0", "hscroll 3 0", "hscroll 8 0",
+                                  "hscroll 1 0", "hscroll 8 0"}));
+        events.clear();
+        dlg.PressKey(vk::Up);
+        dlg.PressKey(vk::Prior);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 189);
+        dlg.PressKey(vk::Home);
+        EXPECT_EQ(dlg.TrackPos(kSlider), -50);
+        dlg.PressKey(vk::Left);
+        EXPECT_EQ(dlg.TrackPos(kSlider), -50);
+        dlg.PressKey(vk::End);
+        EXPECT_EQ(dlg.TrackPos(kSlider), 200);
+        EXPECT_EQ(events, (Events{"hscroll 0 0", "hscroll 8 0", "hscroll 2 0", "hscroll 8 0",
+                                  "hscroll 6 0", "hscroll 8 0", "hscroll 0 0", "hscroll 8 0",
+                                  "hscroll 7 0", "hscroll 8 0"}));
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(TrackbarModelTest, ClickOnTheTrackPagesTowardTheClick) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kSlider, tbm::SetPageSize, 0, 10);
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, 95);
+        events.clear();
+        EXPECT_TRUE(dlg.ClickTrack(kSlider, 100));
+        EXPECT_EQ(dlg.TrackPos(kSlider), 100);
+        EXPECT_EQ(dlg.Focus(), kSlider);
+        EXPECT_TRUE(dlg.ClickTrack(kSlider, 0));
+        EXPECT_EQ(dlg.TrackPos(kSlider), 90);
+        // The edit that had the focus loses it first.
+        EXPECT_EQ(events, (Events{"command 101 512", "hscroll 3 0", "hscroll 8 0", "notify 501 -16",
+                                  "hscroll 2 0", "hscroll 8 0", "notify 501 -16"}));
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(TrackbarModelTest, DragTracksClampedPositionsThenReleases) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kSlider, tbm::SetRangeMin, FALSE, -50);
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, 10);
+        GetPlatform().SetFocus(dlg.Control(kSlider)->GetHandle());
+        events.clear();
+        EXPECT_TRUE(dlg.DragThumb(kSlider, {5, -41, -60, -70}));
+        EXPECT_EQ(dlg.TrackPos(kSlider), -50);
+        EXPECT_EQ(events, (Events{"hscroll 5 5", "hscroll 5 -41", "hscroll 5 -50", "hscroll 4 -50",
+                                  "hscroll 8 0", "notify 501 -16"}));
+        // A disabled trackbar takes no mouse.
+        platform.EnableWindow(dlg.Control(kSlider)->GetHandle(), false);
+        EXPECT_FALSE(dlg.DragThumb(kSlider, {0}));
+        EXPECT_FALSE(dlg.ClickTrack(kSlider, 100));
+        dlg.Click(kIdOk);
+    });
+}
+
+}  // namespace
+}  // namespace model_test

@@ -1,0 +1,246 @@
+// The dialog manager of the model: focus, Tab order, default button, Enter/Escape, clicks,
+// subclassing, the system menu and painting.
+#include <gtest/gtest.h>
+
+#include "framework/model_test_support.h"
+
+namespace model_test {
+namespace {
+
+using namespace fw;
+using fw::model::Modifiers;
+
+class DialogModelTest : public ModelFixture {};
+
+TEST_F(DialogModelTest, InitialFocusGoesToTheFirstTabStopWithItsTextSelected) {
+    dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit1, "abc"); };
+    Run([&](DialogModel& dlg) {
+        EXPECT_EQ(dlg.Focus(), kEdit1);
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 3}));
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, FalseFromInitLeavesTheFocusWhereTheHandlerPutIt) {
+    dialog.initResult = FALSE;
+    dialog.onInit = [](TestDialog& d) {
+        d.SetItemText(kEdit2, "abc");
+        GetPlatform().SetFocus(d.GetDlgItem(kEdit2));
+    };
+    Run([&](DialogModel& dlg) {
+        EXPECT_EQ(dlg.Focus(), kEdit2);
+        EXPECT_EQ(dlg.Selection(kEdit2), (std::pair{0, 0}));  // a plain SetFocus selects nothing
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
+    dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit2, "xy"); };
+    Run([&](DialogModel& dlg) {
+        std::vector<int> forward;
+        for (int i = 0; i < 10; ++i) {
+            dlg.PressKey(vk::Tab);
+            forward.push_back(dlg.Focus());
+        }
+        // The disabled box, the unchecked radios, the group box, the statics and the box
+        // without WS_TABSTOP are skipped.
+        EXPECT_EQ(forward,
+                  (std::vector<int>{kEdit2, kCheck, kSortedCombo, kPlainCombo, kSlider,
+                                    kReadOnlyEdit, kIdCancel, kOtherButton, kIdOk, kEdit1}));
+        dlg.PressKey(vk::Tab, {.shift = true});
+        EXPECT_EQ(dlg.Focus(), kIdOk);
+        dlg.PressKey(vk::Tab);
+        dlg.PressKey(vk::Tab);
+        EXPECT_EQ(dlg.Selection(kEdit2), (std::pair{0, 2}));  // tabbing in selects the text
+
+        // A checked radio is its group's tab stop; a newly enabled box is one again.
+        SendTo(dlg, kRadio2, bm::SetCheck, 1);
+        GetPlatform().EnableWindow(dlg.Control(kDisabledCheck)->GetHandle(), true);
+        dlg.PressKey(vk::Tab);
+        dlg.PressKey(vk::Tab);
+        EXPECT_EQ(dlg.Focus(), kDisabledCheck);
+        dlg.PressKey(vk::Tab);
+        EXPECT_EQ(dlg.Focus(), kRadio2);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, EnterPressesTheDefaultButtonWithoutMovingTheFocus) {
+    SpyControl edit(events, "edit");
+    dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
+    EXPECT_EQ(Run([&](DialogModel& dlg) {
+                  dlg.TypeText("742");
+                  events.clear();
+                  dlg.PressKey(vk::Return);
+              }),
+              kIdOk);
+    // The focus stays in the field: it loses it only when the dialog goes away.
+    EXPECT_EQ(events, (Events{"command 1 0", "edit:killfocus", "command 101 512"}));
+}
+
+TEST_F(DialogModelTest, AFocusedPushButtonIsTheDefaultUntilTheFocusLeavesThem) {
+    Run([&](DialogModel& dlg) {
+        EXPECT_EQ(dlg.DefaultButtonId(), kIdOk);
+        EXPECT_TRUE(dlg.Button(kIdOk).IsDefault());
+        dlg.PressKey(vk::Tab, {.shift = true});
+        dlg.PressKey(vk::Tab, {.shift = true});
+        ASSERT_EQ(dlg.Focus(), kOtherButton);
+        EXPECT_TRUE(dlg.Button(kOtherButton).IsDefault());
+        EXPECT_FALSE(dlg.Button(kIdOk).IsDefault());
+        events.clear();
+        dlg.PressKey(vk::Return);
+        EXPECT_EQ(events, (Events{"command 601 0"}));
+        dlg.PressKey(vk::Tab);
+        dlg.PressKey(vk::Tab);
+        EXPECT_EQ(dlg.Focus(), kEdit1);
+        EXPECT_TRUE(dlg.Button(kIdOk).IsDefault());
+        EXPECT_FALSE(dlg.Button(kOtherButton).IsDefault());
+        // A disabled default button makes Enter do nothing.
+        GetPlatform().EnableWindow(dlg.Control(kIdOk)->GetHandle(), false);
+        events.clear();
+        dlg.PressKey(vk::Return);
+        EXPECT_TRUE(events.empty());
+        dlg.PressKey(vk::Escape);
+    });
+}
+
+TEST_F(DialogModelTest, EscapeTheCloseBoxAndAltF4Cancel) {
+    EXPECT_EQ(Run([](DialogModel& dlg) { dlg.PressKey(vk::Escape); }), kIdCancel);
+    EXPECT_EQ(Run([](DialogModel& dlg) { dlg.CloseBox(); }), kIdCancel);
+    EXPECT_EQ(Run([](DialogModel& dlg) { dlg.PressKey(vk::F4, {.alt = true}); }), kIdCancel);
+    std::erase_if(events, [](const std::string& e) { return e.starts_with("command 101"); });
+    EXPECT_EQ(events, (Events{"command 2 0", "syscommand 61536", "command 2 0", "syscommand 61536",
+                              "command 2 0"}));
+    // With Cancel disabled the close box does nothing.
+    dialog.onInit = [](TestDialog& d) { d.EnableItem(kIdCancel, false); };
+    EXPECT_EQ(Run([](DialogModel& dlg) {
+                  dlg.CloseBox();
+                  EXPECT_FALSE(dlg.Ended());
+                  dlg.Click(kIdOk);
+              }),
+              kIdOk);
+    EXPECT_EQ(platform.UnfinishedDialogs(), 0);
+}
+
+TEST_F(DialogModelTest, AClickTakesTheFocusBeforeTheCommand) {
+    SpyControl edit(events, "edit");
+    dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
+    Run([&](DialogModel& dlg) {
+        dlg.TypeText("5");
+        events.clear();
+        dlg.Click(kCheck);
+        EXPECT_EQ(events, (Events{"edit:killfocus", "command 101 512", "command 201 0"}));
+        EXPECT_EQ(dlg.Focus(), kCheck);
+        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        // A disabled control takes no click.
+        events.clear();
+        EXPECT_FALSE(dlg.Click(kDisabledCheck));
+        EXPECT_EQ(dlg.Check(kDisabledCheck), 0u);
+        EXPECT_EQ(dlg.Focus(), kCheck);
+        EXPECT_TRUE(events.empty());
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, ASubclassSeesCharactersFirstAndMayDropThem) {
+    SpyControl edit(events, "edit");
+    edit.dropChar = [](UINT ch) { return !(ch >= '0' && ch <= '9') && ch != 8; };
+    dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
+    Run([&](DialogModel& dlg) {
+        dlg.TypeText("4a-2");
+        dlg.PressKey(vk::Back);
+        dlg.PressKey('V', {.ctrl = true});  // 0x16 dropped: no paste
+        EXPECT_EQ(dlg.Text(kEdit1), "4");
+        EXPECT_EQ(std::count(events.begin(), events.end(), "edit:paste"), 0);
+        // The context menu's paste is no character: nothing filters it.
+        dlg.SetClipboardText("x9");
+        dlg.ContextMenuCommand(kEdit1, wm::Paste);
+        EXPECT_EQ(dlg.Text(kEdit1), "4x9");
+        EXPECT_EQ(std::count(events.begin(), events.end(), "edit:paste"), 1);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, DisablingTheFocusedControlTakesItsFocus) {
+    SpyControl edit(events, "edit");
+    dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
+    Run([&](DialogModel& dlg) {
+        events.clear();
+        EXPECT_FALSE(GetPlatform().EnableWindow(dlg.Control(kEdit1)->GetHandle(), false));
+        EXPECT_EQ(dlg.Focus(), 0);
+        EXPECT_EQ(events.front(), "edit:killfocus");
+        EXPECT_EQ(GetPlatform().SetFocus(dlg.Control(kEdit1)->GetHandle()), nullptr);
+        EXPECT_EQ(dlg.Focus(), 0);
+        dlg.PressKey(vk::Tab);  // from nowhere to the first tab stop
+        EXPECT_EQ(dlg.Focus(), kEdit2);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, SystemMenuHelpAndIcons) {
+    Run([&](DialogModel& dlg) {
+        Platform& p = GetPlatform();
+        ASSERT_TRUE(p.HasSystemMenu(dlg.GetHandle()));
+        p.AppendSystemMenuItem(dlg.GetHandle(), mf::Separator, 0, "");
+        p.AppendSystemMenuItem(dlg.GetHandle(), mf::String, 0x10, "&About...");
+        EXPECT_EQ(dlg.SystemMenu().back().text, "&About...");
+        events.clear();
+        EXPECT_TRUE(dlg.SystemMenuCommand(0x13));
+        dlg.PressKey(vk::F1);
+        EXPECT_EQ(events, (Events{"syscommand 19", "command 57670 0"}));
+
+        const IconHandle icon = p.LoadAppIcon(128);
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(p.LoadAppIcon(128), icon);
+        p.Send(dlg.GetHandle(), wm::SetIcon, icon::Big, reinterpret_cast<LPARAM>(icon));
+        EXPECT_EQ(dlg.Icon(true), icon);
+        EXPECT_EQ(dlg.Icon(false), nullptr);
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, MinimisedPaintingAndFocusComingBack) {
+    SpyControl edit(events, "edit");
+    dialog.onInit = [&](TestDialog& d) {
+        edit.SubclassDlgItem(kEdit1, &d);
+        d.icon = GetPlatform().LoadAppIcon(128);
+    };
+    Run([&](DialogModel& dlg) {
+        dlg.Paint();
+        events.clear();
+        dlg.Minimize(true);
+        EXPECT_TRUE(GetPlatform().IsIconic(dlg.GetHandle()));
+        EXPECT_EQ(dlg.Focus(), 0);
+        EXPECT_FALSE(dlg.PressKey(vk::Tab));  // no input while minimised
+        ASSERT_EQ(dlg.PaintLog().size(), 2u);
+        EXPECT_TRUE(dlg.PaintLog()[0].defaultPaint);
+        EXPECT_EQ(dlg.PaintLog()[1].x, 3);
+        EXPECT_EQ(dlg.PaintLog()[1].icon, dialog.icon);
+        dlg.SystemMenuCommand(sc::Restore);
+        EXPECT_FALSE(dlg.IsMinimized());
+        EXPECT_EQ(dlg.Focus(), kEdit1);
+        EXPECT_EQ(events, (Events{"edit:killfocus", "command 101 512", "syscommand 61728",
+                                  "edit:setfocus", "command 101 256"}));
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(DialogModelTest, ObserversHearOfEveryChange) {
+    Run([&](DialogModel& dlg) {
+        int editChanges = 0, dialogChanges = 0;
+        dlg.Control(kEdit1)->SetObserver([&](model::ControlModel&) { ++editChanges; });
+        dlg.SetObserver([&](DialogModel&) { ++dialogChanges; });
+        dlg.TypeChar('1');
+        EXPECT_GT(editChanges, 0);
+        const int afterTyping = editChanges;
+        dlg.PressKey(vk::Tab);
+        EXPECT_GT(editChanges, afterTyping);  // it lost the focus
+        EXPECT_GT(dialogChanges, 0);
+        dlg.Control(kEdit1)->SetObserver(nullptr);
+        dlg.SetObserver(nullptr);
+        dlg.Click(kIdOk);
+    });
+}
+
+}  // namespace
+}  // namespace model_test

@@ -1,0 +1,66 @@
+// The model over the program's own templates: what the main dialog's and the About box's
+// templates mean for keyboard and lists once the model builds them.
+#include <gtest/gtest.h>
+
+#include "framework/dialog.h"
+#include "framework/model/headless_platform.h"
+#include "resource.h"
+
+namespace {
+
+using fw::model::DialogModel;
+
+class ProgramDialogsTest : public ::testing::Test {
+protected:
+    fw::model::HeadlessPlatform platform;  // the program's resources
+    fw::model::ScopedPlatform use{platform};
+};
+
+TEST_F(ProgramDialogsTest, MainDialogTabOrderAndLists) {
+    CDialog dialog(IDD_MAIN);
+    platform.OnModal([](DialogModel& dlg) {
+        EXPECT_EQ(dlg.Focus(), IDC_DIFFICULTY_SLIDER);  // the first tab stop
+        // Filled by the template's initialisation data; the race-mode list is sorted.
+        EXPECT_EQ(dlg.ComboItems(IDC_RACE_MODE), (std::vector<std::string>{"Mixed", "Single"}));
+        EXPECT_EQ(dlg.ComboItems(IDC_AI_LEVEL),
+                  (std::vector<std::string>{"Captain", "Commodore", "Admiral"}));
+        dlg.Click(IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+
+    platform.OnModal([](DialogModel& dlg) {
+        std::vector<int> visited;
+        for (int i = 0; i < 40 && dlg.Focus() != IDOK; ++i) {
+            dlg.PressKey(fw::vk::Tab);
+            visited.push_back(dlg.Focus());
+        }
+        ASSERT_EQ(dlg.Focus(), IDOK);
+        for (int era : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) {
+            EXPECT_EQ(std::count(visited.begin(), visited.end(), era), 0);
+        }
+        dlg.PressKey(fw::vk::Tab);
+        EXPECT_EQ(dlg.Focus(), IDC_USE_DREADNOUGHT);
+        dlg.PressKey(fw::vk::Tab);
+        EXPECT_EQ(dlg.Focus(), IDC_RACE_MODE);
+        dlg.PressKey(fw::vk::Escape);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(platform.UnfinishedDialogs(), 0);
+}
+
+TEST_F(ProgramDialogsTest, AboutBoxFocusesOkAndItsIconLoads) {
+    CDialog about(IDD_ABOUTBOX);
+    platform.OnModal([](DialogModel& dlg) {
+        EXPECT_EQ(dlg.Focus(), IDOK);
+        EXPECT_EQ(dlg.Controls().front()->Kind(), fw::model::ControlKind::Static);
+        EXPECT_TRUE(dlg.HasSystemMenu());
+        dlg.PressKey(fw::vk::Return);
+    });
+    EXPECT_EQ(about.DoModal(), IDOK);
+    const fw::IconHandle icon = platform.LoadAppIcon(IDR_MAINFRAME);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(platform.FindIcon(icon)->file.empty());
+    EXPECT_EQ(platform.LoadAppIcon(4321), nullptr);
+}
+
+}  // namespace
