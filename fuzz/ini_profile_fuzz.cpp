@@ -1,0 +1,146 @@
+// Fuzzes the profile engine. Input: SECTION RS KEY RS VALUE RS KEY2 RS VALUE2 RS FILE, where RS is
+// the byte 0x1E; missing fields are empty and the file takes everything after the fifth RS.
+//
+// Checked for every input: reads stay within the buffer and never carry a line break or NUL;
+// GetStrings agrees with GetString; SetStrings gives the bytes of one SetString per edit; a write
+// changes no more than one line or adds one key line (and a header). For names and values that
+// survive the trip through the file unchanged, the value reads back as written and no other key's
+// value changes.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/ini_profile.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+bool HasAny(std::string_view s, std::string_view chars) {
+    return s.find_first_of(chars) != std::string_view::npos;
+}
+
+const std::string_view kBreaks("\r\n\0", 3);
+
+bool TrimmedAlready(std::string_view s) {
+    return s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back()));
+}
+
+bool CleanSection(std::string_view s) {
+    return !HasAny(s, kBreaks) && !HasAny(s, "]") && TrimmedAlready(s);
+}
+
+bool CleanKey(std::string_view k) {
+    return !HasAny(k, kBreaks) && !HasAny(k, "=") && TrimmedAlready(k) &&
+           (k.empty() || (k.front() != ';' && k.front() != '['));
+}
+
+bool CleanValue(std::string_view v) {
+    if (HasAny(v, kBreaks) || !TrimmedAlready(v)) return false;
+    return !(v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front());
+}
+
+// How the engine matches names: a C string, surrounding spaces ignored, ASCII case folded.
+std::string Folded(std::string_view name) {
+    name = name.substr(0, name.find('\0'));
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    std::string out(name);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+void CheckRead(std::string_view bytes, std::string_view section, std::string_view key) {
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{64}}) {
+        const std::string value = ini::GetString(bytes, section, key, size);
+        Check(value.size() <= (size == 0 ? 0 : size - 1));
+        Check(!HasAny(value, kBreaks));
+    }
+}
+
+// The edit replaced at most one line (with its line end) and added at most one key line, a
+// header and line ends.
+void CheckLocal(std::string_view before, std::string_view after, std::size_t maxAdded) {
+    std::size_t prefix = 0;
+    const std::size_t common = std::min(before.size(), after.size());
+    while (prefix < common && before[prefix] == after[prefix]) ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < common - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const std::string_view removed = before.substr(prefix, before.size() - suffix - prefix);
+    const std::string_view added = after.substr(prefix, after.size() - suffix - prefix);
+    std::size_t ends = 0;
+    for (char c : removed) ends += (c == '\r' || c == '\n') ? 1 : 0;
+    Check(ends <= 2);
+    Check(added.size() <= maxAdded);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string_view fields[6];
+    for (int i = 0; i < 5; ++i) {
+        const std::size_t rs = input.find('\x1e');
+        if (rs == std::string_view::npos) {
+            fields[i] = input;
+            input = {};
+            break;
+        }
+        fields[i] = input.substr(0, rs);
+        input.remove_prefix(rs + 1);
+    }
+    fields[5] = input;
+    const std::string_view section = fields[0], key = fields[1], value = fields[2];
+    const std::string_view key2 = fields[3], value2 = fields[4];
+    const std::string original(fields[5]);
+
+    CheckRead(original, section, key);
+    CheckRead(original, key, section);
+    const std::string_view keys[] = {key, key2, key};
+    const std::vector<std::string> many = ini::GetStrings(original, section, keys);
+    Check(many.size() == 3);
+    Check(many[0] == ini::GetString(original, section, key));
+    Check(many[1] == ini::GetString(original, section, key2));
+    Check(many[2] == many[0]);
+
+    std::string once = original;
+    ini::SetString(once, section, key, value);
+    CheckLocal(original, once, section.size() + key.size() + value.size() + 9);
+    CheckRead(once, section, key);
+
+    if (CleanSection(section) && CleanKey(key)) {
+        if (CleanValue(value)) {
+            Check(ini::GetString(once, section, key, value.size() + 1) == value);
+        }
+        // Any other key reads as before, unless the value wrote more lines.
+        for (std::string_view probeSection : {section, key}) {
+            if (HasAny(value.substr(0, value.find('\0')), "\r\n")) break;
+            if (Folded(probeSection) == Folded(section) && Folded(key2) == Folded(key)) continue;
+            Check(ini::GetString(once, probeSection, key2, 1000) ==
+                  ini::GetString(original, probeSection, key2, 1000));
+        }
+    }
+
+    std::string twice = once;
+    ini::SetString(twice, section, key2, value2);
+    std::string batch = original;
+    const ini::KeyValue edits[] = {{key, value}, {key2, value2}};
+    ini::SetStrings(batch, section, edits);
+    Check(batch == twice);
+    return 0;
+}
