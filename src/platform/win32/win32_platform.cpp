@@ -1,0 +1,457 @@
+#include "platform/win32/win32_platform.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <type_traits>
+
+#include "framework/dialog.h"
+#include "framework/resources.h"
+#include "framework/win_types.h"
+#include "framework/wnd.h"
+
+// After <windows.h> (through win32_platform.h), which it builds on.
+// clang-format off
+#include <commctrl.h>
+// clang-format on
+
+// The dialog layer passes message numbers, notification codes and styles straight through to
+// user32, so its constants must be the real ones.
+static_assert(std::is_same_v<::BOOL, int> && std::is_same_v<::UINT, unsigned int>);
+static_assert(sizeof(WPARAM) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*));
+
+static_assert(fw::wm::SetFocus == WM_SETFOCUS && fw::wm::KillFocus == WM_KILLFOCUS &&
+              fw::wm::Enable == WM_ENABLE && fw::wm::SetText == WM_SETTEXT &&
+              fw::wm::GetText == WM_GETTEXT && fw::wm::GetTextLength == WM_GETTEXTLENGTH &&
+              fw::wm::Paint == WM_PAINT && fw::wm::Close == WM_CLOSE &&
+              fw::wm::IconEraseBkgnd == WM_ICONERASEBKGND &&
+              fw::wm::QueryDragIcon == WM_QUERYDRAGICON && fw::wm::Notify == WM_NOTIFY &&
+              fw::wm::Help == WM_HELP && fw::wm::ContextMenu == WM_CONTEXTMENU &&
+              fw::wm::SetIcon == WM_SETICON && fw::wm::GetDlgCode == WM_GETDLGCODE &&
+              fw::wm::KeyDown == WM_KEYDOWN && fw::wm::KeyUp == WM_KEYUP &&
+              fw::wm::Char == WM_CHAR && fw::wm::InitDialog == WM_INITDIALOG &&
+              fw::wm::Command == WM_COMMAND && fw::wm::SysCommand == WM_SYSCOMMAND &&
+              fw::wm::HScroll == WM_HSCROLL && fw::wm::MouseMove == WM_MOUSEMOVE &&
+              fw::wm::LButtonDown == WM_LBUTTONDOWN && fw::wm::LButtonUp == WM_LBUTTONUP &&
+              fw::wm::Cut == WM_CUT && fw::wm::Copy == WM_COPY && fw::wm::Paste == WM_PASTE &&
+              fw::wm::Clear == WM_CLEAR && fw::wm::Undo == WM_UNDO);
+static_assert(fw::em::GetSel == EM_GETSEL && fw::em::SetSel == EM_SETSEL &&
+              fw::em::ReplaceSel == EM_REPLACESEL && fw::em::LimitText == EM_LIMITTEXT &&
+              fw::em::SetReadOnly == EM_SETREADONLY && fw::em::GetLimitText == EM_GETLIMITTEXT);
+static_assert(fw::en::SetFocus == EN_SETFOCUS && fw::en::KillFocus == EN_KILLFOCUS &&
+              fw::en::Change == EN_CHANGE && fw::en::MaxText == EN_MAXTEXT);
+static_assert(fw::bm::GetCheck == BM_GETCHECK && fw::bm::SetCheck == BM_SETCHECK &&
+              fw::bm::Click == BM_CLICK && fw::bn::Clicked == BN_CLICKED);
+static_assert(fw::bst::Unchecked == BST_UNCHECKED && fw::bst::Checked == BST_CHECKED &&
+              fw::bst::Indeterminate == BST_INDETERMINATE);
+static_assert(fw::cb::GetCount == CB_GETCOUNT && fw::cb::GetCurSel == CB_GETCURSEL &&
+              fw::cb::GetLBText == CB_GETLBTEXT && fw::cb::GetLBTextLen == CB_GETLBTEXTLEN &&
+              fw::cb::ResetContent == CB_RESETCONTENT && fw::cb::SelectString == CB_SELECTSTRING &&
+              fw::cb::SetCurSel == CB_SETCURSEL && fw::cb::ShowDropDown == CB_SHOWDROPDOWN &&
+              fw::cb::AddString == CB_ADDSTRING && fw::cb::FindStringExact == CB_FINDSTRINGEXACT &&
+              fw::cb::GetDroppedState == CB_GETDROPPEDSTATE && fw::cb::Err == CB_ERR);
+static_assert(fw::cbn::SelChange == CBN_SELCHANGE && fw::cbn::DropDown == CBN_DROPDOWN &&
+              fw::cbn::CloseUp == CBN_CLOSEUP && fw::cbn::SelEndOk == CBN_SELENDOK);
+static_assert(fw::tbm::GetPos == TBM_GETPOS && fw::tbm::GetRangeMin == TBM_GETRANGEMIN &&
+              fw::tbm::GetRangeMax == TBM_GETRANGEMAX && fw::tbm::SetPos == TBM_SETPOS &&
+              fw::tbm::SetRange == TBM_SETRANGE && fw::tbm::SetRangeMin == TBM_SETRANGEMIN &&
+              fw::tbm::SetRangeMax == TBM_SETRANGEMAX && fw::tbm::SetPageSize == TBM_SETPAGESIZE &&
+              fw::tbm::GetPageSize == TBM_GETPAGESIZE && fw::tbm::SetLineSize == TBM_SETLINESIZE &&
+              fw::tbm::GetLineSize == TBM_GETLINESIZE);
+static_assert(fw::tb::LineUp == TB_LINEUP && fw::tb::LineDown == TB_LINEDOWN &&
+              fw::tb::PageUp == TB_PAGEUP && fw::tb::PageDown == TB_PAGEDOWN &&
+              fw::tb::ThumbPosition == TB_THUMBPOSITION && fw::tb::ThumbTrack == TB_THUMBTRACK &&
+              fw::tb::Top == TB_TOP && fw::tb::Bottom == TB_BOTTOM &&
+              fw::tb::EndTrack == TB_ENDTRACK);
+static_assert(fw::nm::ReleasedCapture == static_cast<UINT>(NM_RELEASEDCAPTURE));
+static_assert(fw::vk::Back == VK_BACK && fw::vk::Tab == VK_TAB && fw::vk::Return == VK_RETURN &&
+              fw::vk::Shift == VK_SHIFT && fw::vk::Control == VK_CONTROL &&
+              fw::vk::Escape == VK_ESCAPE && fw::vk::Space == VK_SPACE &&
+              fw::vk::Prior == VK_PRIOR && fw::vk::Next == VK_NEXT && fw::vk::End == VK_END &&
+              fw::vk::Home == VK_HOME && fw::vk::Left == VK_LEFT && fw::vk::Up == VK_UP &&
+              fw::vk::Right == VK_RIGHT && fw::vk::Down == VK_DOWN && fw::vk::Insert == VK_INSERT &&
+              fw::vk::Delete == VK_DELETE && fw::vk::F1 == VK_F1 && fw::vk::F4 == VK_F4);
+static_assert(fw::mb::Ok == MB_OK && fw::mf::String == MF_STRING &&
+              fw::mf::Separator == MF_SEPARATOR);
+static_assert(fw::sc::Size == SC_SIZE && fw::sc::Move == SC_MOVE &&
+              fw::sc::Minimize == SC_MINIMIZE && fw::sc::Maximize == SC_MAXIMIZE &&
+              fw::sc::Close == SC_CLOSE && fw::sc::Restore == SC_RESTORE);
+static_assert(fw::sm::CxIcon == SM_CXICON && fw::sm::CyIcon == SM_CYICON &&
+              fw::icon::Small == ICON_SMALL && fw::icon::Big == ICON_BIG);
+
+// Styles of the resource templates, as the resource compiler writes them.
+static_assert(fw::ws::Popup == WS_POPUP && fw::ws::Child == WS_CHILD &&
+              fw::ws::Visible == WS_VISIBLE && fw::ws::Disabled == WS_DISABLED &&
+              fw::ws::Caption == WS_CAPTION && fw::ws::Border == WS_BORDER &&
+              fw::ws::SysMenu == WS_SYSMENU && fw::ws::VScroll == WS_VSCROLL &&
+              fw::ws::HScroll == WS_HSCROLL && fw::ws::Group == WS_GROUP &&
+              fw::ws::TabStop == WS_TABSTOP && fw::ws::ExAppWindow == WS_EX_APPWINDOW);
+static_assert(fw::ds::SetFont == DS_SETFONT && fw::ds::ModalFrame == DS_MODALFRAME &&
+              fw::ds::SetForeground == DS_SETFOREGROUND && fw::ds::ThreeDLook == DS_3DLOOK &&
+              fw::ds::Center == DS_CENTER && fw::ds::AbsAlign == DS_ABSALIGN);
+static_assert(fw::bs::PushButton == BS_PUSHBUTTON && fw::bs::DefPushButton == BS_DEFPUSHBUTTON &&
+              fw::bs::CheckBox == BS_CHECKBOX && fw::bs::AutoCheckBox == BS_AUTOCHECKBOX &&
+              fw::bs::RadioButton == BS_RADIOBUTTON && fw::bs::GroupBox == BS_GROUPBOX &&
+              fw::bs::AutoRadioButton == BS_AUTORADIOBUTTON && fw::bs::TypeMask == BS_TYPEMASK);
+static_assert(fw::es::Left == ES_LEFT && fw::es::Center == ES_CENTER &&
+              fw::es::AutoHScroll == ES_AUTOHSCROLL && fw::es::ReadOnly == ES_READONLY &&
+              fw::es::Number == ES_NUMBER);
+static_assert(fw::ss::Left == SS_LEFT && fw::ss::Icon == SS_ICON &&
+              fw::ss::NoPrefix == SS_NOPREFIX);
+static_assert(fw::cbs::DropDownList == CBS_DROPDOWNLIST && fw::cbs::Sort == CBS_SORT);
+static_assert(fw::tbs::Horz == TBS_HORZ && fw::tbs::NoTicks == TBS_NOTICKS);
+static_assert(fw::kTrackbarClass == TRACKBAR_CLASSA);
+
+// WM_NOTIFY headers are built by the controls and read through fw::NMHDR.
+static_assert(sizeof(fw::NMHDR) == sizeof(::NMHDR) && alignof(fw::NMHDR) == alignof(::NMHDR));
+static_assert(offsetof(fw::NMHDR, hwndFrom) == offsetof(::NMHDR, hwndFrom) &&
+              offsetof(fw::NMHDR, idFrom) == offsetof(::NMHDR, idFrom) &&
+              offsetof(fw::NMHDR, code) == offsetof(::NMHDR, code));
+static_assert(sizeof(fw::Handle) == sizeof(HWND) && sizeof(fw::IconHandle) == sizeof(HICON));
+
+namespace win32 {
+namespace {
+
+HWND ToHwnd(fw::Handle handle) {
+    return reinterpret_cast<HWND>(handle);
+}
+fw::Handle ToHandle(HWND window) {
+    return reinterpret_cast<fw::Handle>(window);
+}
+
+// MAKEINTRESOURCEA without the macro's C casts.
+LPCSTR ResourceId(UINT id) {
+    return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id)));
+}
+
+// Where the dialog procedure keeps its CDialog: the slot user32 reserves for dialog procedures.
+constexpr int kDialogSlot = DWLP_USER;
+
+// Messages whose result a dialog procedure returns itself instead of through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+        case WM_CHARTOITEM:
+        case WM_COMPAREITEM:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_INITDIALOG:
+        case WM_QUERYDRAGICON:
+        case WM_VKEYTOITEM:
+            return true;
+        default:
+            return false;
+    }
+}
+
+const char kSubclassProperty[] = "TavrelCustomizer.Subclass";
+
+// A dialog whose template leaves its place to the program (no DS_CENTER, DS_CENTERMOUSE or
+// DS_ABSALIGN) and that its initialisation did not move is centred: on its owner when the owner
+// is visible and not minimised, else in the work area; then pulled back inside the work area of
+// that monitor wherever it sticks out.
+void CentreNewDialog(HWND dialog, const RECT& before) {
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrA(dialog, GWL_STYLE));
+    if ((style & WS_CHILD) != 0 || (style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) != 0) {
+        return;
+    }
+    RECT rect{};
+    if (!::GetWindowRect(dialog, &rect) || rect.left != before.left || rect.top != before.top) {
+        return;
+    }
+    const HWND owner = ::GetWindow(dialog, GW_OWNER);
+    HWND centreOn = owner;
+    if (centreOn != nullptr) {
+        const auto ownerStyle = static_cast<DWORD>(::GetWindowLongPtrA(centreOn, GWL_STYLE));
+        if ((ownerStyle & WS_VISIBLE) == 0 || (ownerStyle & WS_MINIMIZE) != 0) centreOn = nullptr;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT centre{};
+    if (centreOn != nullptr) {
+        ::GetWindowRect(centreOn, &centre);
+        ::GetMonitorInfoA(::MonitorFromWindow(centreOn, MONITOR_DEFAULTTONEAREST), &monitor);
+    } else {
+        ::GetMonitorInfoA(
+            ::MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTOPRIMARY),
+            &monitor);
+        centre = monitor.rcWork;
+    }
+    const RECT& area = monitor.rcWork;
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    LONG x = (centre.left + centre.right) / 2 - width / 2;
+    LONG y = (centre.top + centre.bottom) / 2 - height / 2;
+    x = std::max(std::min(x, area.right - width), area.left);
+    y = std::max(std::min(y, area.bottom - height), area.top);
+    ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+std::string TitleFromModulePath(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
+    return std::string(name);
+}
+
+struct Win32Platform::SubclassState {
+    Win32Platform* owner;
+    WNDPROC original;
+    CWnd* wnd;
+};
+
+struct Win32Platform::PaintState {
+    HWND window;
+    PAINTSTRUCT paint;
+    HDC dc;
+};
+
+Win32Platform::Win32Platform(HINSTANCE instance) : m_instance(instance) {}
+
+Win32Platform::~Win32Platform() {
+    // Controls still subclassed (a platform torn down while windows live) get their own
+    // procedures back, so no message reaches a state that no longer exists.
+    for (auto& [window, state] : m_subclasses) {
+        if (::IsWindow(window)) {
+            ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(state->original));
+            ::RemovePropA(window, kSubclassProperty);
+        }
+    }
+}
+
+INT_PTR CALLBACK Win32Platform::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+    CDialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(window, kDialogSlot, lParam);
+        if (dialog != nullptr) dialog->m_hWnd = ToHandle(window);
+    } else {
+        dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, kDialogSlot));
+    }
+    // Messages before WM_INITDIALOG (WM_SETFONT and the like) get the default processing.
+    if (dialog == nullptr) return FALSE;
+
+    // F1 arrives as WM_HELP; the framework knows it as its Help command.
+    UINT forwarded = message;
+    WPARAM forwardedW = wParam;
+    LPARAM forwardedL = lParam;
+    if (message == WM_HELP) {
+        forwarded = WM_COMMAND;
+        forwardedW = static_cast<WPARAM>(fw::ID_HELP);  // high word 0: a menu command
+        forwardedL = 0;
+    }
+
+    RECT before{};
+    if (message == WM_INITDIALOG) ::GetWindowRect(window, &before);
+
+    LRESULT result = 0;
+    const bool handled = dialog->HandleMessage(forwarded, forwardedW, forwardedL, &result);
+
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, kDialogSlot, 0);
+        if (dialog->m_hWnd == ToHandle(window)) dialog->m_hWnd = nullptr;
+        return handled ? TRUE : FALSE;
+    }
+    if (message == WM_INITDIALOG) {
+        CentreNewDialog(window, before);
+        // TRUE lets the dialog manager put the focus on the first tab stop.
+        return handled ? static_cast<INT_PTR>(result) : TRUE;
+    }
+    if (ReturnsResultDirectly(message)) return handled ? static_cast<INT_PTR>(result) : FALSE;
+    if (!handled) return FALSE;
+    ::SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR Win32Platform::RunModalDialog(CDialog& dialog, UINT templateId, fw::Handle owner) {
+    return ::DialogBoxParamA(m_instance, ResourceId(templateId), ToHwnd(owner), &DialogProc,
+                             reinterpret_cast<LPARAM>(&dialog));
+}
+
+void Win32Platform::EndDialog(fw::Handle dialog, INT_PTR result) {
+    ::EndDialog(ToHwnd(dialog), result);
+}
+
+fw::Handle Win32Platform::GetDlgItem(fw::Handle dialog, int id) {
+    return ToHandle(::GetDlgItem(ToHwnd(dialog), id));
+}
+
+int Win32Platform::GetDlgCtrlID(fw::Handle window) {
+    return ::GetDlgCtrlID(ToHwnd(window));
+}
+
+fw::Handle Win32Platform::GetParent(fw::Handle window) {
+    return ToHandle(::GetParent(ToHwnd(window)));
+}
+
+LRESULT Win32Platform::Send(fw::Handle window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+// Subclassing replaces the control's window procedure (an ANSI one, as the whole program is), so
+// that every message, sent or posted, passes through the CWnd first; the original procedure
+// stays reachable through CallDefault. A window property leads from the control to its state.
+void Win32Platform::Subclass(fw::Handle control, CWnd& wnd) {
+    const HWND window = ToHwnd(control);
+    if (window == nullptr || !::IsWindow(window)) return;
+    if (auto* state = static_cast<SubclassState*>(::GetPropA(window, kSubclassProperty))) {
+        state->wnd = &wnd;
+        return;
+    }
+    auto state = std::make_unique<SubclassState>(SubclassState{this, nullptr, &wnd});
+    if (!::SetPropA(window, kSubclassProperty, state.get())) return;
+    state->original = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+    if (state->original == nullptr) {
+        ::RemovePropA(window, kSubclassProperty);
+        return;
+    }
+    m_subclasses[window] = std::move(state);
+}
+
+LRESULT CALLBACK Win32Platform::SubclassProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    auto* state = static_cast<SubclassState*>(::GetPropA(window, kSubclassProperty));
+    if (state == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+
+    LRESULT result = 0;
+    try {
+        result = state->wnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        // No exception may cross user32. As with the dialog's own handlers, a failure inside a
+        // control's handling ends the dialog with -1 rather than leaving it half-updated.
+        const HWND root = ::GetAncestor(window, GA_ROOT);
+        if (root != nullptr && root != window) ::EndDialog(root, -1);
+        result = 0;
+    }
+
+    if (message == WM_NCDESTROY) {
+        // The window is gone: give it its procedure back and detach the CWnd, which may outlive
+        // the window (a dialog object after its modal run).
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(state->original));
+        ::RemovePropA(window, kSubclassProperty);
+        if (state->wnd->m_hWnd == ToHandle(window)) state->wnd->m_hWnd = nullptr;
+        state->owner->m_subclasses.erase(window);  // frees `state`
+    }
+    return result;
+}
+
+LRESULT Win32Platform::CallDefault(fw::Handle control, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = ToHwnd(control);
+    if (auto* state = static_cast<SubclassState*>(::GetPropA(window, kSubclassProperty))) {
+        return ::CallWindowProcA(state->original, window, message, wParam, lParam);
+    }
+    // Not one of ours (a dialog's default processing happens after its dialog procedure
+    // returns): calling its procedure again would come straight back here.
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool Win32Platform::EnableWindow(fw::Handle window, bool enable) {
+    return ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32Platform::IsWindowEnabled(fw::Handle window) {
+    return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
+}
+
+fw::Handle Win32Platform::SetFocus(fw::Handle window) {
+    return ToHandle(::SetFocus(ToHwnd(window)));
+}
+
+fw::Handle Win32Platform::GetFocus() {
+    return ToHandle(::GetFocus());
+}
+
+bool Win32Platform::IsIconic(fw::Handle window) {
+    return ::IsIconic(ToHwnd(window)) != FALSE;
+}
+
+fw::Rect Win32Platform::GetClientRect(fw::Handle window) {
+    RECT rect{};
+    if (!::GetClientRect(ToHwnd(window), &rect)) return {};
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+int Win32Platform::ShowMessageBox(fw::Handle owner, std::string_view text, std::string_view caption,
+                                  UINT type) {
+    const std::string textZ(text);
+    const std::string captionZ(caption);
+    return ::MessageBoxA(ToHwnd(owner), textZ.c_str(), captionZ.c_str(), type);
+}
+
+bool Win32Platform::HasSystemMenu(fw::Handle window) {
+    return ::GetSystemMenu(ToHwnd(window), FALSE) != nullptr;
+}
+
+void Win32Platform::AppendSystemMenuItem(fw::Handle window, UINT flags, UINT id,
+                                         std::string_view text) {
+    const HMENU menu = ::GetSystemMenu(ToHwnd(window), FALSE);
+    if (menu == nullptr) return;
+    const std::string textZ(text);
+    const bool separator = (flags & MF_SEPARATOR) != 0;
+    ::AppendMenuA(menu, flags, id, separator ? nullptr : textZ.c_str());
+}
+
+fw::IconHandle Win32Platform::LoadAppIcon(UINT resourceId) {
+    return reinterpret_cast<fw::IconHandle>(::LoadIconA(m_instance, ResourceId(resourceId)));
+}
+
+int Win32Platform::GetSystemMetrics(int index) {
+    return ::GetSystemMetrics(index);
+}
+
+fw::PaintHandle Win32Platform::BeginPaint(fw::Handle window) {
+    auto state = std::make_unique<PaintState>();
+    state->window = ToHwnd(window);
+    state->dc = ::BeginPaint(state->window, &state->paint);
+    if (state->dc == nullptr) return nullptr;
+    m_paints.push_back(std::move(state));
+    return reinterpret_cast<fw::PaintHandle>(m_paints.back().get());
+}
+
+Win32Platform::PaintState* Win32Platform::FindPaint(fw::PaintHandle paint) {
+    const auto* wanted = reinterpret_cast<const PaintState*>(paint);
+    for (auto& state : m_paints) {
+        if (state.get() == wanted) return state.get();
+    }
+    return nullptr;
+}
+
+void Win32Platform::EndPaint(fw::Handle /*window*/, fw::PaintHandle paint) {
+    PaintState* state = FindPaint(paint);
+    if (state == nullptr) return;
+    ::EndPaint(state->window, &state->paint);
+    std::erase_if(m_paints, [state](const auto& candidate) { return candidate.get() == state; });
+}
+
+void Win32Platform::DrawIcon(fw::PaintHandle paint, int x, int y, fw::IconHandle icon) {
+    PaintState* state = FindPaint(paint);
+    if (state == nullptr || icon == nullptr) return;
+    ::DrawIcon(state->dc, x, y, reinterpret_cast<HICON>(icon));
+}
+
+std::string Win32Platform::ExecutableTitle() {
+    // Paths beyond MAX_PATH are possible; grow the buffer until the name fits.
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), size);
+        if (length == 0) return {};
+        if (length < size) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+    return TitleFromModulePath(path);
+}
+
+}  // namespace win32
