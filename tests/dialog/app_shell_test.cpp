@@ -1,0 +1,153 @@
+// The application around the main dialog: the run itself, the About box from the system menu
+// and from F1, and the icon of the minimised window.
+#include <string>
+
+#include "app/customizer_app.h"
+#include "dialog_scenario.h"
+
+namespace dialog_test {
+namespace {
+
+using AppRunTest = DialogScenarioTest;
+
+TEST_F(AppRunTest, RunsTheMainDialogOnceAndReturns) {
+    WriteGame(ScriptKeys{});
+    for (const int button : {IDOK, IDCANCEL}) {
+        m_platform.OnModal([&](DialogModel& dlg) {
+            EXPECT_EQ(dlg.Template().id, static_cast<unsigned>(IDD_MAIN));
+            ASSERT_EQ(AfxGetApp(), &theApp);
+            ASSERT_NE(theApp.m_pMainWnd, nullptr);
+            EXPECT_EQ(theApp.m_pMainWnd->m_hWnd, dlg.GetHandle());
+            dlg.PressKey(fw::vk::End);
+            dlg.Click(button);
+        });
+        EXPECT_EQ(fw::RunApplication(), 0);
+        EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+    }
+    ASSERT_EQ(m_platform.ModalRuns().size(), 2u);
+    EXPECT_EQ(m_platform.ModalRuns()[0].result, IDOK);
+    EXPECT_EQ(m_platform.ModalRuns()[1].result, IDCANCEL);
+    EXPECT_EQ(m_platform.ModalRuns()[1].templateId, static_cast<unsigned>(IDD_MAIN));
+    ScriptKeys expected;
+    expected.multiplier = "3.00";  // from the OK run only
+    ExpectGame(expected);
+}
+
+class AboutTest : public DialogScenarioTest {
+protected:
+    // Queues the About box's part: it is owned by the main dialog, which waits disabled.
+    void ExpectAbout() {
+        m_platform.OnModal([this](DialogModel& about) {
+            EXPECT_EQ(about.Template().id, static_cast<unsigned>(IDD_ABOUTBOX));
+            EXPECT_EQ(about.Owner(), m_main);
+            const fw::model::DialogModel* main = m_platform.FindDialog(m_main);
+            ASSERT_NE(main, nullptr);
+            EXPECT_FALSE(main->AcceptsInput());
+            about.Click(IDOK);
+        });
+    }
+    int AboutRuns() const {
+        int runs = 0;
+        for (const auto& run : m_platform.ModalRuns()) {
+            if (run.templateId == IDD_ABOUTBOX) ++runs;
+        }
+        return runs;
+    }
+    fw::Handle m_main = nullptr;
+};
+
+TEST_F(AboutTest, SystemMenuItemOpensAFreshBoxEachTime) {
+    WriteGame(ScriptKeys{});
+    m_platform.OnModal([this](DialogModel& dlg) {
+        m_main = dlg.GetHandle();
+        ExpectAbout();
+        ExpectAbout();
+        EXPECT_TRUE(dlg.SystemMenuCommand(IDM_ABOUTBOX));
+        EXPECT_TRUE(dlg.SystemMenuCommand(IDM_ABOUTBOX));
+        EXPECT_EQ(AboutRuns(), 2);
+        EXPECT_TRUE(dlg.AcceptsInput());
+        dlg.Click(IDCANCEL);
+    });
+    EXPECT_EQ(fw::RunApplication(), 0);
+}
+
+TEST_F(AboutTest, CommandIdsDifferingInTheLowFourBitsOpenIt) {
+    WriteGame(ScriptKeys{});
+    m_platform.OnModal([this](DialogModel& dlg) {
+        m_main = dlg.GetHandle();
+        for (UINT id = 0x10; id <= 0x1F; ++id) {
+            ExpectAbout();
+            m_platform.Send(m_main, fw::wm::SysCommand, id, 0);
+            EXPECT_EQ(AboutRuns(), static_cast<int>(id - 0x0F)) << id;
+        }
+        // Every other command gets the default processing.
+        for (UINT id : {0x00u, 0x0Fu, 0x20u, 0x110u, static_cast<UINT>(fw::sc::Move),
+                        static_cast<UINT>(fw::sc::Size)}) {
+            m_platform.Send(m_main, fw::wm::SysCommand, id, 0);
+            EXPECT_FALSE(dlg.Ended()) << id;
+        }
+        EXPECT_EQ(AboutRuns(), 16);
+        EXPECT_TRUE(dlg.SystemMenuCommand(fw::sc::Close));
+        EXPECT_TRUE(dlg.Ended());
+    });
+    EXPECT_EQ(fw::RunApplication(), 0);
+    EXPECT_EQ(m_platform.ModalRuns().back().result, IDCANCEL);
+}
+
+TEST_F(AboutTest, F1ShowsTheAboutBox) {
+    WriteGame(ScriptKeys{});
+    m_platform.OnModal([this](DialogModel& dlg) {
+        m_main = dlg.GetHandle();
+        ExpectAbout();
+        EXPECT_TRUE(dlg.PressKey(fw::vk::F1));
+        EXPECT_EQ(AboutRuns(), 1);
+        EXPECT_FALSE(dlg.Ended());
+        dlg.Click(IDCANCEL);
+    });
+    EXPECT_EQ(fw::RunApplication(), 0);
+}
+
+using IconTest = DialogScenarioTest;
+
+TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
+    WriteGame(ScriptKeys{});
+    RunDialog([&](DialogModel& dlg) {
+        const int cx = m_platform.GetSystemMetrics(fw::sm::CxIcon);
+        const int cy = m_platform.GetSystemMetrics(fw::sm::CyIcon);
+        dlg.Paint();
+        ASSERT_FALSE(dlg.PaintLog().empty());
+        EXPECT_TRUE(dlg.PaintLog().back().defaultPaint);
+
+        dlg.Minimize(true);
+        struct Case {
+            int width, height, x, y;
+        };
+        // x = (width - cx + 1) / 2, truncating toward zero.
+        for (const Case& c : {Case{cx + 9, cy + 1, 5, 1}, Case{cx - 2, cy - 4, 0, -1},
+                              Case{cx, cy, 0, 0}, Case{cx - 4, cy + 37, -1, 19}}) {
+            dlg.SetClientRect({10, 20, 10 + c.width, 20 + c.height});
+            dlg.Paint();
+            ASSERT_FALSE(dlg.PaintLog().empty());
+            const fw::model::PaintRecord& painted = dlg.PaintLog().back();
+            EXPECT_FALSE(painted.defaultPaint);
+            EXPECT_EQ(painted.x, c.x) << c.width;
+            EXPECT_EQ(painted.y, c.y) << c.height;
+            EXPECT_EQ(painted.icon, dlg.Icon(true));
+        }
+        dlg.Minimize(false);
+        dlg.Click(IDCANCEL);
+    });
+}
+
+TEST_F(IconTest, DragImageIsTheApplicationIcon) {
+    WriteGame(ScriptKeys{});
+    RunDialog([&](DialogModel& dlg) {
+        const LRESULT icon = m_platform.Send(dlg.GetHandle(), fw::wm::QueryDragIcon, 0, 0);
+        EXPECT_NE(icon, 0);
+        EXPECT_EQ(reinterpret_cast<fw::IconHandle>(icon), dlg.Icon(true));
+        dlg.Click(IDCANCEL);
+    });
+}
+
+}  // namespace
+}  // namespace dialog_test
