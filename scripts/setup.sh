@@ -8,7 +8,7 @@ packages=(
     # Linux front end
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-liberation
     # Windows front end: cross compiler, Wine and a virtual display for its tests
-    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xdotool x11-utils imagemagick
+    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth xdotool x11-utils imagemagick
     # A comma-decimal locale for the locale-independence tests
     locales
 )

@@ -20,6 +20,11 @@ BOOL CCustomizerApp::InitInstance() {
 }
 
 void CCustomizerApp::OnHelp() {
+    // F1 pressed inside the About box reaches us too; one box at a time is enough.
+    static bool showing = false;
+    if (showing) return;
+    showing = true;
     CAboutDlg about;
     about.DoModal();
+    showing = false;
 }

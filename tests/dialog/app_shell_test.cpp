@@ -107,6 +107,23 @@ TEST_F(AboutTest, F1ShowsTheAboutBox) {
     EXPECT_EQ(fw::RunApplication(), 0);
 }
 
+TEST_F(AboutTest, F1InsideTheAboutBoxOpensNoSecondBox) {
+    WriteGame(ScriptKeys{});
+    m_platform.OnModal([this](DialogModel& dlg) {
+        m_main = dlg.GetHandle();
+        m_platform.OnModal([](DialogModel& about) {
+            about.PressKey(fw::vk::F1);
+            EXPECT_FALSE(about.Ended());
+            about.Click(IDOK);
+        });
+        EXPECT_TRUE(dlg.PressKey(fw::vk::F1));
+        EXPECT_EQ(AboutRuns(), 1);
+        EXPECT_EQ(m_platform.UnfinishedDialogs(), 0);
+        dlg.Click(IDCANCEL);
+    });
+    EXPECT_EQ(fw::RunApplication(), 0);
+}
+
 using IconTest = DialogScenarioTest;
 
 TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
