@@ -3,6 +3,11 @@
 // game's own "UIType" in section UI of sfc.ini, held in memory and moved to and from the files.
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+namespace settings {
+struct KeySpec;
+}
 
 // Race bits of the race sets.
 enum RaceBit : int {
@@ -33,7 +38,7 @@ enum HullBit : int {
     HULL_FIRST = HULL_FRIGATE,
 };
 
-inline constexpr int kOddsCount = 12;      // ten hulls, the monster, one spare
+inline constexpr int kOddsCount = 12;  // ten hulls, the monster, one spare
 inline constexpr int kMonsterOddsElement = 10;
 inline constexpr int kSpareOddsElement = 11;
 
@@ -53,8 +58,12 @@ public:
     void SetMultiplier(float multiplier) { m_multiplier = multiplier; }
 
     bool GetRaceMode() const;  // true: Mixed
+    // Stored as 1 (Mixed) when the low 8 bits are not 0, else 0 (Single): the record holds two
+    // race sets only.
     void SetRaceMode(int mode);
 
+    // The race operations act on the set of the current mode. Bits outside 0..31 and odds
+    // elements outside 0..11 are ignored (false / 0 when read).
     int GetRaces() const;
     void ClearRaces();
     bool HasRace(int bit) const;
@@ -79,6 +88,12 @@ public:
     void SetModSupportBit3(int flag);
 
 private:
+    // Stores the text Load fetched for the key (empty: the key's default).
+    void ApplyText(const settings::KeySpec& key, std::string_view text);
+    // The text Save writes for the key.
+    std::string KeyText(const settings::KeySpec& key) const;
+    int RaceSetIndex() const { return GetRaceMode() ? 1 : 0; }
+
     float m_multiplier;
     std::int32_t m_raceMode;
     std::int32_t m_hulls;

@@ -1,0 +1,86 @@
+#include "settings/settings_keys.h"
+
+namespace settings {
+namespace {
+
+using enum SettingKey;
+using enum Conversion;
+
+constexpr SettingsFile kS = SettingsFile::kScripts;
+
+// Odds defaults packed little-endian: 80,70,50,65 / 60,45,55,20 / 30,10,10,0.
+constexpr std::array<KeySpec, kSettingKeyCount> kKeys = {{
+    {kMultiplier, kS, kScriptsSection, "multiplier", 1, 1, 1.1, kFloat},
+    {kType, kS, kScriptsSection, "type", 2, 2, 0, kWrappingInt},
+    {kRRace, kS, kScriptsSection, "rrace", 3, 3, -1, kWrappingInt},
+    {kSRace, kS, kScriptsSection, "srace", 4, 4, -1, kWrappingInt},
+    {kRace, kS, kScriptsSection, "race", 0, 5, 0, kNotRead},
+    {kHull, kS, kScriptsSection, "hull", 5, 6, -1, kWrappingInt},
+    {kHullPercentA, kS, kScriptsSection, "hullpercentA", 7, 7, 1093813840, kWrappingInt},
+    {kHullPercentB, kS, kScriptsSection, "hullpercentB", 8, 8, 339160380, kWrappingInt},
+    {kHullPercentC, kS, kScriptsSection, "hullpercentC", 9, 9, 657950, kWrappingInt},
+    {kEra, kS, kScriptsSection, "era", 6, 10, 2, kWrappingInt},
+    {kUIType, SettingsFile::kSfc, kSfcSection, "UIType", 10, 11, 0, kTruncatedDouble},
+    {kModSupport, kS, kScriptsSection, "ModSupport", 11, 12, -9, kTruncatedDouble},
+}};
+
+constexpr bool OrdersAreConsistent() {
+    std::array<int, kReadKeyCount + 1> reads{};
+    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+        if (kKeys[i].writeOrder != static_cast<int>(i) + 1) return false;
+        if (kKeys[i].readOrder < 0 || kKeys[i].readOrder > static_cast<int>(kReadKeyCount)) {
+            return false;
+        }
+        ++reads[static_cast<std::size_t>(kKeys[i].readOrder)];
+        if (static_cast<int>(kKeys[i].id) != static_cast<int>(i)) return false;
+    }
+    for (std::size_t order = 1; order < reads.size(); ++order) {
+        if (reads[order] != 1) return false;
+    }
+    return reads[0] == 1;  // "race" alone is never read
+}
+static_assert(OrdersAreConsistent(), "each key has one write slot and at most one read slot");
+
+constexpr std::array<const KeySpec*, kReadKeyCount> MakeReadOrder() {
+    std::array<const KeySpec*, kReadKeyCount> order{};
+    for (const KeySpec& key : kKeys) {
+        if (key.readOrder > 0) order[static_cast<std::size_t>(key.readOrder - 1)] = &key;
+    }
+    return order;
+}
+
+constexpr std::array<const KeySpec*, kReadKeyCount> kReadOrder = MakeReadOrder();
+
+}  // namespace
+
+const std::array<KeySpec, kSettingKeyCount>& KeysInWriteOrder() {
+    return kKeys;
+}
+
+const std::array<const KeySpec*, kReadKeyCount>& KeysInReadOrder() {
+    return kReadOrder;
+}
+
+const KeySpec& FindKey(SettingKey id) {
+    // The table lists the ids in their enumeration order (checked above).
+    return kKeys[static_cast<std::size_t>(id)];
+}
+
+int FirstOddsElement(SettingKey id) {
+    switch (id) {
+        case kHullPercentA:
+            return 0;
+        case kHullPercentB:
+            return 4;
+        case kHullPercentC:
+            return 8;
+        default:
+            return -1;
+    }
+}
+
+std::string_view FileName(SettingsFile file) {
+    return file == SettingsFile::kSfc ? kSfcFileName : kScriptsFileName;
+}
+
+}  // namespace settings
