@@ -1,0 +1,30 @@
+// The Linux program: the dialog layer's model of the Windows controls, drawn with Qt.
+#include <QApplication>
+#include <chrono>
+
+#include "app/customizer_app.h"
+#include "framework/app.h"
+#include "framework/platform.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/run_modes.h"
+
+int main(int argc, char** argv) {
+    const auto mainEntry = std::chrono::steady_clock::now();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TavrelCustomizer"));
+    QApplication::setDesktopFileName(QStringLiteral("tavrel-customizer"));
+    // The one dialog closing ends the program, not the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Message boxes without a caption show the program's name, as the executable's title.
+    qtfront::QtPlatform platform("TavrelCustomizer");
+    fw::SetPlatform(&platform);
+    qtfront::InstallRunModes(platform, mainEntry);
+
+    // The application object lives in the program's library; naming it here links it in, and
+    // it is the one the framework will run.
+    if (AfxGetApp() != &theApp) return 1;
+    const int status = fw::RunApplication();
+    fw::SetPlatform(nullptr);
+    return status;
+}

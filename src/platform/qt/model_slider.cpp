@@ -1,0 +1,31 @@
+#include "platform/qt/model_slider.h"
+
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+namespace qtfront {
+
+ModelSlider::ModelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    setTickPosition(QSlider::NoTicks);
+    setTracking(true);
+}
+
+QRect ModelSlider::HandleRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+int ModelSlider::ValueAt(int x) const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const int span = groove.width() - handle.width();
+    const int offset = x - groove.x() - handle.width() / 2;
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), offset, span, option.upsideDown);
+}
+
+}  // namespace qtfront

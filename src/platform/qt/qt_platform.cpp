@@ -1,0 +1,141 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platform/qt/ansi_text.h"
+#include "platform/qt/dialog_window.h"
+
+namespace qtfront {
+
+namespace {
+
+// MB_ button sets and the IDs a box returns for each button (Win32 values).
+constexpr UINT kMbTypeMask = 0x0Fu;
+constexpr UINT kMbOkCancel = 1, kMbAbortRetryIgnore = 2, kMbYesNoCancel = 3, kMbYesNo = 4,
+               kMbRetryCancel = 5;
+constexpr int kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6,
+              kIdNo = 7;
+
+QMessageBox::StandardButtons ButtonsOf(UINT type) {
+    switch (type & kMbTypeMask) {
+        case kMbOkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case kMbAbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case kMbYesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case kMbYesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case kMbRetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
+int IdOf(QMessageBox::StandardButton button, UINT type) {
+    switch (button) {
+        case QMessageBox::Cancel:
+            return kIdCancel;
+        case QMessageBox::Abort:
+            return kIdAbort;
+        case QMessageBox::Retry:
+            return kIdRetry;
+        case QMessageBox::Ignore:
+            return kIdIgnore;
+        case QMessageBox::Yes:
+            return kIdYes;
+        case QMessageBox::No:
+            return kIdNo;
+        case QMessageBox::Ok:
+            return kIdOk;
+        default:
+            // Closed without a button: what Escape gives for that set.
+            return (type & kMbTypeMask) == 0 ? kIdOk : kIdCancel;
+    }
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(std::string executableTitle)
+    : fw::model::ModelPlatform(std::move(executableTitle)) {}
+
+QtPlatform::~QtPlatform() = default;
+
+DialogWindow* QtPlatform::WindowOf(const fw::model::DialogModel* dialog) const {
+    for (DialogWindow* window : m_windows) {
+        if (&window->Model() == dialog) return window;
+    }
+    return nullptr;
+}
+
+QWidget* QtPlatform::OwnerWindow(fw::Handle owner) const {
+    if (DialogWindow* window = WindowOf(DialogOf(owner))) return window;
+    // An owner without a window of its own yet (a box raised during WM_INITDIALOG) stands in
+    // front of whatever runs beneath it.
+    return m_windows.empty() ? nullptr : m_windows.back();
+}
+
+INT_PTR QtPlatform::RunModalLoop(fw::model::DialogModel& dialog) {
+    DialogWindow window(dialog, *this, OwnerWindow(dialog.Owner()));
+    m_windows.push_back(&window);
+    struct Pop {
+        std::vector<DialogWindow*>& windows;
+        ~Pop() { windows.pop_back(); }
+    } pop{m_windows};
+    window.Run(m_shownHook);
+    return dialog.Result();
+}
+
+int QtPlatform::RunMessageBox(const fw::model::MessageBoxRequest& request) {
+    QWidget* owner = request.ownerDialog != nullptr ? WindowOf(request.ownerDialog) : nullptr;
+    if (owner == nullptr) owner = OwnerWindow(request.owner);
+    QMessageBox box(owner);
+    // MB_OK without MB_ICON*: no icon, no sound, one button.
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(FromAnsi(request.caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(FromAnsi(request.text));
+    box.setStandardButtons(ButtonsOf(request.type));
+    box.setWindowModality(Qt::ApplicationModal);
+    if (m_boxHook) {
+        QTimer::singleShot(0, &box, [this, &box] {
+            if (m_boxHook) m_boxHook(box);
+        });
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    return IdOf(clicked != nullptr ? box.standardButton(clicked) : QMessageBox::NoButton,
+                request.type);
+}
+
+const QIcon& QtPlatform::AppIcon() const {
+    if (m_appIcon.isNull()) {
+        // The Windows icon's own 16 and 32 pixel images, then the larger renderings.
+        m_appIcon.addFile(QStringLiteral(":/icons/TavrelCustomizer.ico"));
+        for (const int size : {48, 64, 128, 256}) {
+            m_appIcon.addFile(
+                QStringLiteral(":/icons/icons/hicolor/%1x%1/apps/tavrel-customizer.png").arg(size),
+                QSize(size, size));
+        }
+    }
+    return m_appIcon;
+}
+
+std::string QtPlatform::ClipboardText() const {
+    if (QGuiApplication::instance() == nullptr) return ModelPlatform::ClipboardText();
+    return ToAnsi(QGuiApplication::clipboard()->text());
+}
+
+void QtPlatform::SetClipboardText(std::string text) {
+    if (QGuiApplication::instance() != nullptr) {
+        QGuiApplication::clipboard()->setText(FromAnsi(text));
+    }
+    ModelPlatform::SetClipboardText(std::move(text));
+}
+
+}  // namespace qtfront

@@ -1,0 +1,58 @@
+#pragma once
+// The Linux front end: the model of the Windows controls, drawn with Qt widgets. Each modal
+// dialog becomes a DialogWindow; message boxes are QMessageBoxes. Everything the controls do
+// is decided by the model - this class only shows windows and runs their event loops.
+#include <QIcon>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/model/model_platform.h"
+
+class QMessageBox;
+class QWidget;
+
+namespace qtfront {
+
+class DialogWindow;
+
+class QtPlatform : public fw::model::ModelPlatform {
+public:
+    explicit QtPlatform(std::string executableTitle = "TavrelCustomizer");
+    ~QtPlatform() override;
+
+    // Called once each dialog window is up and drawn, inside its modal loop (tests, the
+    // start-up probe and the screenshots drive the dialog from here).
+    using WindowHook = std::function<void(DialogWindow&)>;
+    void SetShownHook(WindowHook hook) { m_shownHook = std::move(hook); }
+    // Called once each message box is up, inside its modal loop.
+    using MessageBoxHook = std::function<void(QMessageBox&)>;
+    void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
+
+    // The open dialog windows, outermost first.
+    const std::vector<DialogWindow*>& Windows() const { return m_windows; }
+    // The window that shows this dialog model, or null.
+    DialogWindow* WindowOf(const fw::model::DialogModel* dialog) const;
+
+    // The application's icon in every size there is (window icons, the About box).
+    const QIcon& AppIcon() const;
+
+    // The system clipboard stands behind the model's: what the edits copy reaches other
+    // programs, and what they paste comes from them.
+    std::string ClipboardText() const override;
+    void SetClipboardText(std::string text) override;
+
+protected:
+    INT_PTR RunModalLoop(fw::model::DialogModel& dialog) override;
+    int RunMessageBox(const fw::model::MessageBoxRequest& request) override;
+
+private:
+    QWidget* OwnerWindow(fw::Handle owner) const;
+
+    std::vector<DialogWindow*> m_windows;
+    WindowHook m_shownHook;
+    MessageBoxHook m_boxHook;
+    mutable QIcon m_appIcon;
+};
+
+}  // namespace qtfront

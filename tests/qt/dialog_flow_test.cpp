@@ -1,0 +1,217 @@
+// The program from start to the written files: opening, OK, Cancel, Reset Defaults, the race
+// check's message box and the About box, on the real widgets.
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "program_fixture.h"
+
+namespace qt_tests {
+namespace {
+
+using qtfront::DialogWindow;
+
+class DialogFlowTest : public ProgramTest {};
+
+TEST_F(DialogFlowTest, OpensWithTheFilesValuesAndTheSliderFocused) {
+    RunProgram([](DialogWindow& w) {
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Tavrel Customizer 4.0 for SFC-EAW"));
+        EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "the dialog's frame is fixed";
+        EXPECT_FALSE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+        EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+        EXPECT_FALSE(w.windowIcon().isNull());
+
+        auto* slider = qobject_cast<QSlider*>(W(w, IDC_DIFFICULTY_SLIDER));
+        ASSERT_NE(slider, nullptr);
+        EXPECT_EQ(slider->value(), 10);
+        EXPECT_EQ(slider->minimum(), -50);
+        EXPECT_EQ(slider->maximum(), 200);
+        EXPECT_EQ(slider->tickPosition(), QSlider::NoTicks);
+        EXPECT_EQ(EditText(w, IDC_DIFFICULTY_VALUE), QStringLiteral("1.1"));
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(W(w, IDC_DIFFICULTY_VALUE))->isReadOnly());
+
+        auto* ai = qobject_cast<QComboBox*>(W(w, IDC_AI_LEVEL));
+        ASSERT_NE(ai, nullptr);
+        ASSERT_EQ(ai->count(), 3);
+        EXPECT_EQ(ai->itemText(0), QStringLiteral("Captain"));
+        EXPECT_EQ(ai->currentText(), QStringLiteral("Commodore"));
+        auto* mode = qobject_cast<QComboBox*>(W(w, IDC_RACE_MODE));
+        ASSERT_NE(mode, nullptr);
+        ASSERT_EQ(mode->count(), 2);
+        EXPECT_EQ(mode->itemText(0), QStringLiteral("Mixed"));  // sorted
+        EXPECT_EQ(mode->currentText(), QStringLiteral("Single"));
+
+        EXPECT_TRUE(Checked(w, IDC_RACE_FEDERATION));
+        EXPECT_TRUE(Checked(w, IDC_RACE_KLINGON));
+        EXPECT_FALSE(Checked(w, IDC_RACE_GORN));
+        EXPECT_TRUE(Checked(w, IDC_ERA_MIDDLE));
+        EXPECT_FALSE(Checked(w, IDC_ERA_LATE));
+        EXPECT_TRUE(Checked(w, IDC_FORCE_ERA));
+        EXPECT_TRUE(Checked(w, IDC_USE_CARRIER));
+        EXPECT_EQ(EditText(w, IDC_ODDS_FRIGATE), QStringLiteral("80"));
+        EXPECT_EQ(EditText(w, IDC_MONSTER_ODDS), QStringLiteral("10"));
+        EXPECT_FALSE(W(w, IDC_MONSTER_ODDS)->isEnabled()) << "Single mode";
+
+        auto* ok = qobject_cast<QPushButton*>(W(w, IDOK));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isDefault());
+        EXPECT_FALSE(qobject_cast<QPushButton*>(W(w, IDCANCEL))->isDefault());
+        EXPECT_TRUE(HasFocus(w, IDC_DIFFICULTY_SLIDER));
+        Key(w, Qt::Key_Escape);
+    });
+    EXPECT_EQ(m_result, IDCANCEL);
+    ExpectGame(GameKeys{});
+}
+
+TEST_F(DialogFlowTest, ResetDefaultsThenEnterWritesTheDefaults) {
+    GameKeys loaded;
+    loaded.type = "1";  // opens in Mixed mode
+    loaded.hull = "24";
+    loaded.hullA = "0";
+    WriteGame(loaded);
+    RunProgram([](DialogWindow& w) {
+        Click(w, IDC_RESET_DEFAULTS);
+        EXPECT_EQ(qobject_cast<QSlider*>(W(w, IDC_DIFFICULTY_SLIDER))->value(), 70);
+        EXPECT_EQ(EditText(w, IDC_DIFFICULTY_VALUE), QStringLiteral("1.7"));
+        EXPECT_EQ(qobject_cast<QComboBox*>(W(w, IDC_AI_LEVEL))->currentText(),
+                  QStringLiteral("Admiral"));
+        EXPECT_EQ(qobject_cast<QComboBox*>(W(w, IDC_RACE_MODE))->currentText(),
+                  QStringLiteral("Single"));
+        EXPECT_EQ(EditText(w, IDC_ODDS_FRIGATE), QStringLiteral("80"));
+        EXPECT_EQ(EditText(w, IDC_MONSTER_ODDS), QStringLiteral("10"));
+        EXPECT_FALSE(W(w, IDC_MONSTER_ODDS)->isEnabled());
+        EXPECT_TRUE(Checked(w, IDC_ERA_LATE));
+        EXPECT_FALSE(Checked(w, IDC_FORCE_ERA));
+        // The button keeps the focus: Enter presses it again, not OK.
+        ASSERT_TRUE(HasFocus(w, IDC_RESET_DEFAULTS));
+        EXPECT_TRUE(qobject_cast<QPushButton*>(W(w, IDC_RESET_DEFAULTS))->isDefault());
+        EXPECT_FALSE(qobject_cast<QPushButton*>(W(w, IDOK))->isDefault());
+        // On a check box the focus gives OK its default frame back, so Enter presses OK.
+        Click(w, IDC_RACE_PIRATES);
+        Click(w, IDC_RACE_PIRATES);
+        EXPECT_TRUE(qobject_cast<QPushButton*>(W(w, IDOK))->isDefault());
+        Key(w, Qt::Key_Return);
+    });
+    EXPECT_EQ(m_result, IDOK);
+    GameKeys saved;
+    saved.multiplier = "1.70";
+    saved.rrace = "255";
+    saved.srace = "32";
+    saved.era = "2";
+    saved.modSupport = "-25";
+    saved.uiType = "2";
+    ExpectGame(saved);
+}
+
+enum class CancelBy { Button, Escape, CloseBox };
+
+class CancelTest : public DialogFlowTest, public ::testing::WithParamInterface<CancelBy> {};
+
+TEST_P(CancelTest, WritesNothing) {
+    const CancelBy by = GetParam();
+    RunProgram([by](DialogWindow& w) {
+        Key(w, Qt::Key_End);
+        Click(w, IDC_RACE_GORN);
+        Click(w, IDC_RESET_DEFAULTS);
+        switch (by) {
+            case CancelBy::Button:
+                Click(w, IDCANCEL);
+                break;
+            case CancelBy::Escape:
+                Key(w, Qt::Key_Escape);
+                break;
+            case CancelBy::CloseBox:
+                w.close();
+                break;
+        }
+    });
+    EXPECT_EQ(m_result, IDCANCEL);
+    ExpectGame(GameKeys{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CancelTest,
+                         ::testing::Values(CancelBy::Button, CancelBy::Escape, CancelBy::CloseBox));
+
+TEST_F(DialogFlowTest, NoRaceShowsTheMessageAndStaysOpen) {
+    m_onBox = [](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box.buttons().size(), 1);
+        EXPECT_NE(box.parentWidget(), nullptr) << "owned by the dialog";
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+    };
+    RunProgram([this](DialogWindow& w) {
+        Click(w, IDC_RACE_FEDERATION);
+        Click(w, IDC_RACE_KLINGON);
+        Click(w, IDOK);
+        ASSERT_FALSE(w.Model().Ended());
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].caption, "No race selected!");
+        EXPECT_EQ(m_boxes[0].text, "You must select at least one race to continue.");
+        Click(w, IDCANCEL);
+    });
+    EXPECT_EQ(m_result, IDCANCEL);
+    // The dialog checks for a race before it writes anything.
+    ExpectGame(GameKeys{});
+}
+
+TEST_F(DialogFlowTest, AboutBoxFromTheBackgroundMenu) {
+    QStringList items;
+    RunProgram(
+        [&items](DialogWindow& w) {
+            // The dialog's own face, between the Races and Era groups.
+            const QPoint face = W(w, IDC_ERA_EARLY)->geometry().topLeft() - QPoint(8, 30);
+            RightClickMenu(&w, face, QStringLiteral("&About TavrelCustomizer..."), &items);
+            Key(w, Qt::Key_Escape);
+        },
+        [](DialogWindow& about) {
+            EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tavrel Customizer for EAW"));
+            EXPECT_NE(about.parentWidget(), nullptr) << "owned by the main dialog";
+            QStringList texts;
+            bool icon = false;
+            for (QLabel* label : about.findChildren<QLabel*>()) {
+                if (!label->text().isEmpty()) texts << label->text();
+                if (!label->pixmap().isNull()) icon = true;
+            }
+            EXPECT_TRUE(texts.contains(QStringLiteral("Tavrel Customizer 4.0 for EAW")));
+            EXPECT_TRUE(icon);
+            Click(about, IDOK);
+        });
+    EXPECT_EQ(m_aboutRuns, 1);
+    EXPECT_EQ(items, (QStringList{QStringLiteral("&Close\tAlt+F4"), QStringLiteral("-"),
+                                  QStringLiteral("&About TavrelCustomizer...")}));
+    ExpectGame(GameKeys{});
+}
+
+TEST_F(DialogFlowTest, F1OpensTheAboutBoxTwice) {
+    RunProgram(
+        [](DialogWindow& w) {
+            Key(w, Qt::Key_F1);
+            Key(w, Qt::Key_F1);
+            // Back in the main dialog with its focus.
+            EXPECT_TRUE(HasFocus(w, IDC_DIFFICULTY_SLIDER));
+            Key(w, Qt::Key_Right);
+            EXPECT_EQ(EditText(w, IDC_DIFFICULTY_VALUE), QStringLiteral("1.11"));
+            Click(w, IDCANCEL);
+        },
+        [](DialogWindow& about) { Key(about, Qt::Key_Escape); });
+    EXPECT_EQ(m_aboutRuns, 2);
+}
+
+TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {
+    struct Failing : settings::GameFolderLocator {
+        std::optional<std::string> Find() override { return std::nullopt; }
+    };
+    settings::SetLocator(std::make_unique<Failing>());
+    RunProgram([this](DialogWindow& w) {
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].caption, "TavrelCustomizer");
+        EXPECT_EQ(m_boxes[0].text.rfind("Error reading from scripts.ini; code ", 0), 0u);
+        Key(w, Qt::Key_Escape);
+    });
+    EXPECT_EQ(m_mainRuns, 1);
+    ExpectGame(GameKeys{});
+}
+
+}  // namespace
+}  // namespace qt_tests

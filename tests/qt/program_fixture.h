@@ -1,0 +1,215 @@
+#pragma once
+// Runs the whole program (theApp, the main dialog, the About box) on the Qt front end over a
+// throw-away game folder, with a script playing the user on the real widgets.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/customizer_app.h"
+#include "framework/app.h"
+#include "platform/qt/dialog_window.h"
+#include "platform/qt/qt_platform.h"
+#include "resource.h"
+#include "settings/game_folder.h"
+
+namespace qt_tests {
+
+// The keys of section Mul_Tavrel and of sfc.ini, as text.
+struct GameKeys {
+    std::string multiplier = "1.10";
+    std::string type = "0";
+    std::string rrace = "3";   // Federation, Klingon
+    std::string srace = "32";  // Gorn
+    std::string race = "0";
+    std::string hull = "8184";
+    std::string hullA = "1093813840";
+    std::string hullB = "339160380";
+    std::string hullC = "657950";
+    std::string era = "1";
+    std::string modSupport = "-9";
+    std::string uiType = "1";
+};
+
+// scripts.ini with Windows line ends and a neighbouring section the program must not touch.
+inline std::string ScriptsIni(const GameKeys& k) {
+    return "[Mul_Convoy]\r\nmultiplier=1.25\r\n\r\n[Mul_Tavrel]\r\nmultiplier=" + k.multiplier +
+           "\r\ntype=" + k.type + "\r\nrrace=" + k.rrace + "\r\nsrace=" + k.srace +
+           "\r\nrace=" + k.race + "\r\nhull=" + k.hull + "\r\nhullpercentA=" + k.hullA +
+           "\r\nhullpercentB=" + k.hullB + "\r\nhullpercentC=" + k.hullC + "\r\nera=" + k.era +
+           "\r\nModSupport=" + k.modSupport + "\r\n\r\n[Mul_Patrol]\r\nmultiplier=0.90\r\n";
+}
+
+inline std::string SfcIni(const GameKeys& k) {
+    return "[Game]\r\nVersion=2.0.3.6\r\n\r\n[UI]\r\nUIType=" + k.uiType + "\r\nShowTips=0\r\n";
+}
+
+class FixedLocator : public settings::GameFolderLocator {
+public:
+    explicit FixedLocator(std::string folder) : m_folder(std::move(folder)) {}
+    std::optional<std::string> Find() override { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
+using Script = std::function<void(qtfront::DialogWindow&)>;
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("Assets/Scripts")));
+        WriteGame(GameKeys{});
+        settings::SetLocator(std::make_unique<FixedLocator>(m_dir.path().toStdString()));
+        fw::SetPlatform(&m_platform);
+        m_platform.SetMessageBoxHook([this](QMessageBox& box) {
+            m_boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
+            if (m_onBox) {
+                m_onBox(box);
+            } else {
+                QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+            }
+        });
+    }
+
+    void TearDown() override {
+        fw::SetPlatform(nullptr);
+        settings::SetLocator(nullptr);
+    }
+
+    void WriteGame(const GameKeys& keys) {
+        Write(ScriptsPath(), ScriptsIni(keys));
+        Write(SfcPath(), SfcIni(keys));
+    }
+
+    QString ScriptsPath() const {
+        return m_dir.filePath(QStringLiteral("Assets/Scripts/scripts.ini"));
+    }
+    QString SfcPath() const { return m_dir.filePath(QStringLiteral("sfc.ini")); }
+
+    static std::string Read(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+        return file.readAll().toStdString();
+    }
+
+    static void Write(const QString& path, const std::string& content) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content.data(), static_cast<qint64>(content.size()));
+    }
+
+    void ExpectGame(const GameKeys& keys) const {
+        EXPECT_EQ(Read(ScriptsPath()), ScriptsIni(keys));
+        EXPECT_EQ(Read(SfcPath()), SfcIni(keys));
+    }
+
+    // Runs the program: `main` plays the user in the main dialog, `about` in each About box.
+    // A script that leaves its dialog open fails the test, and the dialog is ended for it.
+    void RunProgram(Script main, Script about = {}) {
+        // Naming the application object links it in; it is the one RunApplication runs.
+        ASSERT_EQ(AfxGetApp(), &theApp);
+        m_platform.SetShownHook([this, main, about](qtfront::DialogWindow& window) {
+            const bool isAbout = window.Model().Template().id == IDD_ABOUTBOX;
+            ++(isAbout ? m_aboutRuns : m_mainRuns);
+            const Script& script = isAbout ? about : main;
+            if (script) script(window);
+            if (!window.Model().Ended()) {
+                ADD_FAILURE() << "the script left dialog " << window.Model().Template().id
+                              << " open";
+                window.Model().End(-1);
+            }
+            if (!isAbout) m_result = window.Model().Result();
+        });
+        EXPECT_EQ(fw::RunApplication(), 0);
+        m_platform.SetShownHook({});
+    }
+
+    // ---- Playing the user on the widgets
+
+    static QWidget* W(qtfront::DialogWindow& window, int id) {
+        QWidget* widget = window.Widget(id);
+        EXPECT_NE(widget, nullptr) << "no widget for control " << id;
+        return widget;
+    }
+    // Where the keyboard goes: the widget Qt gave the focus to.
+    static QWidget* KeyTarget(qtfront::DialogWindow& window) {
+        QWidget* focus = window.focusWidget();
+        return focus != nullptr ? focus : &window;
+    }
+    static void Key(qtfront::DialogWindow& window, Qt::Key key,
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(KeyTarget(window), key, modifiers);
+    }
+    static void Type(qtfront::DialogWindow& window, const char* text) {
+        QTest::keyClicks(KeyTarget(window), QString::fromLatin1(text));
+    }
+    static void Click(qtfront::DialogWindow& window, int id) {
+        QWidget* widget = W(window, id);
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+    }
+    static QString EditText(qtfront::DialogWindow& window, int id) {
+        auto* edit = qobject_cast<QLineEdit*>(W(window, id));
+        return edit != nullptr ? edit->text() : QStringLiteral("<not an edit>");
+    }
+    static bool Checked(qtfront::DialogWindow& window, int id) {
+        auto* button = qobject_cast<QAbstractButton*>(W(window, id));
+        return button != nullptr && button->isChecked();
+    }
+    static bool HasFocus(qtfront::DialogWindow& window, int id) {
+        return window.focusWidget() == window.Widget(id);
+    }
+
+    // Right-clicks `widget` at `pos` and, once its menu is up, picks the item whose text is
+    // `item` (the menu's texts are handed to `seen`). The menu is closed should the item be
+    // missing.
+    static void RightClickMenu(QWidget* widget, QPoint pos, const QString& item,
+                               QStringList* seen = nullptr) {
+        QTimer::singleShot(0, [item, seen] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            QAction* wanted = nullptr;
+            for (QAction* action : menu->actions()) {
+                if (seen != nullptr) {
+                    seen->append(action->isSeparator() ? QStringLiteral("-") : action->text());
+                }
+                if (action->text() == item && action->isEnabled()) wanted = action;
+            }
+            if (wanted == nullptr) {
+                menu->close();
+                return;
+            }
+            QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
+                              menu->actionGeometry(wanted).center());
+        });
+        QTest::mouseClick(widget, Qt::RightButton, Qt::NoModifier, pos);
+    }
+
+    QTemporaryDir m_dir;
+    qtfront::QtPlatform m_platform;
+    struct Box {
+        std::string caption;
+        std::string text;
+    };
+    std::vector<Box> m_boxes;
+    std::function<void(QMessageBox&)> m_onBox;
+    int m_mainRuns = 0;
+    int m_aboutRuns = 0;
+    INT_PTR m_result = 0;
+};
+
+}  // namespace qt_tests
