@@ -236,7 +236,10 @@ BOOL CCustomizerDlg::OnInitDialog() {
         return FALSE;
     }
 
-    m_difficulty = theSettings.GetMultiplier();
+    // A hand-edited "-0" would show as "-0", which the value box's own exchange refuses to read
+    // back ("Please enter a number." on every later exchange): zero is shown unsigned.
+    const float multiplier = theSettings.GetMultiplier();
+    m_difficulty = multiplier == 0.0f ? 0.0f : multiplier;
     m_slider.SetPos(SliderPosition(m_difficulty));
     m_slider.SetRangeMin(kSliderMin, TRUE);
     m_slider.SetRangeMax(kSliderMax, TRUE);

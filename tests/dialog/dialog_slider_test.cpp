@@ -154,6 +154,21 @@ TEST_F(SliderTest, NonFiniteValuesRecoverThroughTheKeys) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+// "-0" from a hand-edited file must not leave a value box the exchange cannot read back.
+TEST_F(SliderTest, NegativeZeroOpensAndSavesAsZero) {
+    Open("-0.00");
+    RunDialog([](DialogModel& dlg) {
+        EXPECT_EQ(Value(dlg), "0");
+        dlg.Click(IDC_RACE_MODE);
+        dlg.Click(IDOK);
+        EXPECT_TRUE(dlg.Ended());
+    });
+    EXPECT_TRUE(Boxes().empty());
+    ScriptKeys expected;
+    expected.multiplier = "0.00";
+    ExpectGame(expected);
+}
+
 TEST_F(SliderTest, StepsLeaveTheOtherControlsAlone) {
     Open("1.1");
     RunDialog([](DialogModel& dlg) {
