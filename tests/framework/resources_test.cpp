@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -554,6 +555,9 @@ struct ErrorCase {
     const char* header;
     std::vector<const char*> expected;  // parts of the message
 };
+
+// Keeps test listings readable: the case's name instead of its bytes.
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
 
 class ReaderError : public testing::TestWithParam<ErrorCase> {};
 
