@@ -8,12 +8,25 @@ bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
 status=0
+passed=0
+failed=0
 run() { echo; echo "==> $*"; "$@" || status=1; }
 
+# Builds and tests one preset, adding its CTest counts to the totals.
 run_preset() {
-    local preset=$1
-    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" &&
-        ctest --preset "$preset" --timeout 600
+    local preset=$1 log
+    log=$(mktemp)
+    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" || return 1
+    ctest --preset "$preset" --timeout 600 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local line
+    line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    rm -f "$log"
+    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        failed=$((failed + BASH_REMATCH[1]))
+        passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    fi
+    return "$rc"
 }
 
 run run_preset linux
@@ -33,4 +46,5 @@ run run_preset windows
 
 echo
 if [ "$status" -eq 0 ]; then echo "All test runs passed."; else echo "Some test runs FAILED."; fi
+echo "$passed passed, $failed failed"
 exit "$status"
