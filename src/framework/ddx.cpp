@@ -44,9 +44,7 @@ bool ParseFloatField(const std::string& text, double& value) {
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     if (control.m_hWnd != nullptr) return;
     pDX->PrepareCtrl(id);
-    if (control.SubclassDlgItem(static_cast<UINT>(id), pDX->m_pDlgWnd)) {
-        pDX->m_pDlgWnd->NoteAttached(control);
-    }
+    control.SubclassDlgItem(static_cast<UINT>(id), pDX->m_pDlgWnd);
 }
 
 void DDX_Check(CDataExchange* pDX, int id, BOOL& value) {

@@ -22,12 +22,17 @@ INT_PTR CDialog::DoModal() {
         // A dialog without a parent is owned by the application's main window.
         owner = AfxGetApp()->m_pMainWnd->m_hWnd;
     }
-    const INT_PTR result = GetPlatform().RunModalDialog(*this, m_templateId, owner);
-    // The windows are gone: the control objects no longer stand for anything.
-    for (CWnd* control : m_attached) control->m_hWnd = nullptr;
-    m_attached.clear();
-    m_hWnd = nullptr;
-    return result;
+    // Once the run is over - also when it ends in an exception - the windows are gone and the
+    // control objects no longer stand for anything.
+    struct Detach {
+        CDialog& dialog;
+        ~Detach() {
+            for (CWnd* control : dialog.m_attached) control->m_hWnd = nullptr;
+            dialog.m_attached.clear();
+            dialog.m_hWnd = nullptr;
+        }
+    } detach{*this};
+    return GetPlatform().RunModalDialog(*this, m_templateId, owner);
 }
 
 void CDialog::EndDialog(int result) {

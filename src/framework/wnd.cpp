@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/dialog.h"
+
 using fw::GetPlatform;
 
 CWnd::MessageScope::MessageScope(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -47,6 +49,8 @@ bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     if (control == nullptr) return false;
     m_hWnd = control;
     GetPlatform().Subclass(control, *this);
+    // The dialog detaches it again when its modal run ends, so that a later run attaches anew.
+    if (auto* dialog = dynamic_cast<CDialog*>(parent)) dialog->NoteAttached(*this);
     return true;
 }
 
