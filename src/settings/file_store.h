@@ -6,8 +6,13 @@
 
 namespace settings {
 
+// Profile files are small; anything larger than this is refused (EFBIG / ERROR_FILE_TOO_LARGE)
+// rather than read into memory.
+inline constexpr unsigned long long kMaxFileBytes = 512ull * 1024 * 1024;
+
 // Reads the whole file. A file that does not exist reads as empty and is no failure
-// (`exists` is then false). Any other failure (a directory, no permission) returns false.
+// (`exists` is then false). Any other failure (a directory, no permission, a file larger than
+// kMaxFileBytes) returns false.
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error);
 
 // Replaces the file's content as a whole: the bytes go to a temporary file beside it, are

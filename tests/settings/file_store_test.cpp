@@ -98,6 +98,21 @@ TEST_F(FileStore, DirectoryIsNoFile) {
     EXPECT_TRUE(Entries().empty());
 }
 
+#ifndef _WIN32
+// A sparse file far larger than any profile: refused instead of read into memory.
+TEST_F(FileStore, OversizedFileIsRefusedNotRead) {
+    const std::string path = Path("huge.ini");
+    WriteRaw(path, "[S]\r\nk=v\r\n");
+    fs::resize_file(path, settings::kMaxFileBytes + 1);
+    std::string bytes = "stale";
+    bool exists = false;
+    int error = 0;
+    EXPECT_FALSE(settings::ReadWholeFile(path, bytes, exists, error));
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_TRUE(bytes.empty());
+}
+#endif
+
 TEST_F(FileStore, RoundTripsEveryByte) {
     std::string bytes;
     for (int i = 0; i < 256 * 3; ++i) bytes.push_back(static_cast<char>(i));

@@ -132,6 +132,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
     if (S_ISDIR(st.st_mode)) return Fail(EISDIR, error);
     if (!S_ISREG(st.st_mode)) return Fail(EINVAL, error);
     exists = true;
+    if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) return Fail(EFBIG, error);
     if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
 
     char buffer[65536];
@@ -145,6 +146,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
         }
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > kMaxFileBytes) {  // grew while we read it
+            bytes.clear();
+            return Fail(EFBIG, error);
+        }
     }
     return true;
 }

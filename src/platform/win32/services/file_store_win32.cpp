@@ -106,6 +106,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
     exists = true;
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+        if (static_cast<unsigned long long>(size.QuadPart) > kMaxFileBytes) {
+            return Fail(ERROR_FILE_TOO_LARGE, error);
+        }
         bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     }
     char buffer[65536];
@@ -118,6 +121,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
         }
         if (n == 0) break;
         bytes.append(buffer, n);
+        if (bytes.size() > kMaxFileBytes) {  // grew while we read it
+            bytes.clear();
+            return Fail(ERROR_FILE_TOO_LARGE, error);
+        }
     }
     return true;
 }
