@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/numeric_text.h"
+#include "comma_locale.h"
 #include "settings/ini_profile.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_test_folder.h"
@@ -642,24 +643,9 @@ class CommaLocaleSettingsTest : public ScriptSettingsTest {
 protected:
     void SetUp() override {
         ScriptSettingsTest::SetUp();
-        const char* previous = std::setlocale(LC_ALL, nullptr);
-        m_previous = previous ? previous : "C";
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8",
-                                 "de-DE", "German_Germany.1252", "French_France.1252"}) {
-            if (std::setlocale(LC_ALL, name) &&
-                std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
-                return;
-            }
-        }
-        std::setlocale(LC_ALL, m_previous.c_str());
-        GTEST_SKIP() << "no locale with a comma decimal separator is installed";
+        if (!m_locale.Active()) GTEST_SKIP() << "no locale with a comma decimal separator";
     }
-    void TearDown() override {
-        std::setlocale(LC_ALL, m_previous.c_str());
-        ScriptSettingsTest::TearDown();
-    }
-
-    std::string m_previous;
+    ScopedCommaLocale m_locale;
 };
 
 TEST_F(CommaLocaleSettingsTest, NumbersKeepTheirDecimalPoint) {
