@@ -4,13 +4,17 @@ namespace {
 CWinApp* g_app = nullptr;
 }
 
-CWinApp::CWinApp(const char* appName) : m_appName(appName) { g_app = this; }
+CWinApp::CWinApp(const char* appName) : m_appName(appName) {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return FALSE; }
+BOOL CWinApp::InitInstance() {
+    return FALSE;
+}
 
 bool CWinApp::OnCmdMsg(UINT id) {
     if (id == fw::ID_HELP) {
@@ -26,7 +30,9 @@ std::string CWinApp::GetAppName() const {
     return m_appName != nullptr ? std::string(m_appName) : fw::GetPlatform().ExecutableTitle();
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
 std::string AfxGetAppName() {
     return g_app != nullptr ? g_app->GetAppName() : fw::GetPlatform().ExecutableTitle();

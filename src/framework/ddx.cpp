@@ -23,7 +23,9 @@ void WriteText(fw::Handle control, const std::string& text) {
     SendTo(control, fw::wm::SetText, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+bool IsBlankOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The float field's parse rule: blanks and tabs around one number and nothing else; a zero
 // result counts only when the text starts with '0' (what the conversion returns for "no number").

@@ -98,11 +98,17 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-void CDialog::OnPaint() { Default(); }
+void CDialog::OnPaint() {
+    Default();
+}
 
-void CDialog::OnSysCommand(UINT, LPARAM) { Default(); }
+void CDialog::OnSysCommand(UINT, LPARAM) {
+    Default();
+}
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
     CDataExchange exchange(this, saveAndValidate);

@@ -13,6 +13,8 @@ Platform& GetPlatform() {
     return *g_platform;
 }
 
-void SetPlatform(Platform* platform) { g_platform = platform; }
+void SetPlatform(Platform* platform) {
+    g_platform = platform;
+}
 
 }  // namespace fw

@@ -42,9 +42,9 @@ inline constexpr UINT SetFocus = 0x0007, KillFocus = 0x0008, Enable = 0x000A, Se
                       IconEraseBkgnd = 0x0027, QueryDragIcon = 0x0037, Notify = 0x004E,
                       Help = 0x0053, ContextMenu = 0x007B, SetIcon = 0x0080, GetDlgCode = 0x0087,
                       KeyDown = 0x0100, KeyUp = 0x0101, Char = 0x0102, InitDialog = 0x0110,
-                      Command = 0x0111, SysCommand = 0x0112, HScroll = 0x0114,
-                      MouseMove = 0x0200, LButtonDown = 0x0201, LButtonUp = 0x0202,
-                      Cut = 0x0300, Copy = 0x0301, Paste = 0x0302, Clear = 0x0303, Undo = 0x0304;
+                      Command = 0x0111, SysCommand = 0x0112, HScroll = 0x0114, MouseMove = 0x0200,
+                      LButtonDown = 0x0201, LButtonUp = 0x0202, Cut = 0x0300, Copy = 0x0301,
+                      Paste = 0x0302, Clear = 0x0303, Undo = 0x0304;
 }
 namespace em {
 inline constexpr UINT GetSel = 0x00B0, SetSel = 0x00B1, ReplaceSel = 0x00C2, LimitText = 0x00C5,
@@ -68,15 +68,15 @@ inline constexpr UINT GetCount = 0x0146, GetCurSel = 0x0147, GetLBText = 0x0148,
                       SetCurSel = 0x014E, ShowDropDown = 0x014F, AddString = 0x0143,
                       FindStringExact = 0x0158, GetDroppedState = 0x0157;
 inline constexpr LRESULT Err = -1;
-}
+}  // namespace cb
 namespace cbn {
 inline constexpr UINT SelChange = 1, DropDown = 7, CloseUp = 8, SelEndOk = 9;
 }
 namespace tbm {
-inline constexpr UINT GetPos = 0x0400, GetRangeMin = 0x0401, GetRangeMax = 0x0402,
-                      SetPos = 0x0405, SetRange = 0x0406, SetRangeMin = 0x0407,
-                      SetRangeMax = 0x0408, SetPageSize = 0x0415, GetPageSize = 0x0416,
-                      SetLineSize = 0x0417, GetLineSize = 0x0418;
+inline constexpr UINT GetPos = 0x0400, GetRangeMin = 0x0401, GetRangeMax = 0x0402, SetPos = 0x0405,
+                      SetRange = 0x0406, SetRangeMin = 0x0407, SetRangeMax = 0x0408,
+                      SetPageSize = 0x0415, GetPageSize = 0x0416, SetLineSize = 0x0417,
+                      GetLineSize = 0x0418;
 }
 namespace tb {
 inline constexpr UINT LineUp = 0, LineDown = 1, PageUp = 2, PageDown = 3, ThumbPosition = 4,
@@ -88,8 +88,8 @@ inline constexpr UINT ReleasedCapture = 0u - 16u;  // NM_FIRST - 16
 namespace vk {
 inline constexpr UINT Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11,
                       Escape = 0x1B, Space = 0x20, Prior = 0x21, Next = 0x22, End = 0x23,
-                      Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28,
-                      Insert = 0x2D, Delete = 0x2E, F1 = 0x70, F4 = 0x73;
+                      Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Insert = 0x2D,
+                      Delete = 0x2E, F1 = 0x70, F4 = 0x73;
 }
 namespace mb {
 inline constexpr UINT Ok = 0x0000;

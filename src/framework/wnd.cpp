@@ -34,9 +34,13 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-bool CWnd::OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+bool CWnd::OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) {
+    return false;
+}
 
-LRESULT CWnd::Default() { return DefaultProcessing(m_curMessage, m_curWParam, m_curLParam); }
+LRESULT CWnd::Default() {
+    return DefaultProcessing(m_curMessage, m_curWParam, m_curLParam);
+}
 
 LRESULT CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_hWnd == nullptr) return 0;
@@ -91,7 +95,9 @@ bool CWnd::IsWindowEnabled() const {
     return m_hWnd != nullptr && GetPlatform().IsWindowEnabled(m_hWnd);
 }
 
-bool CWnd::IsIconic() const { return m_hWnd != nullptr && GetPlatform().IsIconic(m_hWnd); }
+bool CWnd::IsIconic() const {
+    return m_hWnd != nullptr && GetPlatform().IsIconic(m_hWnd);
+}
 
 fw::Rect CWnd::GetClientRect() const {
     return m_hWnd == nullptr ? fw::Rect{} : GetPlatform().GetClientRect(m_hWnd);
@@ -129,11 +135,17 @@ void CWnd::CheckDlgButton(int id, UINT check) const {
     SendDlgItemMessage(id, fw::bm::SetCheck, check);
 }
 
-void CEdit::LimitText(int chars) const { Send(fw::em::LimitText, static_cast<WPARAM>(chars)); }
+void CEdit::LimitText(int chars) const {
+    Send(fw::em::LimitText, static_cast<WPARAM>(chars));
+}
 
-UINT CButton::GetCheck() const { return static_cast<UINT>(Send(fw::bm::GetCheck)); }
+UINT CButton::GetCheck() const {
+    return static_cast<UINT>(Send(fw::bm::GetCheck));
+}
 
-void CButton::SetCheck(UINT check) const { Send(fw::bm::SetCheck, check); }
+void CButton::SetCheck(UINT check) const {
+    Send(fw::bm::SetCheck, check);
+}
 
 void CSliderCtrl::SetRangeMin(int minimum, BOOL redraw) const {
     Send(fw::tbm::SetRangeMin, static_cast<WPARAM>(redraw), minimum);
@@ -143,10 +155,18 @@ void CSliderCtrl::SetRangeMax(int maximum, BOOL redraw) const {
     Send(fw::tbm::SetRangeMax, static_cast<WPARAM>(redraw), maximum);
 }
 
-void CSliderCtrl::SetLineSize(int size) const { Send(fw::tbm::SetLineSize, 0, size); }
+void CSliderCtrl::SetLineSize(int size) const {
+    Send(fw::tbm::SetLineSize, 0, size);
+}
 
-void CSliderCtrl::SetPageSize(int size) const { Send(fw::tbm::SetPageSize, 0, size); }
+void CSliderCtrl::SetPageSize(int size) const {
+    Send(fw::tbm::SetPageSize, 0, size);
+}
 
-void CSliderCtrl::SetPos(int position) const { Send(fw::tbm::SetPos, TRUE, position); }
+void CSliderCtrl::SetPos(int position) const {
+    Send(fw::tbm::SetPos, TRUE, position);
+}
 
-int CSliderCtrl::GetPos() const { return static_cast<int>(Send(fw::tbm::GetPos)); }
+int CSliderCtrl::GetPos() const {
+    return static_cast<int>(Send(fw::tbm::GetPos));
+}

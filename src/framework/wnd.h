@@ -20,9 +20,8 @@ namespace fw {
 
 // One entry of a message map, for handlers of class T. Which member signature an entry holds
 // decides how the message's parameters are cracked:
-//   void()                                   WM_COMMAND (code, id range), WM_NOTIFY without args, WM_PAINT
-//   void(UINT ch, UINT repeat, UINT flags)   WM_CHAR
-//   void(Handle newFocus)                    WM_KILLFOCUS
+//   void()                                   WM_COMMAND (code, id range), WM_NOTIFY without args,
+//   WM_PAINT void(UINT ch, UINT repeat, UINT flags)   WM_CHAR void(Handle newFocus) WM_KILLFOCUS
 //   void(UINT id, LPARAM lParam)             WM_SYSCOMMAND
 //   void(UINT code, UINT pos, Handle bar)    WM_HSCROLL
 //   void(NMHDR*, LRESULT*)                   WM_NOTIFY (code, id range)
@@ -88,7 +87,7 @@ public:
     fw::Handle GetDlgItem(int id) const;
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    std::string GetText() const;  // WM_GETTEXT, whole text
+    std::string GetText() const;              // WM_GETTEXT, whole text
     std::string GetText(int maxChars) const;  // WM_GETTEXT into a buffer of maxChars + 1
     void SetText(std::string_view text) const;
     bool EnableWindow(bool enable = true) const;

@@ -3,8 +3,12 @@
 
 namespace fw {
 
-inline UINT LowWord(std::uintptr_t value) { return static_cast<UINT>(value & 0xFFFFu); }
-inline UINT HighWord(std::uintptr_t value) { return static_cast<UINT>((value >> 16) & 0xFFFFu); }
+inline UINT LowWord(std::uintptr_t value) {
+    return static_cast<UINT>(value & 0xFFFFu);
+}
+inline UINT HighWord(std::uintptr_t value) {
+    return static_cast<UINT>((value >> 16) & 0xFFFFu);
+}
 
 template <class T>
 bool DispatchMap(T& self, std::span<const MapEntry<T>> map, UINT message, WPARAM wParam,

@@ -13,9 +13,7 @@ protected:
 
     // Attaches the spy in OnInitDialog, as a dialog subclassing one of its controls would.
     void AttachSpyOnInit() {
-        dialog.onInit = [this](TestDialog& dlg) {
-            EXPECT_TRUE(spy.SubclassDlgItem(kEdit1, &dlg));
-        };
+        dialog.onInit = [this](TestDialog& dlg) { EXPECT_TRUE(spy.SubclassDlgItem(kEdit1, &dlg)); };
     }
     void TypeIntoEdit() {
         platform.OnModal([](DialogModel& dlg) {

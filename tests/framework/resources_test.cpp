@@ -557,7 +557,9 @@ struct ErrorCase {
 };
 
 // Keeps test listings readable: the case's name instead of its bytes.
-void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ErrorCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReaderError : public testing::TestWithParam<ErrorCase> {};
 
