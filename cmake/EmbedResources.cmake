@@ -4,7 +4,7 @@ file(READ ${RC_HEADER} header_text)
 set(delim "tc_rc_")
 file(WRITE ${OUT}
 "// Generated from res/ at build time; do not edit.\n"
-"#include \"framework/embedded_resources.h\"\n"
+"#include \"rcscript/embedded_script.h\"\n"
 "namespace fw {\n"
 "const char* const kResourceScript = R\"${delim}(${rc_text})${delim}\";\n"
 "const char* const kResourceHeader = R\"${delim}(${header_text})${delim}\";\n"

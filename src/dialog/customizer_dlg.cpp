@@ -7,7 +7,7 @@
 
 #include "app/about_dlg.h"
 #include "base/numeric_text.h"
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 #include "resource.h"
 #include "settings/file_store.h"
 #include "settings/script_settings.h"

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "framework/app.h"
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 #include "resource.h"
 
 using fw::GetPlatform;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "comma_locale.h"
+#include "support/comma_locale.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "base/numeric_text.h"
 #include "dialog/customizer_dlg.h"
-#include "framework/model/headless_platform.h"
+#include "model/headless_platform.h"
 #include "resource.h"
 #include "settings/file_store.h"
 #include "settings/game_folder.h"

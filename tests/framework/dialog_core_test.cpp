@@ -2,7 +2,7 @@
 // however the run ended.
 #include <stdexcept>
 
-#include "model_test_support.h"
+#include "support/model_test_support.h"
 
 namespace model_test {
 namespace {

@@ -9,7 +9,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include "framework/model/dialog_model.h"
+#include "model/dialog_model.h"
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/dialog_units.h"
 #include "platform/qt/dialog_window.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/numeric_text.h"
-#include "comma_locale.h"
+#include "support/comma_locale.h"
 #include "settings/ini_profile.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_test_folder.h"

@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QRect>
 
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 
 namespace qtfront {
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "framework/model/dialog_model.h"
+#include "model/dialog_model.h"
 #include "platform/qt/dialog_units.h"
 
 class QComboBox;

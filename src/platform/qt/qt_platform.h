@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/model/model_platform.h"
+#include "model/model_platform.h"
 
 class QMessageBox;
 class QWidget;

@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "framework/dialog.h"
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 #include "framework/win_types.h"
 #include "framework/wnd.h"
 

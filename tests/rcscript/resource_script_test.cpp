@@ -1,5 +1,5 @@
 // The program's resource script as the non-Windows front ends read it, and the reader itself.
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/embedded_resources.h"
+#include "rcscript/embedded_script.h"
 #include "resource.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/model/model_platform.h"
+#include "model/model_platform.h"
 
 namespace fw::model {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/dialog.h"
-#include "framework/model/headless_platform.h"
+#include "model/headless_platform.h"
 #include "resource.h"
 
 namespace {

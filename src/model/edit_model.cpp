@@ -2,9 +2,9 @@
 #include <climits>
 #include <cstdint>
 
-#include "framework/model/control_model.h"
-#include "framework/model/dialog_model.h"
-#include "framework/model/message_util.h"
+#include "model/control_model.h"
+#include "model/dialog_model.h"
+#include "model/message_util.h"
 
 namespace fw::model {
 

@@ -2,7 +2,7 @@
 // subclassing, the system menu and painting.
 #include <gtest/gtest.h>
 
-#include "framework/model_test_support.h"
+#include "support/model_test_support.h"
 
 namespace model_test {
 namespace {

@@ -2,7 +2,7 @@
 // drives them by message and the user drives them by keyboard and mouse.
 #include <gtest/gtest.h>
 
-#include "framework/model_test_support.h"
+#include "support/model_test_support.h"
 
 namespace model_test {
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/model/headless_platform.h"
+#include "model/headless_platform.h"
 
 #include <utility>
 

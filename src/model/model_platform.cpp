@@ -1,11 +1,11 @@
-#include "framework/model/model_platform.h"
+#include "model/model_platform.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 #include "framework/dialog.h"
-#include "framework/model/message_util.h"
+#include "model/message_util.h"
 
 namespace fw::model {
 

@@ -1,11 +1,11 @@
-#include "framework/model/dialog_model.h"
+#include "model/dialog_model.h"
 
 #include <stdexcept>
 #include <utility>
 
 #include "framework/dialog.h"
-#include "framework/model/message_util.h"
-#include "framework/model/model_platform.h"
+#include "model/message_util.h"
+#include "model/model_platform.h"
 
 namespace fw::model {
 

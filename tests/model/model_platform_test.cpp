@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "framework/model_test_support.h"
+#include "support/model_test_support.h"
 
 namespace model_test {
 namespace {

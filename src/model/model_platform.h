@@ -18,10 +18,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "framework/model/control_model.h"
-#include "framework/model/dialog_model.h"
+#include "model/control_model.h"
+#include "model/dialog_model.h"
 #include "framework/platform.h"
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 
 namespace fw::model {
 

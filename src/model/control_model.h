@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 #include "framework/win_types.h"
 
 class CWnd;

@@ -29,8 +29,8 @@
 #include <utility>
 #include <vector>
 
-#include "framework/model/control_model.h"
-#include "framework/resources.h"
+#include "model/control_model.h"
+#include "rcscript/resource_set.h"
 #include "framework/win_types.h"
 
 class CDialog;

@@ -3,7 +3,7 @@
 // data, the string table, icons and version information. Other resources are recognised and
 // skipped. Control statements get the class and default styles the Windows resource compiler
 // gives them, so a template read here matches the one compiled into the Windows executable.
-#include "framework/resources.h"
+#include "rcscript/resource_set.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "framework/embedded_resources.h"
+#include "rcscript/embedded_script.h"
 
 namespace fw {
 namespace {

@@ -1,10 +1,10 @@
-#include "framework/model/control_model.h"
+#include "model/control_model.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "framework/model/dialog_model.h"
-#include "framework/model/message_util.h"
+#include "model/dialog_model.h"
+#include "model/message_util.h"
 #include "framework/wnd.h"
 
 namespace fw::model {
