@@ -7,7 +7,6 @@
 
 #include "app/about_dlg.h"
 #include "base/numeric_text.h"
-#include "rcscript/resource_set.h"
 #include "resource.h"
 #include "settings/file_store.h"
 #include "settings/script_settings.h"
@@ -213,7 +212,7 @@ BOOL CCustomizerDlg::OnInitDialog() {
 
     fw::Platform& platform = fw::GetPlatform();
     if (platform.HasSystemMenu(m_hWnd)) {
-        const std::string about = fw::ResourceSet::Program().String(IDS_ABOUTBOX);
+        const std::string about = platform.Resources().String(IDS_ABOUTBOX);
         if (!about.empty()) {
             platform.AppendSystemMenuItem(m_hWnd, fw::mf::Separator, 0, "");
             platform.AppendSystemMenuItem(m_hWnd, fw::mf::String, IDM_ABOUTBOX, about);

@@ -3,8 +3,6 @@
 #include <exception>
 
 #include "framework/app.h"
-#include "rcscript/resource_set.h"
-#include "resource.h"
 
 using fw::GetPlatform;
 
@@ -76,8 +74,8 @@ bool CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
         return true;
     }
     static const fw::MapEntry<CDialog> kMap[] = {
-        fw::OnCommand<CDialog>(fw::bn::Clicked, IDOK, &CDialog::OnOK),
-        fw::OnCommand<CDialog>(fw::bn::Clicked, IDCANCEL, &CDialog::OnCancel),
+        fw::OnCommand<CDialog>(fw::bn::Clicked, fw::id::Ok, &CDialog::OnOK),
+        fw::OnCommand<CDialog>(fw::bn::Clicked, fw::id::Cancel, &CDialog::OnCancel),
     };
     return fw::DispatchMap<CDialog>(*this, kMap, message, wParam, lParam, result) ||
            CWnd::OnWndMsg(message, wParam, lParam, result);
@@ -85,7 +83,7 @@ bool CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
 
 BOOL CDialog::OnInitDialog() {
     // The template's combo-box data, then the first exchange to the controls.
-    for (const fw::DialogInitEntry& entry : fw::ResourceSet::Program().DialogInit(m_templateId)) {
+    for (const fw::DialogInitEntry& entry : GetPlatform().Resources().DialogInit(m_templateId)) {
         SendDlgItemMessage(entry.controlId, fw::cb::AddString, 0,
                            reinterpret_cast<LPARAM>(entry.text.c_str()));
     }
@@ -95,11 +93,11 @@ BOOL CDialog::OnInitDialog() {
 
 void CDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    EndDialog(IDOK);
+    EndDialog(fw::id::Ok);
 }
 
 void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
+    EndDialog(fw::id::Cancel);
 }
 
 void CDialog::OnPaint() {

@@ -45,8 +45,9 @@ public:
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
-    // Control objects attached by DDX_Control; detached again when the modal run ends.
-    void NoteAttached(CWnd& control) { m_attached.push_back(&control); }
+    // Control objects attached by DDX_Control or SubclassDlgItem; detached again when the modal
+    // run ends.
+    void NoteAttached(CWnd& control) override { m_attached.push_back(&control); }
 
 protected:
     // A dialog's default processing belongs to the platform's dialog manager, which runs once

@@ -1,10 +1,11 @@
 #pragma once
 // What the dialog layer needs of a windowing system. On Windows this is user32 itself; on every
-// other platform it is our model of the Windows controls (framework/model), drawn by a front end
-// or kept in memory by the headless platform the tests use.
+// other platform it is our model of the Windows controls (model/), drawn by a front end or kept
+// in memory by the headless platform the tests use.
 #include <string>
 #include <string_view>
 
+#include "framework/dialog_resources.h"
 #include "framework/win_types.h"
 
 class CDialog;
@@ -59,6 +60,9 @@ public:
 
     // The executable's file name without its extension: the application's name.
     virtual std::string ExecutableTitle() = 0;
+
+    // The resources the dialogs are made from: templates, their combo-box data, strings.
+    virtual const DialogResources& Resources() const = 0;
 };
 
 // The platform the program runs on; set once by the front end's entry point (or a test).

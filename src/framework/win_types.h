@@ -107,6 +107,10 @@ inline constexpr int CxIcon = 11, CyIcon = 12;
 namespace icon {
 inline constexpr WPARAM Small = 0, Big = 1;
 }
+// The buttons that end a dialog (IDOK, IDCANCEL).
+namespace id {
+inline constexpr int Ok = 1, Cancel = 2;
+}
 // The framework's Help command.
 inline constexpr UINT ID_HELP = 0xE146;
 

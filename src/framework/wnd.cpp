@@ -4,8 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "framework/dialog.h"
-
 using fw::GetPlatform;
 
 CWnd::MessageScope::MessageScope(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -53,10 +51,12 @@ bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     if (control == nullptr) return false;
     m_hWnd = control;
     GetPlatform().Subclass(control, *this);
-    // The dialog detaches it again when its modal run ends, so that a later run attaches anew.
-    if (auto* dialog = dynamic_cast<CDialog*>(parent)) dialog->NoteAttached(*this);
+    // A dialog detaches it again when its modal run ends, so that a later run attaches anew.
+    parent->NoteAttached(*this);
     return true;
 }
+
+void CWnd::NoteAttached(CWnd&) {}
 
 fw::Handle CWnd::GetDlgItem(int id) const {
     return m_hWnd == nullptr ? nullptr : GetPlatform().GetDlgItem(m_hWnd, id);

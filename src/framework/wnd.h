@@ -84,6 +84,9 @@ public:
     // Attaches this object to the child control `id` of `parent`, so that its messages pass
     // through this object's map first.
     bool SubclassDlgItem(UINT id, CWnd* parent);
+    // Told of each control object attached to one of this window's children. A dialog keeps
+    // them to detach them again when its modal run ends.
+    virtual void NoteAttached(CWnd& control);
     fw::Handle GetDlgItem(int id) const;
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

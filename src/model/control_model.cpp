@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "framework/wnd.h"
 #include "model/dialog_model.h"
 #include "model/message_util.h"
-#include "framework/wnd.h"
 
 namespace fw::model {
 

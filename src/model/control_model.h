@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "rcscript/resource_set.h"
+#include "framework/dialog_template.h"
 #include "framework/win_types.h"
 
 class CWnd;

@@ -29,9 +29,9 @@
 #include <utility>
 #include <vector>
 
-#include "model/control_model.h"
-#include "rcscript/resource_set.h"
+#include "framework/dialog_template.h"
 #include "framework/win_types.h"
+#include "model/control_model.h"
 
 class CDialog;
 

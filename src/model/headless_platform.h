@@ -1,7 +1,7 @@
 #pragma once
 // The platform of the tests: dialogs live in memory and a script plays the user.
 //
-//   fw::model::HeadlessPlatform platform(resources);
+//   fw::model::HeadlessPlatform platform(resources, "Title");
 //   fw::model::ScopedPlatform use(platform);
 //   platform.OnModal([](fw::model::DialogModel& dlg) { dlg.TypeText("42"); dlg.Click(IDOK); });
 //   EXPECT_EQ(dialog.DoModal(), IDOK);

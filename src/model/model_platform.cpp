@@ -1,7 +1,6 @@
 #include "model/model_platform.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 
 #include "framework/dialog.h"
@@ -9,37 +8,34 @@
 
 namespace fw::model {
 
-ModelPlatform::ModelPlatform(std::string executableTitle)
-    : m_resources(nullptr), m_executableTitle(std::move(executableTitle)) {}
+// Templates without a script behind them: no combo-box data, strings or icon files.
+class ModelPlatform::HandBuilt final : public DialogResources {
+public:
+    explicit HandBuilt(std::vector<DialogTemplate> dialogs) : m_dialogs(std::move(dialogs)) {}
 
-ModelPlatform::ModelPlatform(const ResourceSet& resources, std::string executableTitle)
-    : m_resources(&resources), m_executableTitle(std::move(executableTitle)) {}
-
-ModelPlatform::ModelPlatform(std::vector<DialogTemplate> dialogs, std::string executableTitle)
-    : m_resources(nullptr),
-      m_executableTitle(std::move(executableTitle)),
-      m_dialogs(std::move(dialogs)),
-      m_handBuilt(true) {}
-
-ModelPlatform::~ModelPlatform() = default;
-
-const DialogTemplate* ModelPlatform::FindTemplate(UINT templateId) const {
-    if (m_handBuilt) {
+    const DialogTemplate* FindDialog(unsigned id) const override {
         for (const DialogTemplate& dialog : m_dialogs) {
-            if (dialog.id == templateId) return &dialog;
+            if (dialog.id == id) return &dialog;
         }
         return nullptr;
     }
-    try {
-        return Resources().FindDialog(templateId);
-    } catch (const std::exception&) {
-        return nullptr;  // no resources to build it from: the dialog cannot be created
-    }
-}
+    std::vector<DialogInitEntry> DialogInit(unsigned) const override { return {}; }
+    std::string String(unsigned) const override { return {}; }
+    std::string IconFile(unsigned) const override { return {}; }
 
-const ResourceSet& ModelPlatform::Resources() const {
-    return m_resources != nullptr ? *m_resources : ResourceSet::Program();
-}
+private:
+    std::vector<DialogTemplate> m_dialogs;
+};
+
+ModelPlatform::ModelPlatform(const DialogResources& resources, std::string executableTitle)
+    : m_resources(&resources), m_executableTitle(std::move(executableTitle)) {}
+
+ModelPlatform::ModelPlatform(std::vector<DialogTemplate> dialogs, std::string executableTitle)
+    : m_handBuilt(std::make_unique<HandBuilt>(std::move(dialogs))),
+      m_resources(m_handBuilt.get()),
+      m_executableTitle(std::move(executableTitle)) {}
+
+ModelPlatform::~ModelPlatform() = default;
 
 // ---- Registry
 
@@ -76,7 +72,7 @@ DialogModel* ModelPlatform::ActiveDialog() const {
 // ---- Modal dialogs
 
 INT_PTR ModelPlatform::RunModalDialog(CDialog& dialog, UINT templateId, Handle owner) {
-    const DialogTemplate* found = FindTemplate(templateId);
+    const DialogTemplate* found = m_resources->FindDialog(templateId);
     if (found == nullptr) return -1;
 
     DialogModel* ownerDialog = DialogOf(owner);
@@ -246,12 +242,8 @@ IconHandle ModelPlatform::LoadAppIcon(UINT resourceId) {
         return reinterpret_cast<IconHandle>(found->second.get());
     }
     std::string file;
-    if (!m_handBuilt) {
-        try {
-            file = Resources().IconFile(resourceId);
-        } catch (const std::exception&) {
-            file.clear();
-        }
+    if (m_handBuilt == nullptr) {
+        file = m_resources->IconFile(resourceId);
         if (file.empty()) return nullptr;  // no such icon resource
     }
     auto& icon = m_icons[resourceId];

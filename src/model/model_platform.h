@@ -18,10 +18,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "framework/dialog_resources.h"
+#include "framework/platform.h"
 #include "model/control_model.h"
 #include "model/dialog_model.h"
-#include "framework/platform.h"
-#include "rcscript/resource_set.h"
 
 namespace fw::model {
 
@@ -41,14 +41,11 @@ struct IconModel {
 
 class ModelPlatform : public Platform {
 public:
-    // Templates come from the program's resources.
-    explicit ModelPlatform(std::string executableTitle = "TavrelCustomizer");
-    // Templates come from `resources`, which must outlive the platform (tests).
-    explicit ModelPlatform(const ResourceSet& resources,
-                           std::string executableTitle = "TavrelCustomizer");
-    // Templates built by hand (tests that do without the resource script); every icon id loads.
-    explicit ModelPlatform(std::vector<DialogTemplate> dialogs,
-                           std::string executableTitle = "TavrelCustomizer");
+    // Templates, combo-box data, strings and icons come from `resources`, which must outlive
+    // the platform; `executableTitle` is the application's name (ExecutableTitle()).
+    ModelPlatform(const DialogResources& resources, std::string executableTitle);
+    // Templates built by hand (tests that do without a resource script); every icon id loads.
+    explicit ModelPlatform(std::vector<DialogTemplate> dialogs, std::string executableTitle = {});
     ~ModelPlatform() override;
 
     // ---- fw::Platform
@@ -77,6 +74,7 @@ public:
     void EndPaint(Handle window, PaintHandle paint) override;
     void DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) override;
     std::string ExecutableTitle() override { return m_executableTitle; }
+    const DialogResources& Resources() const override { return *m_resources; }
 
     // ---- The model
     WindowModel* FindWindowModel(Handle window) const;
@@ -87,8 +85,6 @@ public:
     // The innermost modal dialog running, or null.
     DialogModel* ActiveDialog() const;
     const IconModel* FindIcon(IconHandle icon) const;
-    // The resources dialogs and icons come from (the program's unless one was given).
-    const ResourceSet& Resources() const;
 
     // The clipboard the edits cut, copy and paste with; a front end may put the system's
     // clipboard behind it.
@@ -106,12 +102,11 @@ protected:
     virtual int RunMessageBox(const MessageBoxRequest& request) = 0;
 
 private:
-    const DialogTemplate* FindTemplate(UINT templateId) const;
+    class HandBuilt;
 
-    const ResourceSet* m_resources;
+    std::unique_ptr<HandBuilt> m_handBuilt;  // the templates of the second constructor
+    const DialogResources* m_resources;
     std::string m_executableTitle;
-    std::vector<DialogTemplate> m_dialogs;
-    bool m_handBuilt = false;
     std::unordered_map<Handle, WindowModel*> m_windows;
     std::vector<DialogModel*> m_modalStack;
     std::map<UINT, std::unique_ptr<IconModel>> m_icons;

@@ -3,8 +3,6 @@
 // data, the string table, icons and version information. Other resources are recognised and
 // skipped. Control statements get the class and default styles the Windows resource compiler
 // gives them, so a template read here matches the one compiled into the Windows executable.
-#include "rcscript/resource_set.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -13,6 +11,7 @@
 #include <utility>
 
 #include "rcscript/embedded_script.h"
+#include "rcscript/resource_set.h"
 
 namespace fw {
 namespace {
@@ -1617,13 +1616,6 @@ std::string ResourceSet::IconFile(unsigned id) const {
         if (iconId == id) return file;
     }
     return {};
-}
-
-const ItemTemplate* DialogTemplate::FindItem(int itemId) const {
-    for (const ItemTemplate& item : items) {
-        if (item.id == itemId) return &item;
-    }
-    return nullptr;
 }
 
 std::string VersionInfo::Value(std::string_view name) const {

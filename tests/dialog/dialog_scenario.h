@@ -21,6 +21,7 @@
 #include "base/numeric_text.h"
 #include "dialog/customizer_dlg.h"
 #include "model/headless_platform.h"
+#include "rcscript/resource_set.h"
 #include "resource.h"
 #include "settings/file_store.h"
 #include "settings/game_folder.h"
@@ -254,7 +255,7 @@ protected:
 
     std::filesystem::path m_root;
     std::shared_ptr<LocatorState> m_locator;
-    fw::model::HeadlessPlatform m_platform;
+    fw::model::HeadlessPlatform m_platform{fw::ResourceSet::Program(), "TavrelCustomizer"};
     fw::model::ScopedPlatform m_use{m_platform};
 };
 

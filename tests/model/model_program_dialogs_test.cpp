@@ -4,6 +4,7 @@
 
 #include "framework/dialog.h"
 #include "model/headless_platform.h"
+#include "rcscript/resource_set.h"
 #include "resource.h"
 
 namespace {
@@ -12,7 +13,7 @@ using fw::model::DialogModel;
 
 class ProgramDialogsTest : public ::testing::Test {
 protected:
-    fw::model::HeadlessPlatform platform;  // the program's resources
+    fw::model::HeadlessPlatform platform{fw::ResourceSet::Program(), "TavrelCustomizer"};
     fw::model::ScopedPlatform use{platform};
 };
 

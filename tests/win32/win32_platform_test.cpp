@@ -12,6 +12,7 @@
 
 #include "framework/dialog.h"
 #include "framework/wnd.h"
+#include "rcscript/resource_set.h"
 #include "test_dialogs.h"
 
 namespace {
@@ -97,7 +98,9 @@ protected:
         return m_platform.RunModalDialog(dialog, dialog.GetTemplateId(), F(owner));
     }
 
-    win32::Win32Platform m_platform{::GetModuleHandleA(nullptr)};
+    // The test dialogs carry no combo-box data or strings.
+    const fw::ResourceSet m_resources;
+    win32::Win32Platform m_platform{::GetModuleHandleA(nullptr), m_resources};
 };
 
 TEST_F(Win32PlatformTest, ModalRunReturnsTheEndCodeAndDetachesTheWindow) {

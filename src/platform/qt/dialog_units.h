@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QRect>
 
-#include "rcscript/resource_set.h"
+#include "framework/dialog_template.h"
 
 namespace qtfront {
 

@@ -7,6 +7,7 @@
 #include "framework/platform.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/run_modes.h"
+#include "rcscript/resource_set.h"
 
 int main(int argc, char** argv) {
     const auto mainEntry = std::chrono::steady_clock::now();
@@ -16,8 +17,9 @@ int main(int argc, char** argv) {
     // The one dialog closing ends the program, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Message boxes without a caption show the program's name, as the executable's title.
-    qtfront::QtPlatform platform("TavrelCustomizer");
+    // The dialogs come from the resource script compiled in; message boxes without a caption
+    // show the program's name, as the executable's title.
+    qtfront::QtPlatform platform(fw::ResourceSet::Program(), "TavrelCustomizer");
     fw::SetPlatform(&platform);
     qtfront::InstallRunModes(platform, mainEntry);
 

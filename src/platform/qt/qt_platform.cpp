@@ -61,8 +61,8 @@ int IdOf(QMessageBox::StandardButton button, UINT type) {
 
 }  // namespace
 
-QtPlatform::QtPlatform(std::string executableTitle)
-    : fw::model::ModelPlatform(std::move(executableTitle)) {}
+QtPlatform::QtPlatform(const fw::DialogResources& resources, std::string executableTitle)
+    : fw::model::ModelPlatform(resources, std::move(executableTitle)) {}
 
 QtPlatform::~QtPlatform() = default;
 

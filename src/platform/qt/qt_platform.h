@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/model_platform.h"
+#include "rcscript/resource_set.h"
 
 class QMessageBox;
 class QWidget;
@@ -18,7 +19,10 @@ class DialogWindow;
 
 class QtPlatform : public fw::model::ModelPlatform {
 public:
-    explicit QtPlatform(std::string executableTitle = "TavrelCustomizer");
+    // The program's resources and name unless others are given; `resources` must outlive the
+    // platform.
+    explicit QtPlatform(const fw::DialogResources& resources = fw::ResourceSet::Program(),
+                        std::string executableTitle = "TavrelCustomizer");
     ~QtPlatform() override;
 
     // Called once each dialog window is up and drawn, inside its modal loop (tests, the

@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "framework/dialog.h"
-#include "rcscript/resource_set.h"
+#include "framework/dialog_template.h"
 #include "framework/win_types.h"
 #include "framework/wnd.h"
 
@@ -212,7 +212,8 @@ struct Win32Platform::PaintState {
     HDC dc;
 };
 
-Win32Platform::Win32Platform(HINSTANCE instance) : m_instance(instance) {}
+Win32Platform::Win32Platform(HINSTANCE instance, const fw::DialogResources& resources)
+    : m_instance(instance), m_resources(resources) {}
 
 Win32Platform::~Win32Platform() {
     // Controls still subclassed (a platform torn down while windows live) get their own

@@ -26,8 +26,9 @@ std::string TitleFromModulePath(std::string_view path);
 
 class Win32Platform final : public fw::Platform {
 public:
-    // `instance` is the module that holds the dialog templates, icons and strings.
-    explicit Win32Platform(HINSTANCE instance);
+    // `instance` is the module that holds the dialog templates and icons; `resources` give the
+    // dialogs' combo-box data and the strings, and must outlive the platform.
+    Win32Platform(HINSTANCE instance, const fw::DialogResources& resources);
     ~Win32Platform() override;
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
@@ -64,6 +65,7 @@ public:
     void DrawIcon(fw::PaintHandle paint, int x, int y, fw::IconHandle icon) override;
 
     std::string ExecutableTitle() override;
+    const fw::DialogResources& Resources() const override { return m_resources; }
 
     // The dialog procedure of every dialog this platform runs (exposed for the tests).
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -76,6 +78,7 @@ private:
     PaintState* FindPaint(fw::PaintHandle paint);
 
     HINSTANCE m_instance;
+    const fw::DialogResources& m_resources;
     std::unordered_map<HWND, std::unique_ptr<SubclassState>> m_subclasses;
     std::vector<std::unique_ptr<PaintState>> m_paints;
 };

@@ -5,6 +5,7 @@
 #include "framework/app.h"
 #include "framework/platform.h"
 #include "platform/win32/win32_platform.h"
+#include "rcscript/resource_set.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -40,7 +41,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     controls.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
     ::InitCommonControlsEx(&controls);
 
-    win32::Win32Platform platform(instance);
+    // The dialogs' combo-box data and the strings come from the resource script compiled in.
+    win32::Win32Platform platform(instance, fw::ResourceSet::Program());
     fw::SetPlatform(&platform);
     const int status = fw::RunApplication();
     fw::SetPlatform(nullptr);
