@@ -15,6 +15,10 @@
 
 namespace fw {
 
+namespace rcscript {
+class ResourceScriptParser;
+}
+
 struct VersionInfo {
     std::uint16_t fileVersion[4] = {};
     std::uint16_t productVersion[4] = {};
@@ -45,7 +49,7 @@ public:
     std::string IconFile(unsigned id) const override;
 
 private:
-    friend class ResourceScriptParser;
+    friend class rcscript::ResourceScriptParser;
 
     std::vector<DialogTemplate> m_dialogs;
     std::vector<std::pair<unsigned, std::vector<DialogInitEntry>>> m_dialogInit;
