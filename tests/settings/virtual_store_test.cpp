@@ -11,6 +11,8 @@
 #include "support/scripted_profile_files.h"
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include <cstdlib>
 #endif
 
@@ -163,6 +165,23 @@ TEST(PlatformVirtualStore, CopyOfAFileUnderProgramFiles) {
     EXPECT_EQ(settings::PlatformVirtualStoreCopy("C:\\Program Files Games\\sfc.ini"), std::nullopt);
     EXPECT_EQ(settings::PlatformVirtualStoreCopy("C:\\Games\\sfc.ini"), std::nullopt);
     EXPECT_TRUE(settings::PlatformVirtualizationAllowed());
+}
+
+TEST(PlatformVirtualStore, ShortNamesAreComparedInTheirLongForm) {
+    const char* local = std::getenv("LOCALAPPDATA");
+    ASSERT_NE(local, nullptr);
+    const std::string folder = "C:\\Program Files (x86)\\Tavrel Short Name Test";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    char shortForm[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH);
+    const std::optional<std::string> copy =
+        settings::PlatformVirtualStoreCopy(std::string(shortForm) + "\\sfc.ini");
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_GT(n, 0u);
+    ASSERT_LT(n, static_cast<DWORD>(MAX_PATH));
+    ASSERT_NE(std::string(shortForm), folder);
+    EXPECT_EQ(copy, std::string(local) +
+                        "\\VirtualStore\\Program Files (x86)\\Tavrel Short Name Test\\sfc.ini");
 }
 #endif
 
