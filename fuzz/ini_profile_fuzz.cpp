@@ -1,6 +1,8 @@
 // Fuzzes the profile engine. Input: SECTION RS KEY RS VALUE RS KEY2 RS VALUE2 RS FILE, where RS is
 // the byte 0x1E; missing fields are empty and the file takes everything after the fifth RS.
 //
+// A file that starts with FF FE is UTF-16LE; the same checks apply to its characters.
+//
 // Checked for every input: reads stay within the buffer and never carry a line break or NUL;
 // GetStrings agrees with GetString; SetStrings gives the bytes of one SetString per edit; a write
 // changes no more than one line or adds one key line (and a header). For names and values that
@@ -70,9 +72,25 @@ void CheckRead(std::string_view bytes, std::string_view section, std::string_vie
     }
 }
 
+bool IsUtf16(std::string_view bytes) {
+    return bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+}
+
+// The characters of a UTF-16LE file after its mark, one char16_t each; a final odd byte is not
+// one of them.
+std::u16string Units(std::string_view bytes) {
+    std::u16string units;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    }
+    return units;
+}
+
 // The edit replaced at most one line (with its line end) and added at most one key line, a
 // header and line ends.
-void CheckLocal(std::string_view before, std::string_view after, std::size_t maxAdded) {
+template <class Chars>
+void CheckLocal(const Chars& before, const Chars& after, std::size_t maxAdded) {
     std::size_t prefix = 0;
     const std::size_t common = std::min(before.size(), after.size());
     while (prefix < common && before[prefix] == after[prefix]) ++prefix;
@@ -81,10 +99,10 @@ void CheckLocal(std::string_view before, std::string_view after, std::size_t max
            before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
         ++suffix;
     }
-    const std::string_view removed = before.substr(prefix, before.size() - suffix - prefix);
-    const std::string_view added = after.substr(prefix, after.size() - suffix - prefix);
+    const Chars removed = before.substr(prefix, before.size() - suffix - prefix);
+    const Chars added = after.substr(prefix, after.size() - suffix - prefix);
     std::size_t ends = 0;
-    for (char c : removed) ends += (c == '\r' || c == '\n') ? 1 : 0;
+    for (auto c : removed) ends += (c == '\r' || c == '\n') ? 1 : 0;
     Check(ends <= 2);
     Check(added.size() <= maxAdded);
 }
@@ -120,7 +138,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string once = original;
     ini::SetString(once, section, key, value);
-    CheckLocal(original, once, section.size() + key.size() + value.size() + 9);
+    const std::size_t maxAdded = section.size() + key.size() + value.size() + 9;
+    if (IsUtf16(original)) {
+        // Still UTF-16LE, with a final odd byte kept last and every character outside the edit.
+        Check(IsUtf16(once) && once.size() % 2 == original.size() % 2);
+        if (original.size() % 2 != 0) Check(once.back() == original.back());
+        CheckLocal(Units(original), Units(once), maxAdded);
+    } else {
+        CheckLocal(std::string_view(original), std::string_view(once), maxAdded);
+    }
     CheckRead(once, section, key);
 
     if (CleanSection(section) && CleanKey(key)) {

@@ -21,6 +21,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
 // On failure the original is exactly as it was and no temporary file is left behind.
 bool ReplaceWholeFile(const std::string& path, std::string_view bytes, int& error);
 
+// Creates the folder and any missing folder above it; one that exists already is no failure.
+bool CreateFolders(const std::string& folder, int& error);
+
+// Whether a failure's code says access was denied (ERROR_ACCESS_DENIED; EACCES or EPERM).
+bool IsAccessDenied(int error);
+
 // The calling thread's last platform error code (errno or GetLastError), and a way to set it so
 // that a failure reported by the store can be shown with its code.
 int LastErrorCode();

@@ -12,6 +12,10 @@
 // the spelling of its name, a new key goes right after the last key line of its section, a new
 // section goes at the end (after a CRLF when the file lacks a final line end), new and rewritten
 // lines end in CRLF, and every other byte stays as it was.
+//
+// A file that starts with the UTF-16LE mark FF FE is read and written as UTF-16LE, as Windows does:
+// values come out in Windows-1252 ('?' for characters it cannot hold) and names and values go in
+// as Windows-1252; new and rewritten lines are written as UTF-16LE.
 #include <cstddef>
 #include <span>
 #include <string>

@@ -10,6 +10,7 @@
 #include "settings/file_store.h"
 #include "settings/game_folder.h"
 #include "settings/ini_profile.h"
+#include "settings/profile_files.h"
 #include "settings/settings_keys.h"
 
 // Text to number, for every text a file may hold (a fetch of 0 characters gives the default):
@@ -120,7 +121,8 @@ CScriptSettings::CScriptSettings()
 // Each file is looked up and read when the first of its keys is due, so a failed lookup of
 // sfc.ini leaves the scripts.ini keys read before it loaded and UIType/ModSupport as they were.
 // A file that cannot be read (absent, a directory, no permission) gives every key its default,
-// as the private-profile reader does.
+// as the private-profile reader does. Each file is read from the copy the game reads
+// (profile_files.h).
 bool CScriptSettings::Load() {
     KeyTexts texts;
     std::array<bool, settings::kSettingsFileCount> fetched{};
@@ -130,11 +132,7 @@ bool CScriptSettings::Load() {
         if (!fetched[file]) {
             std::string path;
             if (!BuildFilePath(*this, key->file, path)) return false;
-            std::string bytes;
-            bool exists = false;
-            int error = 0;
-            if (!settings::ReadWholeFile(path, bytes, exists, error)) bytes.clear();
-            FetchTexts(bytes, key->file, texts);
+            FetchTexts(settings::ReadProfile(path), key->file, texts);
             fetched[file] = true;
         }
         ApplyText(*key, texts[TableIndex(*key)]);
@@ -142,10 +140,11 @@ bool CScriptSettings::Load() {
     return true;
 }
 
-// All edits are made to each file's bytes in memory, then scripts.ini and sfc.ini are each
-// replaced whole, so a failure never leaves a half-written file: the failing file is exactly as
-// it was. When scripts.ini has been replaced and sfc.ini then fails, scripts.ini keeps its new
-// values, sfc.ini its old ones, and false is returned. On every failure the platform's last
+// Both files are read before anything is written, all edits are made in memory, and then
+// scripts.ini and sfc.ini are each written whole, so a failure never leaves a half-written file:
+// the failing file is exactly as it was. When scripts.ini has been written and sfc.ini then
+// fails, scripts.ini keeps its new values, sfc.ini its old ones, and false is returned. Which
+// copies of a file are written follows profile_files.h. On every failure the platform's last
 // error code is set for the caller's message.
 bool CScriptSettings::Save() {
     std::array<std::string, settings::kSettingsFileCount> paths;
@@ -153,12 +152,10 @@ bool CScriptSettings::Save() {
         if (!BuildFilePath(*this, file, paths[FileIndex(file)])) return false;
     }
 
-    std::array<std::string, settings::kSettingsFileCount> bytes;
+    std::array<settings::ProfileSave, settings::kSettingsFileCount> saves;
     for (SettingsFile file : kFiles) {
-        bool exists = false;
         int error = 0;
-        if (!settings::ReadWholeFile(paths[FileIndex(file)], bytes[FileIndex(file)], exists,
-                                     error)) {
+        if (!saves[FileIndex(file)].Prepare(paths[FileIndex(file)], error)) {
             settings::SetLastErrorCode(error);
             return false;
         }
@@ -172,27 +169,25 @@ bool CScriptSettings::Save() {
         texts[i] = KeyText(table[i]);
     }
 
-    // Consecutive keys of one section go in as one edit list: the same bytes as writing them
-    // one by one in the table's order.
     for (SettingsFile file : kFiles) {
-        std::string& content = bytes[FileIndex(file)];
-        std::vector<ini::KeyValue> run;
-        std::string_view runSection;
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            if (table[i].file != file) continue;
-            if (!run.empty() && table[i].section != runSection) {
-                ini::SetStrings(content, runSection, run);
-                run.clear();
+        // Consecutive keys of one section go in as one edit list: the same bytes as writing them
+        // one by one in the table's order.
+        const auto applyKeys = [&](std::string& content) {
+            std::vector<ini::KeyValue> run;
+            std::string_view runSection;
+            for (std::size_t i = 0; i < table.size(); ++i) {
+                if (table[i].file != file) continue;
+                if (!run.empty() && table[i].section != runSection) {
+                    ini::SetStrings(content, runSection, run);
+                    run.clear();
+                }
+                runSection = table[i].section;
+                run.push_back({table[i].name, texts[i]});
             }
-            runSection = table[i].section;
-            run.push_back({table[i].name, texts[i]});
-        }
-        if (!run.empty()) ini::SetStrings(content, runSection, run);
-    }
-
-    for (SettingsFile file : kFiles) {
+            if (!run.empty()) ini::SetStrings(content, runSection, run);
+        };
         int error = 0;
-        if (!settings::ReplaceWholeFile(paths[FileIndex(file)], bytes[FileIndex(file)], error)) {
+        if (!saves[FileIndex(file)].Commit(applyKeys, error)) {
             settings::SetLastErrorCode(error);
             return false;
         }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/utf16_file.h"
+
 using namespace std::string_literals;
 
 namespace {
@@ -273,7 +275,28 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"BlanksAroundNewKeyArgument",
                   "[S]\r\nk=1\r\n",
                   {{"S", "k\t", "2"}},
-                  "[S]\r\nk=1\r\nk\t=2\r\n"}),
+                  "[S]\r\nk=1\r\nk\t=2\r\n"},
+        // UTF-16LE: the mark alone is a non-empty file, so a line end comes first.
+        WriteCase{
+            "Utf16MarkOnly", Utf16File(""), {{"S", "K", "V"}}, Utf16File("\r\n[S]\r\nK=V\r\n")},
+        WriteCase{"Utf16EditInPlace",
+                  Utf16File("[Main]\r\n  Key1 = a \r\n;c\n\r\n"),
+                  {{"MAIN", "KEY1", "b"}, {"main", "n", "\x80\xE9"}},
+                  Utf16File(u"[Main]\r\nKey1=b\r\nn=\u20AC\u00E9\r\n;c\n\r\n")},
+        WriteCase{"Utf16OddByteStaysLast",
+                  Utf16File("[S]\r\nk=1") + "A",
+                  {{"S", "k", "2"}, {"S", "n", "3"}},
+                  Utf16File("[S]\r\nk=2\r\nn=3\r\n") + "A"},
+        WriteCase{"Utf16ForeignTextKept",
+                  Utf16File(u"[S]\r\n;\u4E00\U0001F600\r\nk=1\r\nx=" + std::u16string(1, 0xD800) +
+                            u"\r\n"),
+                  {{"S", "k", "2"}},
+                  Utf16File(u"[S]\r\n;\u4E00\U0001F600\r\nk=2\r\nx=" + std::u16string(1, 0xD800) +
+                            u"\r\n")},
+        WriteCase{"Utf16BigEndianMarkIsBytes",
+                  "\xFE\xFF",
+                  {{"S", "K", "V"}},
+                  "\xFE\xFF\r\n[S]\r\nK=V\r\n"}),
     CaseName<WriteCase>);
 
 TEST(SetString, ValueWithLineBreakWritesItVerbatim) {
@@ -282,6 +305,19 @@ TEST(SetString, ValueWithLineBreakWritesItVerbatim) {
     ini::SetString(bytes, "S", "k", "2\r\n[T]\r\nx=y");
     EXPECT_EQ(bytes, "[S]\r\nk=2\r\n[T]\r\nx=y\r\n");
     EXPECT_EQ(ini::GetString(bytes, "T", "x"), "y");
+}
+
+TEST(Utf16, ValuesComeOutInWindows1252) {
+    const std::string bytes = Utf16File(u"[S]\r\na=caf\u00E9 \u20AC \u4E00 \U0001F600 " +
+                                        std::u16string(1, 0xDC00) + u"\r\nb=\"q\"\r\n");
+    EXPECT_EQ(ini::GetString(bytes, "s", "A"), "caf\xE9 \x80 ? ? ?");
+    EXPECT_EQ(ini::GetString(bytes, "S", "b"), "q");
+    EXPECT_EQ(ini::GetString(Utf16File("[S]\r\nk=v") + "\x00", "S", "k"), "v");  // odd byte
+    // Only FF FE is a mark: the same text with FE FF, or as UTF-8 after its mark, is bytes.
+    std::string bigEndian = Utf16File("[S]\r\nk=v");
+    std::swap(bigEndian[0], bigEndian[1]);
+    EXPECT_EQ(ini::GetString(bigEndian, "S", "k"), "");
+    EXPECT_EQ(ini::GetString("\xEF\xBB\xBF[S]\r\nk=v", "S", "k"), "");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,6 +417,28 @@ TEST(SetStrings, NoEditsChangesNothing) {
     std::string bytes = "junk";
     ini::SetStrings(bytes, "S", {});
     EXPECT_EQ(bytes, "junk");
+}
+
+TEST(Utf16, SameRulesAsTheBytes) {
+    // Any file of Latin-1 text behaves as UTF-16LE exactly as it does as bytes.
+    for (unsigned seed = 1; seed <= 2000; ++seed) {
+        EditGenerator gen(seed);
+        const std::string file = gen.File();
+        if (file.empty()) continue;  // the mark alone is not an empty file
+        const std::string section = gen.Section();
+        std::vector<ini::KeyValue> edits(static_cast<std::size_t>(1 + gen.Pick(4)));
+        for (auto& e : edits) e = gen.Edit();
+
+        std::string bytes = file;
+        ini::SetStrings(bytes, section, edits);
+        std::string wide = Utf16File(file);
+        ini::SetStrings(wide, section, edits);
+        ASSERT_EQ(wide, Utf16File(bytes)) << "seed " << seed;
+        for (const auto& e : edits) {
+            ASSERT_EQ(ini::GetString(wide, section, e.key), ini::GetString(bytes, section, e.key))
+                << "seed " << seed;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/ini_profile.h"
+#include "support/utf16_file.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -104,6 +105,17 @@ TEST_F(Inikey, SetThenGet) {
     r = Run("get " + Quote(file) + " Mul_Tavrel absent");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "\n");
+}
+
+TEST_F(Inikey, UnicodeFileStaysUnicode) {
+    const std::string file = File("u.ini");
+    WriteRaw(file, Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=1\r\n"));
+    Result r = Run("batch " + Quote(file), "set\tMul_Tavrel\tera\t2\nset\tUI\tUIType\t\xE9\n");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadRaw(file),
+              Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=2\r\n[UI]\r\nUIType=\u00E9\r\n"));
+    r = Run("get " + Quote(file) + " ui uitype");
+    EXPECT_EQ(r.out, "\xE9\n");
 }
 
 TEST_F(Inikey, GetUsesA64CharacterBuffer) {

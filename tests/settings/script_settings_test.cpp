@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "base/numeric_text.h"
-#include "support/comma_locale.h"
 #include "settings/ini_profile.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_test_folder.h"
+#include "support/comma_locale.h"
+#include "support/utf16_file.h"
 
 namespace {
 
@@ -253,6 +254,23 @@ TEST_F(ScriptSettingsTest, SaveChangesOnlyTheKeyLinesOfAnExistingFile) {
               "era=1\r\n"
               "tail without line end");
     EXPECT_EQ(ReadBytes(SfcIni()), "[Video]\r\nWidth=1024\r\n[UI]\r\nUIType=2\r\nShowTips=0\r\n");
+}
+
+TEST_F(ScriptSettingsTest, UnicodeFilesAreReadAndWrittenAsUnicode) {
+    WriteBytes(ScriptsIni(), Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=1\r\nModSupport=16\r\n"));
+    WriteBytes(SfcIni(), Utf16File(""));
+    ASSERT_TRUE(m_record.Load());
+    EXPECT_EQ(m_record.GetEra(), 1);
+    EXPECT_TRUE(m_record.GetForceEra());
+    m_record.SetEra(0);
+    ASSERT_TRUE(m_record.Save());
+    EXPECT_EQ(ReadBytes(ScriptsIni()),
+              Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=0\r\n"
+                        u"ModSupport=16\r\nmultiplier=1.10\r\ntype=0\r\n"
+                        u"rrace=-1\r\nsrace=-1\r\nrace=0\r\nhull=-1\r\n"
+                        u"hullpercentA=1093813840\r\nhullpercentB=339160380\r\n"
+                        u"hullpercentC=657950\r\n"));
+    EXPECT_EQ(ReadBytes(SfcIni()), Utf16File("\r\n[UI]\r\nUIType=0\r\n"));
 }
 
 TEST_F(ScriptSettingsTest, SecondSaveOfTheSameRecordChangesNothing) {

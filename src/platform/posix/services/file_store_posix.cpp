@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "settings/file_store.h"
 
@@ -204,6 +206,18 @@ bool ReplaceWholeFile(const std::string& path, std::string_view bytes, int& erro
     if (::rename(tempPath.c_str(), target.c_str()) != 0) return abandon(errno);
     SyncDirectory(DirectoryOf(target));
     return true;
+}
+
+bool CreateFolders(const std::string& folder, int& error) {
+    error = 0;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec) return true;
+    return Fail(ec.value(), error);
+}
+
+bool IsAccessDenied(int error) {
+    return error == EACCES || error == EPERM;
 }
 
 int LastErrorCode() {

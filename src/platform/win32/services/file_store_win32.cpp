@@ -183,6 +183,29 @@ bool ReplaceWholeFile(const std::string& path, std::string_view bytes, int& erro
     return true;
 }
 
+bool CreateFolders(const std::string& folder, int& error) {
+    error = 0;
+    if (folder.empty()) return Fail(ERROR_PATH_NOT_FOUND, error);
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || Fail(ERROR_ALREADY_EXISTS, error);
+    }
+    // The parent first; a drive root or a share ("C:", "\\server") has none to create.
+    const std::size_t sep = LastSeparator(folder);
+    if (sep != std::string::npos && sep > 0 && folder[sep - 1] != ':' && folder[sep - 1] != '\\' &&
+        folder[sep - 1] != '/') {
+        if (!CreateFolders(folder.substr(0, sep), error)) return false;
+    }
+    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+        return true;
+    }
+    return Fail(GetLastError(), error);
+}
+
+bool IsAccessDenied(int error) {
+    return error == static_cast<int>(ERROR_ACCESS_DENIED);
+}
+
 int LastErrorCode() {
     return static_cast<int>(GetLastError());
 }

@@ -1,0 +1,14 @@
+// No system here virtualizes file access: every file is read and written where it is.
+#include "settings/profile_files.h"
+
+namespace settings {
+
+std::optional<std::string> PlatformVirtualStoreCopy(const std::string&) {
+    return std::nullopt;
+}
+
+bool PlatformVirtualizationAllowed() {
+    return false;
+}
+
+}  // namespace settings

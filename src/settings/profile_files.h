@@ -1,0 +1,73 @@
+#pragma once
+// Which copy of a profile file is read and written.
+//
+// Windows virtualizes the file access of an old program without a manifest that a standard user
+// runs: a write under Program Files, the Windows folder or ProgramData that is denied goes to a
+// per-user copy, %LOCALAPPDATA%\VirtualStore\<the path without its drive>, and from then on the
+// program reads that copy. The game is such a program; this one is not, so it follows the same
+// rule itself: it reads the copy the game reads, writes it, and creates it when Windows would.
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace settings {
+
+// The file and folder operations the rule needs, replaceable so tests can make them fail.
+// Error codes are the platform's, as in file_store.h.
+class ProfileFiles {
+public:
+    virtual ~ProfileFiles() = default;
+    virtual bool Read(const std::string& path, std::string& bytes, bool& exists, int& error);
+    virtual bool Replace(const std::string& path, std::string_view bytes, int& error);
+    virtual bool CreateFolders(const std::string& folder, int& error);
+    // The file's VirtualStore copy, or std::nullopt when the file is not under a virtualized
+    // folder (always on platforms without one).
+    virtual std::optional<std::string> VirtualStoreCopy(const std::string& path);
+    // False only when the system says virtualization is off for this user.
+    virtual bool VirtualizationAllowed();
+};
+
+ProfileFiles& CurrentProfileFiles();
+// Replaces it (tests); nullptr restores the platform's.
+void SetProfileFiles(std::unique_ptr<ProfileFiles> files);
+
+// The platform's answers behind the default ProfileFiles (src/platform/*/services).
+std::optional<std::string> PlatformVirtualStoreCopy(const std::string& path);
+bool PlatformVirtualizationAllowed();
+
+// The bytes Load reads: the VirtualStore copy when it exists, else the file itself. A copy that
+// exists but cannot be read is still the one the game would read: it reads as empty, as an
+// unreadable file does.
+std::string ReadProfile(const std::string& path);
+
+// One file's save: Prepare reads what the save needs, before anything is written; Commit applies
+// the keys to each copy that gets them and writes it whole.
+//  - The keys go to the copy Load reads, and that write must succeed.
+//  - When the VirtualStore copy exists, the real file gets them too; access denied there is no
+//    failure (a standard user cannot write it, an elevated game still reads it).
+//  - When it does not exist and writing the real file is denied, the file is virtualized and the
+//    system allows virtualization, the copy is created (with its folders) from the real file's
+//    bytes with the keys applied, as Windows does for the game.
+class ProfileSave {
+public:
+    template <class Edit>
+    bool Commit(Edit&& edit, int& error) {
+        if (m_copyExists) edit(m_copyBytes);
+        if (m_realReadable) edit(m_realBytes);
+        return Write(error);
+    }
+    bool Prepare(const std::string& path, int& error);
+
+private:
+    bool Write(int& error);
+
+    std::string m_path;
+    std::optional<std::string> m_copy;
+    bool m_copyExists = false;
+    std::string m_copyBytes;
+    bool m_realReadable = false;
+    std::string m_realBytes;
+};
+
+}  // namespace settings
