@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "model/control_model.h"
-#include "model/dialog_model.h"
 #include "model/message_util.h"
 
 namespace fw::model {
@@ -46,7 +45,7 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-ComboBoxModel::ComboBoxModel(const ItemTemplate& item, DialogModel& dialog)
+ComboBoxModel::ComboBoxModel(const ItemTemplate& item, ControlHost& dialog)
     : ControlModel(item, ControlKind::ComboBox, dialog) {
     m_text.clear();  // a drop list shows its selection, and there is none yet
 }

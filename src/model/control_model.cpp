@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "framework/wnd.h"
-#include "model/dialog_model.h"
 #include "model/message_util.h"
 
 namespace fw::model {
@@ -57,7 +56,7 @@ bool WindowModel::SetEnabledState(bool enable) {
 
 // ---- ControlModel
 
-std::unique_ptr<ControlModel> ControlModel::Create(const ItemTemplate& item, DialogModel& dialog) {
+std::unique_ptr<ControlModel> ControlModel::Create(const ItemTemplate& item, ControlHost& dialog) {
     const std::string_view name = item.className;
     if (SameClass(name, kButtonClass)) {
         return std::make_unique<ButtonModel>(item, ButtonKind(item.style), dialog);
@@ -70,7 +69,7 @@ std::unique_ptr<ControlModel> ControlModel::Create(const ItemTemplate& item, Dia
     return std::unique_ptr<ControlModel>(new ControlModel(item, kind, dialog));
 }
 
-ControlModel::ControlModel(const ItemTemplate& item, ControlKind kind, DialogModel& dialog)
+ControlModel::ControlModel(const ItemTemplate& item, ControlKind kind, ControlHost& dialog)
     : WindowModel(item.text, item.style), m_item(item), m_kind(kind), m_dialog(dialog) {}
 
 Rect ControlModel::DialogUnitRect() const {
@@ -133,7 +132,7 @@ LRESULT ControlModel::TextMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- ButtonModel
 
-ButtonModel::ButtonModel(const ItemTemplate& item, ControlKind kind, DialogModel& dialog)
+ButtonModel::ButtonModel(const ItemTemplate& item, ControlKind kind, ControlHost& dialog)
     : ControlModel(item, kind, dialog) {}
 
 bool ButtonModel::IsDefault() const {

@@ -23,6 +23,7 @@ class CWnd;
 
 namespace fw::model {
 
+class ControlModel;
 class DialogModel;
 
 // What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
@@ -85,19 +86,48 @@ protected:
     std::uint32_t m_style;
 };
 
+struct Modifiers {
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+};
+
+// The dialog as its controls see it (DialogModel is the one there is): the focus, the button
+// groups, the keys held, the clipboard, and the window they send their notifications to.
+class ControlHost : public WindowModel {
+public:
+    virtual ControlModel* FocusControl() const = 0;
+    // SetFocus on one of the controls (null: the dialog itself). `dialogManager` is the dialog
+    // manager's own focus move, which selects an edit's text. False when it cannot take it.
+    virtual bool SetFocusTo(ControlModel* control, bool dialogManager = false) = 0;
+    // The controls of `control`'s WS_GROUP group, in template order.
+    virtual std::vector<ControlModel*> GroupMembers(const ControlModel& control) const = 0;
+    // EnableWindow on one of the controls: takes the focus away from it when disabling.
+    virtual bool EnableControl(ControlModel& control, bool enable) = 0;
+    // The modifier keys held during the current key press.
+    virtual Modifiers KeyModifiers() const = 0;
+    virtual bool AcceptsInput() const = 0;
+    virtual bool Ended() const = 0;
+    virtual std::string ClipboardText() const = 0;
+    virtual void SetClipboardText(std::string text) = 0;
+
+protected:
+    using WindowModel::WindowModel;
+};
+
 // One child control of a dialog. Statics, group boxes and unknown classes are plain
 // ControlModels; the other kinds are the subclasses below.
 class ControlModel : public WindowModel {
 public:
     // The control for one template item, of the class the item names.
-    static std::unique_ptr<ControlModel> Create(const ItemTemplate& item, DialogModel& dialog);
+    static std::unique_ptr<ControlModel> Create(const ItemTemplate& item, ControlHost& dialog);
 
     int Id() const { return m_item.id; }
     ControlKind Kind() const { return m_kind; }
     const ItemTemplate& Item() const { return m_item; }
     // x, y, cx, cy of the template, in dialog units.
     Rect DialogUnitRect() const;
-    DialogModel& Dialog() const { return m_dialog; }
+    ControlHost& Dialog() const { return m_dialog; }
 
     bool IsTabStop() const { return (m_style & ws::TabStop) != 0; }
     bool StartsGroup() const { return (m_style & ws::Group) != 0; }
@@ -123,7 +153,7 @@ public:
     }
 
 protected:
-    ControlModel(const ItemTemplate& item, ControlKind kind, DialogModel& dialog);
+    ControlModel(const ItemTemplate& item, ControlKind kind, ControlHost& dialog);
     void Changed() override;
     // WM_COMMAND(id, code) with this control as lParam, to the dialog.
     void NotifyParent(UINT code);
@@ -134,7 +164,7 @@ private:
     friend class DialogModel;  // sets the style bits the dialog manager owns (default button)
     ItemTemplate m_item;
     ControlKind m_kind;
-    DialogModel& m_dialog;
+    ControlHost& m_dialog;
     CWnd* m_subclass = nullptr;
     std::function<void(ControlModel&)> m_observer;
 };
@@ -147,7 +177,7 @@ private:
 //    sends BN_CLICKED.
 class ButtonModel : public ControlModel {
 public:
-    ButtonModel(const ItemTemplate& item, ControlKind kind, DialogModel& dialog);
+    ButtonModel(const ItemTemplate& item, ControlKind kind, ControlHost& dialog);
 
     UINT Check() const { return m_check; }
     bool IsPushed() const { return m_pushed; }
@@ -176,7 +206,7 @@ private:
 //  - WM_SETTEXT puts the caret at 0 and sends EN_CHANGE; user changes send EN_CHANGE too.
 class EditModel : public ControlModel {
 public:
-    EditModel(const ItemTemplate& item, DialogModel& dialog);
+    EditModel(const ItemTemplate& item, ControlHost& dialog);
 
     // The selection, start <= end; the caret is at one of its ends.
     std::pair<int, int> Selection() const;
@@ -218,7 +248,7 @@ private:
 //  - Up/Down/Home/End and typed first letters move the selection and send CBN_SELCHANGE.
 class ComboBoxModel : public ControlModel {
 public:
-    ComboBoxModel(const ItemTemplate& item, DialogModel& dialog);
+    ComboBoxModel(const ItemTemplate& item, ControlHost& dialog);
 
     const std::vector<std::string>& Items() const { return m_items; }
     int Selection() const { return m_selection; }
@@ -257,7 +287,7 @@ private:
 //    TB_THUMBTRACK and TB_THUMBPOSITION only; the other codes carry 0 there.
 class TrackbarModel : public ControlModel {
 public:
-    TrackbarModel(const ItemTemplate& item, DialogModel& dialog);
+    TrackbarModel(const ItemTemplate& item, ControlHost& dialog);
 
     int Pos() const { return m_pos; }
     int RangeMin() const { return m_min; }

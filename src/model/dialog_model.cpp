@@ -5,7 +5,6 @@
 
 #include "framework/dialog.h"
 #include "model/message_util.h"
-#include "model/model_platform.h"
 
 namespace fw::model {
 
@@ -50,9 +49,9 @@ Rect DialogUnitsToPixels(const Rect& units) {
             units.bottom * kBaseUnitY / 8};
 }
 
-DialogModel::DialogModel(ModelPlatform& platform, const DialogTemplate& dialogTemplate,
+DialogModel::DialogModel(DialogHost& platform, const DialogTemplate& dialogTemplate,
                          CDialog* object, Handle owner)
-    : WindowModel(dialogTemplate.caption, dialogTemplate.style),
+    : ControlHost(dialogTemplate.caption, dialogTemplate.style),
       m_platform(platform),
       m_template(dialogTemplate),
       m_object(object),

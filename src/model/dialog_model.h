@@ -37,12 +37,15 @@ class CDialog;
 
 namespace fw::model {
 
-class ModelPlatform;
-
-struct Modifiers {
-    bool shift = false;
-    bool ctrl = false;
-    bool alt = false;
+// What a dialog needs of the platform it runs on (ModelPlatform): the registry of live windows
+// and the clipboard.
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+    virtual void Register(WindowModel& window) = 0;
+    virtual void Unregister(WindowModel& window) = 0;
+    virtual std::string ClipboardText() const = 0;
+    virtual void SetClipboardText(std::string text) = 0;
 };
 
 struct MenuItem {
@@ -62,15 +65,15 @@ struct PaintRecord {
 inline constexpr int kBaseUnitX = 6, kBaseUnitY = 13;
 Rect DialogUnitsToPixels(const Rect& units);
 
-class DialogModel : public WindowModel {
+class DialogModel : public ControlHost {
 public:
     // `object` receives the dialog window's messages (may be null: default processing only);
     // `owner` is the owning window's handle, or null.
-    DialogModel(ModelPlatform& platform, const DialogTemplate& dialogTemplate, CDialog* object,
+    DialogModel(DialogHost& platform, const DialogTemplate& dialogTemplate, CDialog* object,
                 Handle owner);
     ~DialogModel() override;
 
-    ModelPlatform& Host() const { return m_platform; }
+    DialogHost& Host() const { return m_platform; }
     CDialog* Object() const { return m_object; }
     Handle Owner() const { return m_owner; }
     const DialogTemplate& Template() const { return m_template; }
@@ -106,11 +109,11 @@ public:
     // The system asks the window to repaint (WM_PAINT).
     void Paint();
 
-    void SetClipboardText(std::string text);
-    std::string ClipboardText() const;
+    void SetClipboardText(std::string text) override;
+    std::string ClipboardText() const override;
 
     // ---- Inspection. The id forms throw std::invalid_argument for an unknown id.
-    ControlModel* FocusControl() const { return m_focus; }
+    ControlModel* FocusControl() const override { return m_focus; }
     int Focus() const;  // the focused control's id, 0 when no control has the focus
     std::string Text(int id) const;
     UINT Check(int id) const;
@@ -121,10 +124,10 @@ public:
     std::pair<int, int> TrackRange(int id) const;
     std::pair<int, int> Selection(int id) const;
     int DefaultButtonId() const;  // the button Enter would press now
-    bool Ended() const { return m_ended; }
+    bool Ended() const override { return m_ended; }
     INT_PTR Result() const { return m_result; }
     bool IsMinimized() const { return m_minimized; }
-    bool AcceptsInput() const;
+    bool AcceptsInput() const override;
     bool HasSystemMenu() const { return (Style() & ws::SysMenu) != 0; }
     const std::vector<MenuItem>& SystemMenu() const { return m_systemMenu; }
     IconHandle Icon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
@@ -139,12 +142,12 @@ public:
     // SetFocus on a control of this dialog (null: the dialog itself). `dialogManager` is the
     // dialog manager's own focus move (Tab, initial focus), which selects an edit's text.
     // Returns false when the control cannot take the focus (disabled).
-    bool SetFocusTo(ControlModel* control, bool dialogManager = false);
+    bool SetFocusTo(ControlModel* control, bool dialogManager = false) override;
     // The first tab stop (or the last one, backwards), as GetNextDlgTabItem from no control.
     ControlModel* NextTabStop(const ControlModel* from, bool backward) const;
     ControlModel* NextGroupItem(const ControlModel* from, bool backward) const;
     // The modifier keys held during the current PressKey, for the controls' key handling.
-    Modifiers KeyModifiers() const { return m_modifiers; }
+    Modifiers KeyModifiers() const override { return m_modifiers; }
     void End(INT_PTR result);
     void AppendSystemMenuItem(UINT flags, UINT id, std::string_view text);
     void RecordPaint(const PaintRecord& record);
@@ -152,9 +155,9 @@ public:
     void Deactivate();
     void Activate();
     // The controls of `control`'s WS_GROUP group, in template order.
-    std::vector<ControlModel*> GroupMembers(const ControlModel& control) const;
+    std::vector<ControlModel*> GroupMembers(const ControlModel& control) const override;
     // EnableWindow on one of the controls: takes the focus away from it when disabling.
-    bool EnableControl(ControlModel& control, bool enable);
+    bool EnableControl(ControlModel& control, bool enable) override;
     bool EnableDialog(bool enable);
 
     void SetObserver(std::function<void(DialogModel&)> observer) {
@@ -171,7 +174,7 @@ private:
     // The control that takes a mouse click, or null when nothing may be clicked.
     ControlModel* ClickTarget(int id) const;
 
-    ModelPlatform& m_platform;
+    DialogHost& m_platform;
     DialogTemplate m_template;
     CDialog* m_object;
     Handle m_owner;

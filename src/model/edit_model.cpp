@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "model/control_model.h"
-#include "model/dialog_model.h"
 #include "model/message_util.h"
 
 namespace fw::model {
@@ -18,7 +17,7 @@ int SelPosition(int value, int length) {
 }
 }  // namespace
 
-EditModel::EditModel(const ItemTemplate& item, DialogModel& dialog)
+EditModel::EditModel(const ItemTemplate& item, ControlHost& dialog)
     : ControlModel(item, ControlKind::Edit, dialog) {}
 
 std::pair<int, int> EditModel::Selection() const {

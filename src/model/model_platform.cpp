@@ -61,7 +61,9 @@ ControlModel* ModelPlatform::FindControl(Handle window) const {
 }
 
 DialogModel* ModelPlatform::DialogOf(Handle window) const {
-    if (ControlModel* control = FindControl(window)) return &control->Dialog();
+    if (ControlModel* control = FindControl(window)) {
+        return dynamic_cast<DialogModel*>(&control->Dialog());
+    }
     return FindDialog(window);
 }
 

@@ -39,7 +39,7 @@ struct IconModel {
     std::string file;  // as the resource script names it, relative to res/
 };
 
-class ModelPlatform : public Platform {
+class ModelPlatform : public Platform, public DialogHost {
 public:
     // Templates, combo-box data, strings and icons come from `resources`, which must outlive
     // the platform; `executableTitle` is the application's name (ExecutableTitle()).
@@ -88,12 +88,12 @@ public:
 
     // The clipboard the edits cut, copy and paste with; a front end may put the system's
     // clipboard behind it.
-    virtual std::string ClipboardText() const { return m_clipboard; }
-    virtual void SetClipboardText(std::string text) { m_clipboard = std::move(text); }
+    std::string ClipboardText() const override { return m_clipboard; }
+    void SetClipboardText(std::string text) override { m_clipboard = std::move(text); }
 
     // Windows register themselves while they exist.
-    void Register(WindowModel& window);
-    void Unregister(WindowModel& window);
+    void Register(WindowModel& window) override;
+    void Unregister(WindowModel& window) override;
 
 protected:
     // Runs the dialog until it has ended (dialog.Ended()); returns dialog.Result().

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "model/control_model.h"
-#include "model/dialog_model.h"
 #include "model/message_util.h"
 
 namespace fw::model {
@@ -33,7 +32,7 @@ int ClampToInt(long long value) {
 }
 }  // namespace
 
-TrackbarModel::TrackbarModel(const ItemTemplate& item, DialogModel& dialog)
+TrackbarModel::TrackbarModel(const ItemTemplate& item, ControlHost& dialog)
     : ControlModel(item, ControlKind::Trackbar, dialog) {}
 
 void TrackbarModel::SetPos(int position) {

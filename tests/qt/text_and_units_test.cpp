@@ -75,7 +75,7 @@ TEST_P(LayoutTest, KeepsTheTemplatesPlacesWithoutClipping) {
     const fw::DialogTemplate* dialogTemplate = platform.Resources().FindDialog(GetParam());
     ASSERT_NE(dialogTemplate, nullptr);
     fw::model::DialogModel model(platform, *dialogTemplate, nullptr, nullptr);
-    qtfront::DialogWindow window(model, platform, nullptr);
+    qtfront::DialogWindow window(model, platform.AppIcon(), nullptr);
 
     const qtfront::BaseUnits units = window.Units();
     EXPECT_GE(units.x, 4);

@@ -23,7 +23,6 @@
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/group_frame.h"
 #include "platform/qt/model_slider.h"
-#include "platform/qt/qt_platform.h"
 
 namespace qtfront {
 
@@ -118,8 +117,8 @@ bool IsWordChar(QChar ch) {
 
 }  // namespace
 
-DialogWindow::DialogWindow(fw::model::DialogModel& model, QtPlatform& platform, QWidget* owner)
-    : QDialog(owner), m_model(model), m_platform(platform) {
+DialogWindow::DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, QWidget* owner)
+    : QDialog(owner), m_model(model), m_appIcon(appIcon) {
     const fw::DialogTemplate& dialogTemplate = model.Template();
     // A modal frame with a caption: no minimise or maximise box, a close box with the system
     // menu.
@@ -349,7 +348,7 @@ void DialogWindow::Refresh(ControlModel& control) {
         case ControlKind::Static: {
             auto& label = static_cast<QLabel&>(widget);
             if ((control.Style() & kStaticTypeMask) == fw::ss::Icon) {
-                const QIcon& icon = m_platform.AppIcon();
+                const QIcon& icon = m_appIcon;
                 label.setPixmap(icon.pixmap(QSize(kIconExtent, kIconExtent), devicePixelRatioF()));
             } else {
                 // SS_NOPREFIX shows every ampersand; otherwise "&&" is one and "&x" marks x.
@@ -440,7 +439,7 @@ void DialogWindow::RefreshDialog() {
     // The icon is decoded once the dialog is on the screen: it is not worth a later start.
     if (m_painted && !m_hasIcon &&
         (m_model.Icon(false) != nullptr || m_model.Icon(true) != nullptr)) {
-        setWindowIcon(m_platform.AppIcon());
+        setWindowIcon(m_appIcon);
         m_hasIcon = true;
     }
     if (m_model.Ended() && m_loop != nullptr) m_loop->quit();
@@ -916,7 +915,7 @@ void DialogWindow::ShowEditMenu(int id, const QPoint& globalPos) {
     QAction* copy = menu.addAction(QStringLiteral("&Copy"));
     copy->setEnabled(selected);
     QAction* paste = menu.addAction(QStringLiteral("&Paste"));
-    paste->setEnabled(writable && !m_platform.ClipboardText().empty());
+    paste->setEnabled(writable && !m_model.ClipboardText().empty());
     QAction* clear = menu.addAction(QStringLiteral("&Delete"));
     clear->setEnabled(selected && writable);
     menu.addSeparator();

@@ -5,6 +5,7 @@
 // hands every key, character, click, drag, wheel turn and menu command to the model's user
 // actions; no widget changes its own state.
 #include <QDialog>
+#include <QIcon>
 #include <QPointer>
 #include <functional>
 #include <unordered_map>
@@ -23,12 +24,13 @@ class QWheelEvent;
 
 namespace qtfront {
 
-class QtPlatform;
 class ModelSlider;
 
 class DialogWindow : public QDialog {
 public:
-    DialogWindow(fw::model::DialogModel& model, QtPlatform& platform, QWidget* owner);
+    // `appIcon` is the application's icon (for the window and icon statics); it must outlive
+    // the window.
+    DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, QWidget* owner);
     ~DialogWindow() override;
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
@@ -96,7 +98,7 @@ private:
     const Entry* EntryOf(const fw::model::ControlModel* control) const;
 
     fw::model::DialogModel& m_model;
-    QtPlatform& m_platform;
+    const QIcon& m_appIcon;
     QFont m_font;
     BaseUnits m_units;
     std::vector<Entry> m_entries;

@@ -81,7 +81,7 @@ QWidget* QtPlatform::OwnerWindow(fw::Handle owner) const {
 }
 
 INT_PTR QtPlatform::RunModalLoop(fw::model::DialogModel& dialog) {
-    DialogWindow window(dialog, *this, OwnerWindow(dialog.Owner()));
+    DialogWindow window(dialog, AppIcon(), OwnerWindow(dialog.Owner()));
     m_windows.push_back(&window);
     struct Pop {
         std::vector<DialogWindow*>& windows;
