@@ -1,5 +1,6 @@
 #include "settings/wine/registry_file.h"
 
+#include <cstring>
 #include <set>
 
 #include "settings/wine/unicode_text.h"
@@ -35,7 +36,37 @@ public:
     // it may be a file cut off while being rewritten.
     bool LastLineEnded() const { return m_ended; }
 
+    // Moves on to the next line that starts a section: its first byte after blanks is '[' and
+    // the line before it does not end in a backslash (which would make it part of a hex list).
+    // Only the '[' bytes are looked at, so lines in between cost next to nothing. False when
+    // no such line is left.
+    bool SkipToSection() {
+        const char* const text = m_text.data();
+        std::size_t pos = m_pos;
+        while (pos < m_text.size()) {
+            const void* hit = std::memchr(text + pos, '[', m_text.size() - pos);
+            if (hit == nullptr) break;
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
+            std::size_t start = at;
+            while (start > m_pos && IsBlankByte(text[start - 1])) --start;
+            if (start == m_pos || text[start - 1] == '\n') {
+                std::size_t end = start;  // end of the line before, if any
+                if (end > 0 && text[end - 1] == '\n') --end;
+                if (end > 0 && text[end - 1] == '\r') --end;
+                if (start == 0 || end == 0 || text[end - 1] != '\\') {
+                    m_pos = start;
+                    return true;
+                }
+            }
+            pos = at + 1;
+        }
+        m_pos = m_text.size();
+        return false;
+    }
+
 private:
+    static bool IsBlankByte(char c) { return c == ' ' || c == '\t'; }
+
     std::string_view m_text;
     std::size_t m_pos = 0;
     bool m_ended = false;
@@ -241,12 +272,40 @@ std::string KeyLookupName(std::string_view keyPath) {
     return FoldCase(TrimSeparators(keyPath));
 }
 
+// The folded lookup name of a section header (the text after '[') into `out`, without
+// allocating once `out` has grown: only for names in plain ASCII with no escapes but \\, \[,
+// \] and \". False for anything else, which then goes the long way.
+bool QuickHeaderName(std::string_view afterBracket, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < afterBracket.size(); ++i) {
+        char c = afterBracket[i];
+        if (c == ']') {
+            while (!out.empty() && out.back() == '\\') out.pop_back();
+            const std::size_t lead = out.find_first_not_of('\\');
+            out.erase(0, lead == std::string::npos ? out.size() : lead);
+            return true;
+        }
+        if (static_cast<unsigned char>(c) >= 0x80U) return false;
+        if (c == '\\') {
+            if (++i >= afterBracket.size()) return false;
+            c = afterBracket[i];
+            if (c != '\\' && c != '[' && c != ']' && c != '"') return false;
+        }
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        out.push_back(c);
+    }
+    return false;  // no closing bracket
+}
+
 }  // namespace
 
 class RegistryParser {
 public:
-    RegistryParser(RegistryFile& file, std::span<const std::string_view> onlyKeys)
-        : m_file(file), m_filtered(!onlyKeys.empty()) {
+    // `quick`: step over the sections of other keys without reading them (see SkipToSection),
+    // and stop once every key asked for has been read.
+    RegistryParser(RegistryFile& file, std::span<const std::string_view> onlyKeys,
+                   bool quick = false)
+        : m_file(file), m_filtered(!onlyKeys.empty()), m_quick(quick && m_filtered) {
         for (const std::string_view key : onlyKeys) m_wanted.insert(KeyLookupName(key));
     }
 
@@ -260,7 +319,10 @@ public:
             switch (line.front()) {
                 case '[':
                     if (headerOnly) return true;
+                    // Every key asked for has been read to its end: Wine writes a key once.
+                    if (m_quick && m_file.m_keys.size() == m_wanted.size()) return true;
                     StartSection(line.substr(1));
+                    if (m_quick && m_current == nullptr && !lines.SkipToSection()) return true;
                     break;
                 case '@':
                 case '"':
@@ -280,6 +342,10 @@ private:
     void StartSection(std::string_view afterBracket) {
         m_inSections = true;
         m_current = nullptr;
+        if (m_filtered && QuickHeaderName(afterBracket, m_quickName) &&
+            m_wanted.find(m_quickName) == m_wanted.end()) {
+            return;
+        }
         // The path ends at the first unescaped ']'; a timestamp may follow.
         if (ParseEscaped(afterBracket, ']', m_scratch) == kMissing) return;
         const std::string name = Utf16ToUtf8(m_scratch);
@@ -323,12 +389,22 @@ private:
 
     RegistryFile& m_file;
     bool m_filtered;
+    bool m_quick;
+    std::string m_quickName;
     std::set<std::string, std::less<>> m_wanted;
     bool m_inSections = false;
     RegistryFile::Key* m_current = nullptr;
     std::u16string m_scratch;
     std::u16string m_name;
 };
+
+std::optional<RegistryFile> RegistryFile::ScanKeys(std::string_view bytes,
+                                                   std::span<const std::string_view> keys) {
+    RegistryFile file;
+    RegistryParser parser(file, keys, true);
+    if (!parser.Run(bytes, false)) return std::nullopt;
+    return file;
+}
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view bytes) {
     return Parse(bytes, {});
