@@ -1,5 +1,6 @@
 #include "settings/wine/registry_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -297,6 +298,35 @@ bool QuickHeaderName(std::string_view afterBracket, std::string& out) {
     return false;  // no closing bracket
 }
 
+// A folded key name as Wine escapes it in a section header (backslashes doubled), when that is
+// the only escape it needs; nullopt otherwise.
+std::optional<std::string> PlainHeaderText(std::string_view folded) {
+    std::string text;
+    for (const char c : folded) {
+        if (static_cast<unsigned char>(c) >= 0x80U || static_cast<unsigned char>(c) < 0x20U ||
+            c == '[' || c == ']') {
+            return std::nullopt;
+        }
+        if (c == '\\') text.push_back('\\');
+        text.push_back(c);
+    }
+    return text;
+}
+
+// Whether a header (the text after '[') may name the key whose PlainHeaderText is `text`: false
+// as soon as an ASCII letter differs; true when it matches, or when an escape or a non-ASCII
+// byte makes it a question for the full reading.
+bool MayNameKey(std::string_view afterBracket, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i >= afterBracket.size()) return false;
+        char c = afterBracket[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        if (c == text[i]) continue;
+        return c == '\\' || static_cast<unsigned char>(c) >= 0x80U;
+    }
+    return true;
+}
+
 }  // namespace
 
 class RegistryParser {
@@ -307,6 +337,14 @@ public:
                    bool quick = false)
         : m_file(file), m_filtered(!onlyKeys.empty()), m_quick(quick && m_filtered) {
         for (const std::string_view key : onlyKeys) m_wanted.insert(KeyLookupName(key));
+        for (const std::string& key : m_wanted) {
+            auto text = PlainHeaderText(key);
+            if (!text) {
+                m_headerTexts.clear();
+                break;
+            }
+            m_headerTexts.push_back(std::move(*text));
+        }
     }
 
     bool Run(std::string_view bytes, bool headerOnly) {
@@ -342,6 +380,12 @@ private:
     void StartSection(std::string_view afterBracket) {
         m_inSections = true;
         m_current = nullptr;
+        // Most headers differ from every key asked for within their first few bytes.
+        if (!m_headerTexts.empty() &&
+            std::none_of(m_headerTexts.begin(), m_headerTexts.end(),
+                         [&](const std::string& text) { return MayNameKey(afterBracket, text); })) {
+            return;
+        }
         if (m_filtered && QuickHeaderName(afterBracket, m_quickName) &&
             m_wanted.find(m_quickName) == m_wanted.end()) {
             return;
@@ -391,6 +435,7 @@ private:
     bool m_filtered;
     bool m_quick;
     std::string m_quickName;
+    std::vector<std::string> m_headerTexts;  // of the keys asked for, when all are plain
     std::set<std::string, std::less<>> m_wanted;
     bool m_inSections = false;
     RegistryFile::Key* m_current = nullptr;
