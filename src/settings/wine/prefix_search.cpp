@@ -97,7 +97,8 @@ private:
     std::set<fs::path> m_seen;
 };
 
-// Regular files in `folder` whose names end in `extension`, in name order.
+// Entries of `folder` whose names end in `extension`, in name order (ReadFileInto passes over
+// those that are not regular files).
 std::vector<fs::path> ConfigFiles(const fs::path& folder, std::string_view extension) {
     std::vector<fs::path> found;
     std::error_code ec;
