@@ -13,7 +13,7 @@ cmake --build --preset windows --target TavrelCustomizer
 exe=$repo/build/windows/src/platform/win32/TavrelCustomizer.exe
 
 # ws_log, ws_die and ws_install_fonts come from the Wine test session.
-# shellcheck source=../tests/win32/wine_session.sh
+# shellcheck source=tests/win32/wine_session.sh
 . tests/win32/wine_session.sh
 
 export WINEPREFIX=$repo/build/wine-run/prefix

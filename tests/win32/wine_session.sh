@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by e2e_test.sh and screenshot.sh (sourced, not run): a throwaway Wine prefix on a private
 # Xvfb display, the game's registry value and a game folder, and bounded waits for windows.
 #
@@ -86,7 +87,7 @@ ws_start() {
 WS_FONT_DIR=${WS_FONT_DIR:-/usr/share/wine/fonts}
 WS_REQUIRED_FONTS=(ms_sans_serif.ttf tahoma.ttf marlett.ttf)
 
-# ws_install_fonts PREFIX: copies Wine's own fonts (Debian's fonts-wine) into the prefix's Fonts
+# ws_install_fonts PREFIX (also used by scripts/run_wine.sh): copies Wine's own fonts (Debian's fonts-wine) into the prefix's Fonts
 # folder, where Wine finds them; Debian's Wine does not look in their own folder. Without them
 # every dialog falls back to other faces and metrics and labels come out clipped, so a missing
 # one is an error, not something to skip.
