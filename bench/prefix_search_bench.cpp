@@ -146,6 +146,19 @@ void BM_RememberedPrefix(benchmark::State& state) {
 }
 BENCHMARK(BM_RememberedPrefix)->Unit(benchmark::kMillisecond);
 
+// One registry already in memory: the reading of the text alone, without the file system.
+void BM_ScanSystemReg(benchmark::State& state) {
+    const std::string text = SystemRegText(state.range(0) != 0);
+    for (auto _ : state) {
+        auto value = settings::wine::ReadMachineString(text, settings::kGameRegistryKey,
+                                                       settings::kGameRegistryValue);
+        benchmark::DoNotOptimize(value);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_ScanSystemReg)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

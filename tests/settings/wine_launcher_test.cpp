@@ -91,6 +91,13 @@ TEST(WineRegistryScan, StepsOverOtherSectionsAndStopsWhenBothViewsAreRead) {
     EXPECT_EQ(scanned->FindString(wine_test::kGameKey, "Text"), std::nullopt);
     EXPECT_EQ(full->FindString(wine_test::kGameKey, "Text"), std::nullopt);
     EXPECT_EQ(full->FindString(wine_test::kGameKeyWow, "Path"), "C:\\Never read");
+
+    // A name spelt with escapes Wine would not write still counts.
+    EXPECT_EQ(ReadMachineString("WINE REGISTRY Version 2\n#arch=win32\n[Software\\\\Other]\n"
+                                "[Software\\\\Taldren\\\\Starfleet Command \\x49I]\n"
+                                "\"Path\"=\"C:\\\\Escaped\"\n",
+                                wine_test::kGameKey, "Path"),
+              "C:\\Escaped");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "settings/wine/registry_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <set>
 
@@ -37,29 +38,29 @@ public:
     // it may be a file cut off while being rewritten.
     bool LastLineEnded() const { return m_ended; }
 
-    // Moves on to the next line that starts a section: its first byte after blanks is '[' and
-    // the line before it does not end in a backslash (which would make it part of a hex list).
-    // Only the '[' bytes are looked at, so lines in between cost next to nothing. False when
-    // no such line is left.
-    bool SkipToSection() {
+    // Moves on to the next line that starts a section (its first byte after blanks is '[' and
+    // the line before it does not end in a backslash, which would make it part of a hex list)
+    // and for which `mayWant` holds, given the text after the '['. Only the '[' bytes are
+    // looked at, so the lines in between cost next to nothing. False when none is left.
+    template <typename MayWant>
+    bool SkipToSection(MayWant mayWant) {
         const char* const text = m_text.data();
         std::size_t pos = m_pos;
         while (pos < m_text.size()) {
             const void* hit = std::memchr(text + pos, '[', m_text.size() - pos);
             if (hit == nullptr) break;
             const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
+            pos = at + 1;
             std::size_t start = at;
             while (start > m_pos && IsBlankByte(text[start - 1])) --start;
-            if (start == m_pos || text[start - 1] == '\n') {
-                std::size_t end = start;  // end of the line before, if any
-                if (end > 0 && text[end - 1] == '\n') --end;
-                if (end > 0 && text[end - 1] == '\r') --end;
-                if (start == 0 || end == 0 || text[end - 1] != '\\') {
-                    m_pos = start;
-                    return true;
-                }
-            }
-            pos = at + 1;
+            if (start > 0 && text[start - 1] != '\n') continue;  // inside a line
+            std::size_t end = start;                             // end of the line before, if any
+            if (end > 0) --end;
+            if (end > 0 && text[end - 1] == '\r') --end;
+            if (end > 0 && text[end - 1] == '\\') continue;  // continues a hex list
+            if (!mayWant(m_text.substr(pos))) continue;
+            m_pos = start;
+            return true;
         }
         m_pos = m_text.size();
         return false;
@@ -299,12 +300,13 @@ bool QuickHeaderName(std::string_view afterBracket, std::string& out) {
 }
 
 // A folded key name as Wine escapes it in a section header (backslashes doubled), when that is
-// the only escape it needs; nullopt otherwise.
+// the only escape it needs; nullopt otherwise, and for a '|', which MayNameKey's comparison of
+// eight bytes at a time could not tell from a backslash.
 std::optional<std::string> PlainHeaderText(std::string_view folded) {
     std::string text;
     for (const char c : folded) {
         if (static_cast<unsigned char>(c) >= 0x80U || static_cast<unsigned char>(c) < 0x20U ||
-            c == '[' || c == ']') {
+            c == '[' || c == ']' || c == '|') {
             return std::nullopt;
         }
         if (c == '\\') text.push_back('\\');
@@ -317,8 +319,19 @@ std::optional<std::string> PlainHeaderText(std::string_view folded) {
 // as soon as an ASCII letter differs; true when it matches, or when an escape or a non-ASCII
 // byte makes it a question for the full reading.
 bool MayNameKey(std::string_view afterBracket, std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i >= afterBracket.size()) return false;
+    if (afterBracket.size() < text.size()) return false;  // too short to hold it
+    std::size_t i = 0;
+    // Eight bytes at a time while they agree with 0x20 set in every byte: that bit is all that
+    // tells an ASCII capital from its small letter, so a difference there is a difference.
+    constexpr std::uint64_t kCaseBits = 0x2020202020202020U;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        std::memcpy(&a, afterBracket.data() + i, 8);
+        std::memcpy(&b, text.data() + i, 8);
+        if ((a | kCaseBits) != (b | kCaseBits)) break;
+    }
+    for (; i < text.size(); ++i) {
         char c = afterBracket[i];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
         if (c == text[i]) continue;
@@ -360,7 +373,12 @@ public:
                     // Every key asked for has been read to its end: Wine writes a key once.
                     if (m_quick && m_file.m_keys.size() == m_wanted.size()) return true;
                     StartSection(line.substr(1));
-                    if (m_quick && m_current == nullptr && !lines.SkipToSection()) return true;
+                    if (m_quick && m_current == nullptr &&
+                        !lines.SkipToSection([this](std::string_view afterBracket) {
+                            return MayNameWanted(afterBracket);
+                        })) {
+                        return true;
+                    }
                     break;
                 case '@':
                 case '"':
@@ -380,12 +398,7 @@ private:
     void StartSection(std::string_view afterBracket) {
         m_inSections = true;
         m_current = nullptr;
-        // Most headers differ from every key asked for within their first few bytes.
-        if (!m_headerTexts.empty() &&
-            std::none_of(m_headerTexts.begin(), m_headerTexts.end(),
-                         [&](const std::string& text) { return MayNameKey(afterBracket, text); })) {
-            return;
-        }
+        if (!MayNameWanted(afterBracket)) return;
         if (m_filtered && QuickHeaderName(afterBracket, m_quickName) &&
             m_wanted.find(m_quickName) == m_wanted.end()) {
             return;
@@ -398,6 +411,13 @@ private:
         auto [it, inserted] = m_file.m_keys.try_emplace(std::move(folded));
         if (inserted) it->second.name = std::string(TrimSeparators(name));
         m_current = &it->second;
+    }
+
+    // Most headers differ from every key asked for within their first few bytes.
+    bool MayNameWanted(std::string_view afterBracket) const {
+        return m_headerTexts.empty() ||
+               std::any_of(m_headerTexts.begin(), m_headerTexts.end(),
+                           [&](const std::string& text) { return MayNameKey(afterBracket, text); });
     }
 
     void ReadValue(std::string_view line, LineReader& lines) {
