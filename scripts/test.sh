@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the Linux build and its Debian
-# package, the sanitizer build (with a short run of each fuzzer), and the Windows cross build
-# under Wine.
+# Installs what is missing, then builds and runs every test: the Linux build, the sanitizer
+# build (with a short run of each fuzzer), and the Windows cross build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,7 +30,7 @@ run_preset() {
 }
 
 run run_preset linux
-run bash scripts/check_package.sh build/linux
+run bash scripts/check_package.sh build/linux  # the .deb: lintian, appstreamcli, scratch install
 run run_preset asan
 
 # Each fuzzer runs briefly from its seed corpus; a crash fails the run.
