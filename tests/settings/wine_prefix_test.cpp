@@ -280,6 +280,16 @@ TEST_F(WinePrefixSearch, XdgDataHomeAndMissingHome) {
     env.xdgDataHome = wine_test::Utf8FromPathForTest(data);
     EXPECT_EQ(ListPrefixes(env), (std::vector<fs::path>{bottle, named}));
 
+    const fs::path heroic = AddPrefix("elsewhere/heroic game", "Heroic");
+    const fs::path lutris = AddPrefix("data/lutris game", "Lutris");
+    wine_test::WriteFile(
+        m_scratch.path() / "config/heroic/GamesConfig/g.json",
+        R"({"g": {"winePrefix": ")" + wine_test::Utf8FromPathForTest(heroic) + R"("}})");
+    wine_test::WriteFile(data / "lutris/games/g.yml",
+                         "game:\n  prefix: " + wine_test::Utf8FromPathForTest(lutris) + "\n");
+    env.xdgConfigHome = wine_test::Utf8FromPathForTest(m_scratch.path() / "config");
+    EXPECT_EQ(ListPrefixes(env), (std::vector<fs::path>{heroic, lutris, bottle, named}));
+
     env.home.reset();
     EXPECT_TRUE(ListPrefixes(env).empty());
     EXPECT_FALSE(FindGameFolder(env, settings::kGameRegistryKey, "Path"));
