@@ -5,7 +5,7 @@
 # several times on a copy of the demo game folder, on the offscreen platform and on a virtual X
 # server, and prints the minimum, median and maximum.
 #
-#   bench/qt_startup_bench.sh [path/to/TavrelCustomizer] [runs]
+#   bench/qt_startup_bench.sh [path/to/tavrel-customizer] [runs]
 #
 # Two figures per run: "wall" from just before the shell starts the program to the moment it
 # prints (both read from the real-time clock), and "kernel" from the process's start time in
@@ -34,9 +34,9 @@ if [ "${1:-}" = "--inner" ]; then
 fi
 
 cd "$(dirname "$0")/.."
-bin=$(realpath "${1:-build/linux/src/platform/qt/TavrelCustomizer}")
+bin=$(realpath "${1:-build/linux/src/platform/qt/tavrel-customizer}")
 runs=${2:-15}
-[ -x "$bin" ] || { echo "no program at $bin (build the TavrelCustomizer target)" >&2; exit 1; }
+[ -x "$bin" ] || { echo "no program at $bin (build the tavrel-customizer target)" >&2; exit 1; }
 game=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-bench.XXXXXX")
 trap 'rm -rf "$game"' EXIT
 cp -r demo/game/. "$game/"

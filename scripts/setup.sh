@@ -5,10 +5,14 @@ set -euo pipefail
 packages=(
     # Build and tests
     cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-    # Linux front end
+    # Linux front end; launchers' JSON and YAML files for the Wine prefix search
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-liberation
-    # Windows front end: cross compiler, Wine and a virtual display for its tests
-    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth xdotool x11-utils imagemagick
+    nlohmann-json3-dev libyaml-cpp-dev
+    # Checks of the Debian package
+    lintian appstream desktop-file-utils
+    # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its tests
+    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 fonts-wine xvfb xauth xdotool x11-utils
+    imagemagick
     # A comma-decimal locale for the locale-independence tests
     locales
 )

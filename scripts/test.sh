@@ -30,6 +30,7 @@ run_preset() {
 }
 
 run run_preset linux
+run bash scripts/check_package.sh build/linux  # the .deb: lintian, appstreamcli, scratch install
 run run_preset asan
 
 # Each fuzzer runs briefly from its seed corpus; a crash fails the run.

@@ -202,9 +202,9 @@ TEST_F(WinePrefixSearch, OrderOfLaunchers) {
     m_scratch.MakeDir("Games/not-a-prefix");
     m_scratch.MakeDir(".local/share/Steam/steamapps/compatdata/3000");  // no pfx inside
 
-    const std::vector<fs::path> expected = {dotWine,        steam1,  steam2,  steamOld,
-                                            steamFlatpak,   lutrisA, lutrisB, bottles,
-                                            bottlesFlatpak, pol,     proposal};
+    const std::vector<fs::path> expected = {dotWine,        lutrisA,  lutrisB,      steam1,
+                                            steam2,         steamOld, steamFlatpak, bottles,
+                                            bottlesFlatpak, pol,      proposal};
     EXPECT_EQ(ListPrefixes(HomeOnly()), expected);
 
     auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
@@ -216,10 +216,10 @@ TEST_F(WinePrefixSearch, OrderOfLaunchers) {
 
     // A prefix whose folder is gone loses to a later one whose folder exists.
     fs::remove_all(dotWine / "drive_c" / "Games");
-    fs::remove_all(steam1 / "drive_c" / "Games");
+    fs::remove_all(lutrisA / "drive_c" / "Games");
     match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
-    EXPECT_EQ(match->prefix, steam2);
+    EXPECT_EQ(match->prefix, lutrisB);
 }
 
 TEST_F(WinePrefixSearch, NoFolderExistsGivesTheFirstThatHoldsTheValue) {
@@ -280,6 +280,16 @@ TEST_F(WinePrefixSearch, XdgDataHomeAndMissingHome) {
     env.xdgDataHome = wine_test::Utf8FromPathForTest(data);
     EXPECT_EQ(ListPrefixes(env), (std::vector<fs::path>{bottle, named}));
 
+    const fs::path heroic = AddPrefix("elsewhere/heroic game", "Heroic");
+    const fs::path lutris = AddPrefix("data/lutris game", "Lutris");
+    wine_test::WriteFile(
+        m_scratch.path() / "config/heroic/GamesConfig/g.json",
+        R"({"g": {"winePrefix": ")" + wine_test::Utf8FromPathForTest(heroic) + R"("}})");
+    wine_test::WriteFile(data / "lutris/games/g.yml",
+                         "game:\n  prefix: " + wine_test::Utf8FromPathForTest(lutris) + "\n");
+    env.xdgConfigHome = wine_test::Utf8FromPathForTest(m_scratch.path() / "config");
+    EXPECT_EQ(ListPrefixes(env), (std::vector<fs::path>{heroic, lutris, bottle, named}));
+
     env.home.reset();
     EXPECT_TRUE(ListPrefixes(env).empty());
     EXPECT_FALSE(FindGameFolder(env, settings::kGameRegistryKey, "Path"));
@@ -294,6 +304,138 @@ TEST_F(WinePrefixSearch, LinkedSteamRootIsSearchedOnce) {
     fs::create_directory_symlink(m_scratch.path() / ".local/share/Steam",
                                  m_scratch.path() / ".steam/steam");
     EXPECT_EQ(ListPrefixes(HomeOnly()), std::vector<fs::path>{prefix});
+}
+
+// --- Prefixes named in launchers' own files ------------------------------------------------
+
+TEST_F(WinePrefixSearch, LaunchersNamePrefixesAnywhere) {
+    const std::string home = wine_test::Utf8FromPathForTest(m_scratch.path());
+    // Heroic: a Wine game, a Proton game (prefix in pfx/), the Flatpak, then the default folder.
+    const fs::path heroicWine = AddPrefix("disk2/heroic/Wine Game", "HeroicWine");
+    const fs::path heroicProton = AddPrefix("disk2/heroic/Proton Game/pfx", "HeroicProton");
+    const fs::path heroicFlatpak = AddPrefix("disk2/flatpak/Game", "HeroicFlatpak");
+    const fs::path heroicDefault = AddPrefix("Games/Heroic/Prefixes/default/Game", "HeroicDef");
+    const fs::path heroicOld = AddPrefix("Games/Heroic/Prefixes/Old Game/pfx", "HeroicOld");
+    wine_test::WriteFile(m_scratch.path() / ".config/heroic/GamesConfig/b.json",
+                         R"({"b": {"winePrefix": ")" + home + R"(/disk2/heroic/Proton Game"}})");
+    wine_test::WriteFile(m_scratch.path() / ".config/heroic/GamesConfig/a.json",
+                         R"({"version": "v0", "a": {"winePrefix": ")" + home +
+                             R"(/disk2/heroic/Wine Game", "wineVersion": {"type": "wine"}}})");
+    wine_test::WriteFile(
+        m_scratch.path() / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/c.json",
+        R"({"c": {"winePrefix": ")" + home + R"(/disk2/flatpak/Game"}})");
+    // Lutris: "~" expanded; the Flatpak's data folder; then ~/Games.
+    const fs::path lutrisConfig = AddPrefix("disk2/lutris/config", "LutrisConfig");
+    const fs::path lutrisData = AddPrefix("disk2/lutris/data", "LutrisData");
+    const fs::path lutrisFlatpak = AddPrefix("disk2/lutris/flatpak", "LutrisFlatpak");
+    const fs::path lutrisGames = AddPrefix("Games/sfc", "LutrisGames");
+    wine_test::WriteFile(m_scratch.path() / ".config/lutris/games/sfc.yml",
+                         "game:\n  exe: x.exe\n  prefix: ~/disk2/lutris/config\nrunner: wine\n");
+    wine_test::WriteFile(m_scratch.path() / ".local/share/lutris/games/sfc.yml",
+                         "game:\n  prefix: '" + home + "/disk2/lutris/data'\n");
+    wine_test::WriteFile(m_scratch.path() / ".var/app/net.lutris.Lutris/data/lutris/games/s.yml",
+                         "game: {prefix: \"~/disk2/lutris/flatpak\"}\n");
+    // Steam: the root's own library, then those its libraryfolders.vdf lists (both formats),
+    // the Flatpak's and the Snap's.
+    const fs::path steamRoot = AddPrefix(".local/share/Steam/steamapps/compatdata/1/pfx", "S0");
+    const fs::path steamLibrary = AddPrefix("disk2/SteamLibrary/steamapps/compatdata/2/pfx", "S1");
+    const fs::path steamOldFormat = AddPrefix("disk3/Old/steamapps/compatdata/3/pfx", "S2");
+    const fs::path steamSnap =
+        AddPrefix("snap/steam/common/.local/share/Steam/steamapps/compatdata/4/pfx", "S3");
+    wine_test::WriteFile(m_scratch.path() / ".local/share/Steam/steamapps/libraryfolders.vdf",
+                         "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + home +
+                             "/.local/share/Steam\"\n\t\t\"apps\"\t{ \"220\" \"1\" }\n\t}\n"
+                             "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
+                             home + "/disk2/SteamLibrary\"\n\t}\n}\n");
+    wine_test::WriteFile(m_scratch.path() / ".local/share/Steam/config/libraryfolders.vdf",
+                         "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\"1\"\n\t\"1\"\t\"" +
+                             home + "/disk3/Old\"\n}\n");
+    // CrossOver.
+    const fs::path crossOver = AddPrefix(".cxoffice/SFC2", "CrossOver");
+
+    const std::vector<fs::path> expected = {
+        heroicWine,   heroicProton,   heroicFlatpak, heroicDefault, heroicOld,
+        lutrisConfig, lutrisData,     lutrisFlatpak, lutrisGames,   steamRoot,
+        steamLibrary, steamOldFormat, steamSnap,     crossOver};
+    EXPECT_EQ(ListPrefixes(HomeOnly()), expected);
+
+    // Only the last prefix knows the game: the search goes through all the others to it.
+    for (const fs::path& prefix : expected) {
+        if (prefix != crossOver) {
+            wine_test::WriteFile(prefix / "system.reg",
+                                 wine_test::SystemReg("win64", "Software\\Other", "C:\\x"));
+        }
+    }
+    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->prefix, crossOver);
+    EXPECT_TRUE(match->exists);
+}
+
+TEST_F(WinePrefixSearch, BrokenLauncherFilesArePassedOver) {
+    const fs::path good = AddPrefix("disk2/good", "Good");
+    const std::string goodText = wine_test::Utf8FromPathForTest(good);
+    const fs::path heroic = m_scratch.path() / ".config/heroic/GamesConfig";
+    const std::string tooBig = R"({"a": {"winePrefix": ")" + goodText + R"("}, "pad": ")" +
+                               std::string(1024 * 1024, ' ') + "\"}";
+    const std::string hostileJson[] = {
+        "",
+        "garbage",
+        R"({"a": {"winePrefix": ")",
+        R"({"a": {"winePrefix": 7}})",
+        R"({"a": {"winePrefix": null}, "b": "text", "c": [1]})",
+        R"(["not", "an", "object"])",
+        R"({"a": {"winePrefix": "relative/path"}, "b": {"winePrefix": "/nowhere/at/all"}})",
+        std::string(100000, '[') + std::string(100000, ']'),
+        tooBig};
+    int n = 0;
+    for (const std::string& text : hostileJson) {
+        wine_test::WriteFile(heroic / ("bad" + std::to_string(n++) + ".json"), text);
+    }
+    const fs::path lutris = m_scratch.path() / ".local/share/lutris/games";
+    const std::string hostileYaml[] = {"",
+                                       "game: [",
+                                       "game:\n  prefix: [1, 2]\n",
+                                       "game: text\n",
+                                       "- a\n- b\n",
+                                       "game:\n  prefix: ~\n",
+                                       "game:\n  prefix: relative\n",
+                                       "game:\n  prefix: \"\"\n",
+                                       "\xEF\xBB\xBF\x00\xFF\n",
+                                       std::string(20000, '[') + std::string(20000, ']'),
+                                       "game: &a\n  prefix: *a\n"};
+    for (const std::string& text : hostileYaml) {
+        wine_test::WriteFile(lutris / ("bad" + std::to_string(n++) + ".yml"), text);
+    }
+    fs::create_directories(lutris / "folder.yml");
+    wine_test::WriteFile(m_scratch.path() / ".local/share/Steam/steamapps/libraryfolders.vdf",
+                         "\"libraryfolders\" { \"0\" { \"path\" \"" + goodText);  // cut off
+    fs::create_symlink(m_scratch.path() / "gone.yml", lutris / "dangling.yml");
+    // The one good file comes last in name order: everything before it was survived.
+    wine_test::WriteFile(lutris / "zz.yml", "game:\n  prefix: " + goodText + "\n");
+    EXPECT_EQ(ListPrefixes(HomeOnly()), std::vector<fs::path>{good});
+}
+
+TEST_F(WinePrefixSearch, RemembersWhereTheGameWasFound) {
+    const fs::path lutris = AddPrefix("Games/sfc", "Lutris");
+    settings::wine::GameFolderSearch search;
+    ASSERT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, lutris);
+    // A prefix that comes first appears: the remembered one is still asked first...
+    const fs::path dotWine = AddPrefix(".wine", "DotWine");
+    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, lutris);
+    // ...and its value is read afresh each time.
+    wine_test::WriteFile(lutris / "system.reg",
+                         wine_test::SystemReg("win64", wine_test::kGameKeyWow, "C:\\Games"));
+    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->folder,
+              lutris / "drive_c" / "Games");
+    // Once it leads nowhere, every prefix is searched again.
+    fs::remove(lutris / "system.reg");
+    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, dotWine);
+    // A search that finds no folder is not remembered.
+    fs::remove_all(dotWine / "drive_c" / "Games");
+    EXPECT_FALSE(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->exists);
+    const fs::path later = AddPrefix(".cxoffice/sfc", "Later");
+    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, later);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by e2e_test.sh and screenshot.sh (sourced, not run): a throwaway Wine prefix on a private
 # Xvfb display, the game's registry value and a game folder, and bounded waits for windows.
 #
@@ -69,11 +70,7 @@ ws_start() {
     ws_log "creating Wine prefix $WINEPREFIX"
     timeout 120 wineboot -i >"$WS_ROOT/wineboot.log" 2>&1 ||
         ws_die "wineboot failed or took over 120 s: $(tail -n5 "$WS_ROOT/wineboot.log")"
-    # Wine looks for its own fonts (MS Sans Serif, Tahoma, Marlett for the caption buttons) in
-    # the prefix's Fonts folder; without them dialogs fall back to other faces and metrics.
-    if [ -d /usr/share/wine/fonts ]; then
-        cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    fi
+    ws_install_fonts "$WINEPREFIX"
     # No window manager: unmanaged windows (see the top of this file).
     ws_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
     # One wineserver (and its services) for the whole session instead of one per program run:
@@ -83,6 +80,28 @@ ws_start() {
     wineserver -p >/dev/null 2>&1 || ws_log "no persistent wineserver; each run starts one"
     ws_probe_start
     ws_log "prefix ready after $(ws_elapsed) s"
+}
+
+# The fonts the dialogs are drawn with: MS Sans Serif (the templates' font), Tahoma (captions,
+# message boxes) and Marlett (the caption buttons' glyphs).
+WS_FONT_DIR=${WS_FONT_DIR:-/usr/share/wine/fonts}
+WS_REQUIRED_FONTS=(ms_sans_serif.ttf tahoma.ttf marlett.ttf)
+
+# ws_install_fonts PREFIX (also used by scripts/run_wine.sh): copies Wine's own fonts (Debian's fonts-wine) into the prefix's Fonts
+# folder, where Wine finds them; Debian's Wine does not look in their own folder. Without them
+# every dialog falls back to other faces and metrics and labels come out clipped, so a missing
+# one is an error, not something to skip.
+ws_install_fonts() {
+    local fonts=$1/drive_c/windows/Fonts font
+    [ -d "$fonts" ] || ws_die "no Fonts folder in the prefix $1 (wineboot did not finish?)"
+    for font in "${WS_REQUIRED_FONTS[@]}"; do
+        [ -s "$WS_FONT_DIR/$font" ] ||
+            ws_die "Wine's font $WS_FONT_DIR/$font is missing: install fonts-wine (bash scripts/setup.sh)"
+    done
+    cp "$WS_FONT_DIR"/* "$fonts/" || ws_die "could not copy Wine's fonts into $fonts"
+    for font in "${WS_REQUIRED_FONTS[@]}"; do
+        cmp -s "$WS_FONT_DIR/$font" "$fonts/$font" || ws_die "$fonts/$font was not copied"
+    done
 }
 
 # wine with a time limit; output kept in the session log.

@@ -4,20 +4,36 @@
 // Prefixes are tried in this order:
 //  1. $WINEPREFIX when it is set to an absolute path; otherwise $HOME/.wine. (Wine refuses a
 //     relative WINEPREFIX, so one is ignored here, as is an empty one.)
-//  2. Steam Proton: <root>/steamapps/compatdata/*/pfx for the roots ~/.local/share/Steam,
-//     ~/.steam/steam and ~/.var/app/com.valvesoftware.Steam/.local/share/Steam.
-//  3. Lutris: ~/Games/* (its installers make the game folder the prefix).
-//  4. Bottles: $XDG_DATA_HOME/bottles/bottles/* when XDG_DATA_HOME is set and absolute, then
+//  2. Heroic: the "winePrefix" of every game in GamesConfig/*.json under $XDG_CONFIG_HOME/heroic
+//     (when set and absolute), ~/.config/heroic and the Flatpak's
+//     ~/.var/app/com.heroicgameslauncher.hgl/config/heroic; then ~/Games/Heroic/Prefixes/default/*
+//     and (older versions) ~/Games/Heroic/Prefixes/*. Each folder is tried, then its pfx/
+//     (where a Proton game keeps the prefix).
+//  3. Lutris: the "game: prefix:" of every games/*.yml under $XDG_CONFIG_HOME/lutris,
+//     ~/.config/lutris, $XDG_DATA_HOME/lutris, ~/.local/share/lutris and the Flatpak's
+//     ~/.var/app/net.lutris.Lutris/config/lutris and .../data/lutris; then ~/Games/* (its
+//     installers make the game folder the prefix).
+//  4. Steam Proton: for each Steam root (~/.local/share/Steam, ~/.steam/steam, the Flatpak's
+//     ~/.var/app/com.valvesoftware.Steam/.local/share/Steam, the Snap's
+//     ~/snap/steam/common/.local/share/Steam), the root itself and then every library listed in
+//     its steamapps/libraryfolders.vdf and config/libraryfolders.vdf: <library>/steamapps/
+//     compatdata/*/pfx.
+//  5. CrossOver: ~/.cxoffice/* (one bottle each).
+//  6. Bottles: $XDG_DATA_HOME/bottles/bottles/* when XDG_DATA_HOME is set and absolute, then
 //     ~/.local/share/bottles/bottles/* and
 //     ~/.var/app/com.usebottles.bottles/data/bottles/bottles/*.
-//  5. PlayOnLinux: ~/.PlayOnLinux/wineprefix/*.
-//  6. $XDG_DATA_HOME/wineprefixes/* (when set and absolute), then ~/.local/share/wineprefixes/*.
-// Inside a group, folders are taken in name order. Only folders that hold a system.reg count,
-// and a folder reached twice (~/.steam/steam is usually a link to ~/.local/share/Steam) is tried
-// once. The first prefix whose registry holds the value and whose folder exists wins; when no
-// such folder exists, the first prefix that holds a usable value does.
+//  7. PlayOnLinux: ~/.PlayOnLinux/wineprefix/*.
+//  8. $XDG_DATA_HOME/wineprefixes/* (when set and absolute), then ~/.local/share/wineprefixes/*.
+// Folders found by listing, and configuration files, are taken in name order; prefixes named in
+// a configuration file in the file's order. A configuration file that is not a regular file, is
+// larger than kMaxLauncherConfigSize or cannot be read is passed over, as is a value in it that
+// is not an absolute path. Only folders that hold a system.reg count, and a folder reached twice
+// (~/.steam/steam is usually a link to ~/.local/share/Steam) is tried once. The first prefix
+// whose registry holds the value and whose folder exists wins; when no such folder exists, the
+// first prefix that holds a usable value does.
 //
 // Within a prefix, see MachineKeyViews for where the key is looked up.
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,10 +46,14 @@ namespace settings::wine {
 
 // The environment the search depends on; unset variables are nullopt.
 struct Environment {
-    std::optional<std::string> winePrefix;   // WINEPREFIX
-    std::optional<std::string> home;         // HOME, or the account's home folder
-    std::optional<std::string> xdgDataHome;  // XDG_DATA_HOME
+    std::optional<std::string> winePrefix;     // WINEPREFIX
+    std::optional<std::string> home;           // HOME, or the account's home folder
+    std::optional<std::string> xdgDataHome;    // XDG_DATA_HOME
+    std::optional<std::string> xdgConfigHome;  // XDG_CONFIG_HOME
 };
+
+// Launchers' configuration files are a few kilobytes; anything this big is not one of them.
+inline constexpr std::uintmax_t kMaxLauncherConfigSize = 1024U * 1024U;
 
 // Where a 32-bit program's HKLM key is found, in the order tried. A win64 prefix (and one that
 // does not say) keeps a 32-bit installer's keys under Software\Wow6432Node, so that copy comes
@@ -41,7 +61,8 @@ struct Environment {
 std::vector<std::string> MachineKeyViews(std::string_view keyPath, Arch arch);
 
 // A string value of HKLM from the text of a prefix's system.reg, looked up in MachineKeyViews
-// order; nullopt when no view holds it.
+// order; nullopt when no view holds it. The text is read once, up to the end of the last view's
+// section (RegistryFile::ScanKeys).
 std::optional<std::string> ReadMachineString(std::string_view systemReg, std::string_view keyPath,
                                              std::string_view valueName);
 
@@ -57,5 +78,18 @@ struct GameFolderMatch {
 
 std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::string_view keyPath,
                                               std::string_view valueName);
+
+// FindGameFolder that remembers the prefix where the folder was found and asks that prefix
+// first next time (its registry is read again and the path built afresh). When the remembered
+// prefix no longer leads to an existing folder, it is forgotten and every prefix is searched
+// again. A search that finds no existing folder is not remembered.
+class GameFolderSearch {
+public:
+    std::optional<GameFolderMatch> Find(const Environment& env, std::string_view keyPath,
+                                        std::string_view valueName);
+
+private:
+    std::optional<std::filesystem::path> m_prefix;
+};
 
 }  // namespace settings::wine

@@ -1,5 +1,8 @@
 #include "settings/wine/registry_file.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <set>
 
 #include "settings/wine/unicode_text.h"
@@ -35,7 +38,37 @@ public:
     // it may be a file cut off while being rewritten.
     bool LastLineEnded() const { return m_ended; }
 
+    // Moves on to the next line that starts a section (its first byte after blanks is '[' and
+    // the line before it does not end in a backslash, which would make it part of a hex list)
+    // and for which `mayWant` holds, given the text after the '['. Only the '[' bytes are
+    // looked at, so the lines in between cost next to nothing. False when none is left.
+    template <typename MayWant>
+    bool SkipToSection(MayWant mayWant) {
+        const char* const text = m_text.data();
+        std::size_t pos = m_pos;
+        while (pos < m_text.size()) {
+            const void* hit = std::memchr(text + pos, '[', m_text.size() - pos);
+            if (hit == nullptr) break;
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
+            pos = at + 1;
+            std::size_t start = at;
+            while (start > m_pos && IsBlankByte(text[start - 1])) --start;
+            if (start > 0 && text[start - 1] != '\n') continue;  // inside a line
+            std::size_t end = start;                             // end of the line before, if any
+            if (end > 0) --end;
+            if (end > 0 && text[end - 1] == '\r') --end;
+            if (end > 0 && text[end - 1] == '\\') continue;  // continues a hex list
+            if (!mayWant(m_text.substr(pos))) continue;
+            m_pos = start;
+            return true;
+        }
+        m_pos = m_text.size();
+        return false;
+    }
+
 private:
+    static bool IsBlankByte(char c) { return c == ' ' || c == '\t'; }
+
     std::string_view m_text;
     std::size_t m_pos = 0;
     bool m_ended = false;
@@ -241,13 +274,90 @@ std::string KeyLookupName(std::string_view keyPath) {
     return FoldCase(TrimSeparators(keyPath));
 }
 
+// The folded lookup name of a section header (the text after '[') into `out`, without
+// allocating once `out` has grown: only for names in plain ASCII with no escapes but \\, \[,
+// \] and \". False for anything else, which then goes the long way.
+bool QuickHeaderName(std::string_view afterBracket, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < afterBracket.size(); ++i) {
+        char c = afterBracket[i];
+        if (c == ']') {
+            while (!out.empty() && out.back() == '\\') out.pop_back();
+            const std::size_t lead = out.find_first_not_of('\\');
+            out.erase(0, lead == std::string::npos ? out.size() : lead);
+            return true;
+        }
+        if (static_cast<unsigned char>(c) >= 0x80U) return false;
+        if (c == '\\') {
+            if (++i >= afterBracket.size()) return false;
+            c = afterBracket[i];
+            if (c != '\\' && c != '[' && c != ']' && c != '"') return false;
+        }
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        out.push_back(c);
+    }
+    return false;  // no closing bracket
+}
+
+// A folded key name as Wine escapes it in a section header (backslashes doubled), when that is
+// the only escape it needs; nullopt otherwise, and for a '|', which MayNameKey's comparison of
+// eight bytes at a time could not tell from a backslash.
+std::optional<std::string> PlainHeaderText(std::string_view folded) {
+    std::string text;
+    for (const char c : folded) {
+        if (static_cast<unsigned char>(c) >= 0x80U || static_cast<unsigned char>(c) < 0x20U ||
+            c == '[' || c == ']' || c == '|') {
+            return std::nullopt;
+        }
+        if (c == '\\') text.push_back('\\');
+        text.push_back(c);
+    }
+    return text;
+}
+
+// Whether a header (the text after '[') may name the key whose PlainHeaderText is `text`: false
+// as soon as an ASCII letter differs; true when it matches, or when an escape or a non-ASCII
+// byte makes it a question for the full reading.
+bool MayNameKey(std::string_view afterBracket, std::string_view text) {
+    if (afterBracket.size() < text.size()) return false;  // too short to hold it
+    std::size_t i = 0;
+    // Eight bytes at a time while they agree with 0x20 set in every byte: that bit is all that
+    // tells an ASCII capital from its small letter, so a difference there is a difference.
+    constexpr std::uint64_t kCaseBits = 0x2020202020202020U;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        std::memcpy(&a, afterBracket.data() + i, 8);
+        std::memcpy(&b, text.data() + i, 8);
+        if ((a | kCaseBits) != (b | kCaseBits)) break;
+    }
+    for (; i < text.size(); ++i) {
+        char c = afterBracket[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        if (c == text[i]) continue;
+        return c == '\\' || static_cast<unsigned char>(c) >= 0x80U;
+    }
+    return true;
+}
+
 }  // namespace
 
 class RegistryParser {
 public:
-    RegistryParser(RegistryFile& file, std::span<const std::string_view> onlyKeys)
-        : m_file(file), m_filtered(!onlyKeys.empty()) {
+    // `quick`: step over the sections of other keys without reading them (see SkipToSection),
+    // and stop once every key asked for has been read.
+    RegistryParser(RegistryFile& file, std::span<const std::string_view> onlyKeys,
+                   bool quick = false)
+        : m_file(file), m_filtered(!onlyKeys.empty()), m_quick(quick && m_filtered) {
         for (const std::string_view key : onlyKeys) m_wanted.insert(KeyLookupName(key));
+        for (const std::string& key : m_wanted) {
+            auto text = PlainHeaderText(key);
+            if (!text) {
+                m_headerTexts.clear();
+                break;
+            }
+            m_headerTexts.push_back(std::move(*text));
+        }
     }
 
     bool Run(std::string_view bytes, bool headerOnly) {
@@ -260,7 +370,15 @@ public:
             switch (line.front()) {
                 case '[':
                     if (headerOnly) return true;
+                    // Every key asked for has been read to its end: Wine writes a key once.
+                    if (m_quick && m_file.m_keys.size() == m_wanted.size()) return true;
                     StartSection(line.substr(1));
+                    if (m_quick && m_current == nullptr &&
+                        !lines.SkipToSection([this](std::string_view afterBracket) {
+                            return MayNameWanted(afterBracket);
+                        })) {
+                        return true;
+                    }
                     break;
                 case '@':
                 case '"':
@@ -280,6 +398,11 @@ private:
     void StartSection(std::string_view afterBracket) {
         m_inSections = true;
         m_current = nullptr;
+        if (!MayNameWanted(afterBracket)) return;
+        if (m_filtered && QuickHeaderName(afterBracket, m_quickName) &&
+            m_wanted.find(m_quickName) == m_wanted.end()) {
+            return;
+        }
         // The path ends at the first unescaped ']'; a timestamp may follow.
         if (ParseEscaped(afterBracket, ']', m_scratch) == kMissing) return;
         const std::string name = Utf16ToUtf8(m_scratch);
@@ -288,6 +411,13 @@ private:
         auto [it, inserted] = m_file.m_keys.try_emplace(std::move(folded));
         if (inserted) it->second.name = std::string(TrimSeparators(name));
         m_current = &it->second;
+    }
+
+    // Most headers differ from every key asked for within their first few bytes.
+    bool MayNameWanted(std::string_view afterBracket) const {
+        return m_headerTexts.empty() ||
+               std::any_of(m_headerTexts.begin(), m_headerTexts.end(),
+                           [&](const std::string& text) { return MayNameKey(afterBracket, text); });
     }
 
     void ReadValue(std::string_view line, LineReader& lines) {
@@ -323,12 +453,23 @@ private:
 
     RegistryFile& m_file;
     bool m_filtered;
+    bool m_quick;
+    std::string m_quickName;
+    std::vector<std::string> m_headerTexts;  // of the keys asked for, when all are plain
     std::set<std::string, std::less<>> m_wanted;
     bool m_inSections = false;
     RegistryFile::Key* m_current = nullptr;
     std::u16string m_scratch;
     std::u16string m_name;
 };
+
+std::optional<RegistryFile> RegistryFile::ScanKeys(std::string_view bytes,
+                                                   std::span<const std::string_view> keys) {
+    RegistryFile file;
+    RegistryParser parser(file, keys, true);
+    if (!parser.Run(bytes, false)) return std::nullopt;
+    return file;
+}
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view bytes) {
     return Parse(bytes, {});

@@ -46,13 +46,18 @@ public:
         env.home = Variable("HOME");
         if (!env.home) env.home = AccountHome();
         env.xdgDataHome = Variable("XDG_DATA_HOME");
-        const auto match = wine::FindGameFolder(env, kGameRegistryKey, kGameRegistryValue);
+        env.xdgConfigHome = Variable("XDG_CONFIG_HOME");
+        const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue);
         if (!match) {
             SetLastErrorCode(ENOENT);
             return std::nullopt;
         }
         return wine::Utf8FromPath(match->folder);
     }
+
+private:
+    // Load and Save each ask twice; after the first success only that prefix is read.
+    wine::GameFolderSearch m_search;
 };
 
 }  // namespace
