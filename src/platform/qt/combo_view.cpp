@@ -1,5 +1,7 @@
 #include "platform/qt/combo_view.h"
 
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QMouseEvent>
 #include <QStyleOptionComboBox>
@@ -16,7 +18,7 @@ namespace {
 // rectangle, as the Windows drop-down list draws it; the style's focus frame is left out.
 class ComboBox : public QComboBox {
 public:
-    explicit ComboBox(QWidget* parent) : QComboBox(parent) {}
+    explicit ComboBox(QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -36,6 +38,62 @@ protected:
         painter.drawControl(QStyle::CE_ComboBoxLabel, option);
     }
 };
+
+// Qt's own combo box interface names a closed list by its selection on Linux, leaving the
+// label to a relation; the Windows list is named by its label, which is its accessible name
+// here. The selection is its value, the dropped-down list its one child.
+class ComboAccessible : public QAccessibleWidget {
+public:
+    explicit ComboAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text type) const override {
+        if (type == QAccessible::Value) return Combo().currentText();
+        return QAccessibleWidget::text(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = Combo().view()->isVisible();
+        state.collapsed = !state.expanded;
+        return state;
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(Combo().view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child != nullptr && child->object() == Combo().view() ? 0 : -1;
+    }
+    // Showing the list only draws it: the pick goes to the model, as with the mouse.
+    QStringList actionNames() const override {
+        return QAccessibleWidget::actionNames() << showMenuAction();
+    }
+    void doAction(const QString& name) override {
+        if (name == showMenuAction()) {
+            Combo().showPopup();
+        } else {
+            QAccessibleWidget::doAction(name);
+        }
+    }
+
+private:
+    QComboBox& Combo() const { return *static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* ComboAccessibleFactory(const QString& className, QObject* object) {
+    if (className != QLatin1String("QComboBox")) return nullptr;
+    auto* combo = dynamic_cast<ComboBox*>(object);
+    return combo != nullptr ? new ComboAccessible(combo) : nullptr;
+}
+
+ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
+    // Before any interface of a list of ours is asked for.
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(ComboAccessibleFactory);
+        return true;
+    }();
+    static_cast<void>(factoryInstalled);
+}
 
 }  // namespace
 

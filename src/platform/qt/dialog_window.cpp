@@ -280,7 +280,12 @@ ControlView* DialogWindow::ViewOf(const ControlModel* control) const {
 }
 
 QWidget* DialogWindow::Widget(int id) const {
-    const ControlView* view = ViewOf(m_model.Control(id));
+    const ControlModel* control = m_model.Control(id);
+    return control != nullptr ? Widget(*control) : nullptr;
+}
+
+QWidget* DialogWindow::Widget(const ControlModel& control) const {
+    const ControlView* view = ViewOf(&control);
     return view != nullptr ? &view->Widget() : nullptr;
 }
 

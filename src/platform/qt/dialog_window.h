@@ -34,6 +34,7 @@ public:
     QtPlatform& Platform() const { return m_platform; }
     // The widget of the first control with this id (as GetDlgItem finds it), or null.
     QWidget* Widget(int id) const;
+    QWidget* Widget(const fw::model::ControlModel& control) const;
     const BaseUnits& Units() const { return m_units; }
 
     // Shows the window centred on its owner (or the screen) and runs its event loop until the
