@@ -33,7 +33,11 @@ protected:
                                                         QStyle::SC_ComboBoxEditField, this);
             painter.fillRect(field, palette().brush(QPalette::Highlight));
             DrawFocusRect(painter, field, palette().color(QPalette::HighlightedText));
-            painter.setPen(palette().color(QPalette::HighlightedText));
+            const QColor text = palette().color(QPalette::HighlightedText);
+            painter.setPen(text);
+            for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText}) {
+                option.palette.setColor(role, text);
+            }
         }
         painter.drawControl(QStyle::CE_ComboBoxLabel, option);
     }

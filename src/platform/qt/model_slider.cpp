@@ -36,6 +36,7 @@ void ModelSlider::paintEvent(QPaintEvent*) {
     QStyleOptionSlider option;
     initStyleOption(&option);
     option.state &= ~QStyle::State_HasFocus;
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
     painter.drawComplexControl(QStyle::CC_Slider, option);
     if (hasFocus()) DrawFocusRect(painter, rect(), palette().color(QPalette::WindowText));
 }
