@@ -31,9 +31,9 @@ protected:
         if (hasFocus() && !option.currentText.isEmpty()) {
             const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                         QStyle::SC_ComboBoxEditField, this);
-            painter.fillRect(field, palette().brush(QPalette::Highlight));
-            DrawFocusRect(painter, field, palette().color(QPalette::HighlightedText));
             const QColor text = palette().color(QPalette::HighlightedText);
+            painter.fillRect(field, palette().brush(QPalette::Highlight));
+            DrawFocusRect(painter, field, text);
             painter.setPen(text);
             for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText}) {
                 option.palette.setColor(role, text);
