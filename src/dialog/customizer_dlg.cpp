@@ -65,25 +65,25 @@ std::span<const CCustomizerDlg::HullRow> CCustomizerDlg::Hulls() {
     using D = CCustomizerDlg;
     static constexpr HullRow kRows[kHullCount] = {
         {IDC_USE_BATTLESHIP, IDC_ODDS_BATTLESHIP, &D::m_useBattleship, &D::m_oddsBattleship,
-         HULL_BATTLESHIP, 9, 10},
+         HULL_BATTLESHIP, 9, 10, "Battleship"},
         {IDC_USE_CARRIER, IDC_ODDS_CARRIER, &D::m_useCarrier, &D::m_oddsCarrier, HULL_CARRIER, 7,
-         20},
+         20, "Carrier"},
         {IDC_USE_DESTROYER, IDC_ODDS_DESTROYER, &D::m_useDestroyer, &D::m_oddsDestroyer,
-         HULL_DESTROYER, 1, 70},
+         HULL_DESTROYER, 1, 70, "Destroyer"},
         {IDC_USE_DREADNOUGHT, IDC_ODDS_DREADNOUGHT, &D::m_useDreadnought, &D::m_oddsDreadnought,
-         HULL_DREADNOUGHT, 8, 30},
+         HULL_DREADNOUGHT, 8, 30, "Dreadnought"},
         {IDC_USE_FRIGATE, IDC_ODDS_FRIGATE, &D::m_useFrigate, &D::m_oddsFrigate, HULL_FRIGATE, 0,
-         80},
+         80, "Frigate"},
         {IDC_USE_HEAVY_BATTLECRUISER, IDC_ODDS_HEAVY_BATTLECRUISER, &D::m_useHeavyBattlecruiser,
-         &D::m_oddsHeavyBattlecruiser, HULL_HEAVY_BATTLECRUISER, 6, 55},
+         &D::m_oddsHeavyBattlecruiser, HULL_HEAVY_BATTLECRUISER, 6, 55, "Heavy Battlecruiser"},
         {IDC_USE_HEAVY_CRUISER, IDC_ODDS_HEAVY_CRUISER, &D::m_useHeavyCruiser,
-         &D::m_oddsHeavyCruiser, HULL_HEAVY_CRUISER, 4, 60},
+         &D::m_oddsHeavyCruiser, HULL_HEAVY_CRUISER, 4, 60, "Heavy Cruiser"},
         {IDC_USE_LIGHT_CRUISER, IDC_ODDS_LIGHT_CRUISER, &D::m_useLightCruiser,
-         &D::m_oddsLightCruiser, HULL_LIGHT_CRUISER, 3, 65},
+         &D::m_oddsLightCruiser, HULL_LIGHT_CRUISER, 3, 65, "Light Cruiser"},
         {IDC_USE_NEW_HEAVY_CRUISER, IDC_ODDS_NEW_HEAVY_CRUISER, &D::m_useNewHeavyCruiser,
-         &D::m_oddsNewHeavyCruiser, HULL_NEW_HEAVY_CRUISER, 5, 45},
+         &D::m_oddsNewHeavyCruiser, HULL_NEW_HEAVY_CRUISER, 5, 45, "New Heavy Cruiser"},
         {IDC_USE_WAR_DESTROYER, IDC_ODDS_WAR_DESTROYER, &D::m_useWarDestroyer,
-         &D::m_oddsWarDestroyer, HULL_WAR_DESTROYER, 2, 50},
+         &D::m_oddsWarDestroyer, HULL_WAR_DESTROYER, 2, 50, "War Destroyer"},
     };
     // The record's numbering ties the id, bit and element columns together.
     static_assert([] {
@@ -202,6 +202,27 @@ int CCustomizerDlg::IconOffset(int extent, int iconExtent) {
     // In 64 bits: extreme rectangles must not overflow.
     const std::int64_t spare = std::int64_t{extent} - iconExtent + 1;
     return static_cast<int>(spare / 2);
+}
+
+std::string CCustomizerDlg::GetAccessibleName(int id) const {
+    for (const HullRow& row : Hulls()) {
+        if (id == row.useId) return std::string("Use ") + row.name;
+        if (id == row.oddsId) return std::string(row.name) + " odds (%)";
+    }
+    switch (id) {
+        case IDC_MONSTER_ODDS:
+            return "Monster odds (%)";
+        case IDC_DIFFICULTY_SLIDER:
+            return "Difficulty";
+        case IDC_DIFFICULTY_VALUE:
+            return "Difficulty value";
+        case IDC_AI_LEVEL:
+            return "AI Intelligence";
+        case IDC_RACE_MODE:
+            return "Races use";
+        default:
+            return CDialog::GetAccessibleName(id);
+    }
 }
 
 BOOL CCustomizerDlg::OnInitDialog() {

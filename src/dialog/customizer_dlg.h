@@ -16,6 +16,9 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // Hull rows by their class ("Use Battleship", "Battleship odds (%)"), the rest by what
+    // the labels beside them say.
+    std::string GetAccessibleName(int id) const override;
 
     // Slider position for a multiplier: m * 100 - 100 truncated toward zero (1.15f, held just
     // below 1.15, gives 14), saturated to the slider's range so that no value, however large or
@@ -58,7 +61,7 @@ protected:
 
 private:
     // One hull class: its Use? box and flag, its odds field, its bit in the record's hull set,
-    // its odds element and the odds a reset puts back.
+    // its odds element, the odds a reset puts back and the class's name on its label.
     struct HullRow {
         int useId;
         int oddsId;
@@ -67,6 +70,7 @@ private:
         int hullBit;
         int oddsIndex;
         int defaultOdds;
+        const char* name;
     };
     // One race flag (the monster counts as a race) and its bit in the record's race sets.
     struct RaceRow {

@@ -164,3 +164,7 @@ fw::Handle CDataExchange::PrepareEditCtrl(int id) {
     m_lastIsEdit = true;
     return control;
 }
+
+std::string CDialog::GetAccessibleName(int) const {
+    return {};
+}

@@ -45,6 +45,11 @@ public:
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+    // The name a screen reader announces for child `id` when the control has no text of its
+    // own to be named by (an edit, a list, a trackbar, a box without text); empty when the
+    // dialog gives it none.
+    virtual std::string GetAccessibleName(int id) const;
+
     // Control objects attached by DDX_Control or SubclassDlgItem; detached again when the modal
     // run ends.
     void NoteAttached(CWnd& control) override { m_attached.push_back(&control); }

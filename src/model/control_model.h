@@ -204,6 +204,17 @@ private:
 //  - One level of undo: WM_UNDO restores the text before the last change by the user (a run
 //    of typed characters counts as one change); a second undo redoes it. WM_SETTEXT empties it.
 //  - WM_SETTEXT puts the caret at 0 and sends EN_CHANGE; user changes send EN_CHANGE too.
+//  - The context menu offers Undo, Cut, Copy, Paste, Delete and Select All, each enabled only
+//    when it would do something; a double click selects the word under the mouse.
+
+// One entry of the edit's context menu: the message its command sends to the edit (0 for a
+// separator; em::SetSel for Select All), its text with the mnemonic, and whether it is enabled.
+struct EditMenuItem {
+    UINT command = 0;
+    std::string_view text;
+    bool enabled = false;
+};
+
 class EditModel : public ControlModel {
 public:
     EditModel(const ItemTemplate& item, ControlHost& dialog);
@@ -214,6 +225,11 @@ public:
     int Limit() const { return m_limit; }
     bool IsReadOnly() const { return (Style() & es::ReadOnly) != 0; }
     bool CanUndo() const { return m_undo.has; }
+    // The context menu as it would open now (the clipboard decides Paste).
+    std::vector<EditMenuItem> ContextMenu() const;
+    // The run of non-blanks around `position` (clamped to the text), as start and end: what a
+    // double click there selects. Between two blanks it is empty.
+    std::pair<int, int> WordAt(int position) const;
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -285,6 +301,9 @@ private:
 //    sends TB_THUMBTRACK per move; release sends TB_THUMBPOSITION (after a drag), TB_ENDTRACK
 //    and the NM_RELEASEDCAPTURE notification. The thumb position rides in HIWORD(wParam) for
 //    TB_THUMBTRACK and TB_THUMBPOSITION only; the other codes carry 0 there.
+//  - Held down beside the thumb, the track pages on with the control's timer (first after
+//    kPageRepeatDelayMs, then every kPageRepeatMs) in the direction of the press, until the
+//    thumb reaches the mouse; it never turns back.
 class TrackbarModel : public ControlModel {
 public:
     TrackbarModel(const ItemTemplate& item, ControlHost& dialog);
@@ -295,11 +314,19 @@ public:
     int LineSize() const { return m_lineSize; }
     int PageSize() const { return m_pageSize; }
 
+    static constexpr int kPageRepeatDelayMs = 400;
+    static constexpr int kPageRepeatMs = 100;
+
     // The user's mouse; each returns false (and does nothing) when the control takes no input.
     // A press on the track at `position` (not on the thumb): takes the focus, pages once.
     bool UserPressTrack(int position);
     // A press on the thumb: takes the focus and starts a drag.
     bool UserPressThumb();
+    // A tick of the paging timer while the press on the track is held, the mouse now over
+    // `position` (the thumb's own position when the mouse is on the thumb): one more page
+    // toward the press if the mouse is still beyond the thumb that way. False when nothing
+    // pages (no press held, or the thumb has reached the mouse).
+    bool UserHoldTrack(int position);
     // The thumb dragged to `position` (clamped): TB_THUMBTRACK.
     bool UserDragTo(int position);
     // The mouse button released.
@@ -312,11 +339,13 @@ private:
     void Scroll(UINT code);  // WM_HSCROLL to the dialog
     void KeyStep(UINT key);
     void AutoPageSize();
+    void PageToward(bool towardMax);
 
     int m_pos = 0, m_min = 0, m_max = 100;
     int m_lineSize = 1, m_pageSize = 20;
     bool m_userPageSize = false;
     enum class Mouse { None, Paging, Dragging } m_mouse = Mouse::None;
+    bool m_pagingTowardMax = false;
 };
 
 }  // namespace fw::model

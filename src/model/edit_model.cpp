@@ -245,6 +245,36 @@ void EditModel::KeyDown(UINT key) {
     }
 }
 
+std::vector<EditMenuItem> EditModel::ContextMenu() const {
+    const auto [start, end] = Selection();
+    const bool selected = start != end;
+    const bool writable = !IsReadOnly();
+    const int length = Length(m_text);
+    return {
+        {wm::Undo, "&Undo", writable && CanUndo()},
+        {0, {}, false},
+        {wm::Cut, "Cu&t", selected && writable},
+        {wm::Copy, "&Copy", selected},
+        {wm::Paste, "&Paste", writable && !Dialog().ClipboardText().empty()},
+        {wm::Clear, "&Delete", selected && writable},
+        {0, {}, false},
+        {em::SetSel, "Select &All", length > 0 && !(start == 0 && end == length)},
+    };
+}
+
+std::pair<int, int> EditModel::WordAt(int position) const {
+    const auto blank = [this](int at) {
+        const auto ch = static_cast<unsigned char>(m_text[static_cast<std::size_t>(at)]);
+        return ch == ' ' || (ch >= '\t' && ch <= '\r');
+    };
+    const int length = Length(m_text);
+    int start = std::clamp(position, 0, length);
+    int end = start;
+    while (start > 0 && !blank(start - 1)) --start;
+    while (end < length && !blank(end)) ++end;
+    return {start, end};
+}
+
 void EditModel::Copy() const {
     const auto [start, end] = Selection();
     if (start == end) return;

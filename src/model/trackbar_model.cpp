@@ -156,15 +156,28 @@ bool TrackbarModel::UserPressTrack(int position) {
     if (!Dialog().AcceptsInput() || !IsEnabled() || !IsVisible()) return false;
     Send(wm::LButtonDown, 0, 0);
     m_mouse = Mouse::Paging;
+    m_pagingTowardMax = position > m_pos;
+    PageToward(m_pagingTowardMax);
+    return true;
+}
+
+bool TrackbarModel::UserHoldTrack(int position) {
+    if (m_mouse != Mouse::Paging || Dialog().Ended()) return false;
+    const bool beyond = m_pagingTowardMax ? position > m_pos : position < m_pos;
+    if (!beyond) return false;
+    PageToward(m_pagingTowardMax);
+    return true;
+}
+
+void TrackbarModel::PageToward(bool towardMax) {
     const long long pos = m_pos;
-    if (position < m_pos) {
-        SetPos(ClampToInt(pos - m_pageSize));
-        Scroll(tb::PageUp);
-    } else {
+    if (towardMax) {
         SetPos(ClampToInt(pos + m_pageSize));
         Scroll(tb::PageDown);
+    } else {
+        SetPos(ClampToInt(pos - m_pageSize));
+        Scroll(tb::PageUp);
     }
-    return true;
 }
 
 bool TrackbarModel::UserPressThumb() {

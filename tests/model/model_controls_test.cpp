@@ -127,6 +127,53 @@ TEST_F(EditModelTest, ReadOnlyEditRefusesTheUserButNotTheProgram) {
     });
 }
 
+TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
+    // Enabled states in menu order: Undo, Cut, Copy, Paste, Delete, Select All.
+    const auto states = [](const fw::model::EditModel& edit) {
+        std::string shown;
+        for (const fw::model::EditMenuItem& item : edit.ContextMenu()) {
+            if (item.command != 0) shown += item.enabled ? '1' : '0';
+        }
+        return shown;
+    };
+    Run([&](DialogModel& dlg) {
+        auto& edit = dlg.Edit(kEdit1);
+        std::vector<std::string> texts;
+        for (const auto& item : edit.ContextMenu()) texts.emplace_back(item.text);
+        EXPECT_EQ(texts, (std::vector<std::string>{"&Undo", "", "Cu&t", "&Copy", "&Paste",
+                                                   "&Delete", "", "Select &All"}));
+        dlg.SetClipboardText("");
+        EXPECT_EQ(states(edit), "000000");  // empty text, empty clipboard
+        dlg.Click(kEdit1);
+        dlg.TypeText("ab");
+        EXPECT_EQ(states(edit), "100001");
+        dlg.SetClipboardText("x");
+        dlg.SelectText(kEdit1, 0, 1);
+        EXPECT_EQ(states(edit), "111111");
+        dlg.ContextMenuCommand(kEdit1, em::SetSel);  // Select All
+        EXPECT_EQ(states(edit), "111110");
+        // Read-only: only Copy and Select All.
+        SendTo(dlg, kReadOnlyEdit, wm::SetText, 0, Str("1.1"));
+        dlg.SelectText(kReadOnlyEdit, 0, 2);
+        EXPECT_EQ(states(dlg.Edit(kReadOnlyEdit)), "001001");
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(EditModelTest, DoubleClickWordIsTheRunOfNonBlanks) {
+    Run([&](DialogModel& dlg) {
+        SendTo(dlg, kEdit1, wm::SetText, 0, Str("ab c\td  e"));
+        const auto& edit = dlg.Edit(kEdit1);
+        EXPECT_EQ(edit.WordAt(1), (std::pair{0, 2}));
+        EXPECT_EQ(edit.WordAt(2), (std::pair{0, 2}));  // just after a word
+        EXPECT_EQ(edit.WordAt(4), (std::pair{3, 4}));  // a tab ends it
+        EXPECT_EQ(edit.WordAt(7), (std::pair{7, 7}));  // between two blanks
+        EXPECT_EQ(edit.WordAt(99), (std::pair{8, 9}));
+        EXPECT_EQ(edit.WordAt(-3), (std::pair{0, 2}));
+        dlg.Click(kIdOk);
+    });
+}
+
 TEST_F(EditModelTest, TextAndSelectionMessages) {
     Run([&](DialogModel& dlg) {
         SendTo(dlg, kEdit1, wm::SetText, 0, Str("hello"));
@@ -382,6 +429,33 @@ TEST_F(TrackbarModelTest, ClickOnTheTrackPagesTowardTheClick) {
         // The edit that had the focus loses it first.
         EXPECT_EQ(events, (Events{"command 101 512", "hscroll 3 0", "hscroll 8 0", "notify 501 -16",
                                   "hscroll 2 0", "hscroll 8 0", "notify 501 -16"}));
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(TrackbarModelTest, HeldPressPagesOnOneWayUntilTheThumbReachesTheMouse) {
+    Run([&](DialogModel& dlg) {
+        auto& slider = dlg.Trackbar(kSlider);
+        SendTo(dlg, kSlider, tbm::SetPageSize, 0, 10);
+        SendTo(dlg, kSlider, tbm::SetPos, TRUE, 80);
+        EXPECT_FALSE(slider.UserHoldTrack(0)) << "no press held";
+        ASSERT_TRUE(slider.UserPressTrack(45));
+        EXPECT_EQ(slider.Pos(), 70);
+        EXPECT_TRUE(slider.UserHoldTrack(45));
+        EXPECT_TRUE(slider.UserHoldTrack(45));
+        EXPECT_EQ(slider.Pos(), 50);
+        EXPECT_TRUE(slider.UserHoldTrack(45));
+        EXPECT_EQ(slider.Pos(), 40);
+        // The thumb has passed the mouse: paging stops and never turns back.
+        EXPECT_FALSE(slider.UserHoldTrack(45));
+        EXPECT_FALSE(slider.UserHoldTrack(90));
+        EXPECT_EQ(slider.Pos(), 40);
+        events.clear();
+        EXPECT_TRUE(slider.UserHoldTrack(0));  // the mouse moved on along the track
+        EXPECT_EQ(events, (Events{"hscroll 2 0"}));
+        EXPECT_TRUE(slider.UserRelease());
+        EXPECT_FALSE(slider.UserHoldTrack(0));
+        EXPECT_EQ(slider.Pos(), 30);
         dlg.Click(kIdOk);
     });
 }

@@ -14,7 +14,7 @@ constexpr int kCaptionIndent = 8;
 constexpr int kCaptionGap = 2;
 }  // namespace
 
-GroupFrame::GroupFrame(QWidget* parent) : QWidget(parent) {
+GroupFrame::GroupFrame(QWidget* parent) : QGroupBox(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 

@@ -2,6 +2,9 @@
 
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QStylePainter>
+
+#include "platform/qt/control_view.h"
 
 namespace qtfront {
 
@@ -26,6 +29,16 @@ int ModelSlider::ValueAt(int x) const {
     const int span = groove.width() - handle.width();
     const int offset = x - groove.x() - handle.width() / 2;
     return QStyle::sliderValueFromPosition(minimum(), maximum(), offset, span, option.upsideDown);
+}
+
+void ModelSlider::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.state &= ~QStyle::State_HasFocus;
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    painter.drawComplexControl(QStyle::CC_Slider, option);
+    if (hasFocus()) DrawFocusRect(painter, rect(), palette().color(QPalette::WindowText));
 }
 
 }  // namespace qtfront

@@ -15,6 +15,11 @@ public:
     int ValueAt(int x) const;
     // The x coordinate of the thumb's centre.
     int HandleCentre() const { return HandleRect().center().x(); }
+
+protected:
+    // With the focus, the whole control is framed by a dotted focus rectangle, as the Windows
+    // trackbar draws it; the style's own focus frame is left out.
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace qtfront

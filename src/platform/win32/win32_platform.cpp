@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "framework/dialog.h"
+#include "framework/dialog_placement.h"
 #include "framework/dialog_template.h"
 #include "framework/win_types.h"
 #include "framework/wnd.h"
@@ -149,13 +150,11 @@ bool ReturnsResultDirectly(UINT message) {
 
 const char kSubclassProperty[] = "TavrelCustomizer.Subclass";
 
-// A dialog whose template leaves its place to the program (no DS_CENTER, DS_CENTERMOUSE or
-// DS_ABSALIGN) and that its initialisation did not move is centred: on its owner when the owner
-// is visible and not minimised, else in the work area; then pulled back inside the work area of
-// that monitor wherever it sticks out.
+// A dialog whose template leaves its place to the program and that its initialisation did not
+// move is centred on its owner when the owner is visible and not minimised, else in the work
+// area of that monitor.
 void CentreNewDialog(HWND dialog, const RECT& before) {
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrA(dialog, GWL_STYLE));
-    if ((style & WS_CHILD) != 0 || (style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) != 0) {
+    if (!fw::IsCentredOnOwner(static_cast<std::uint32_t>(::GetWindowLongPtrA(dialog, GWL_STYLE)))) {
         return;
     }
     RECT rect{};
@@ -180,14 +179,15 @@ void CentreNewDialog(HWND dialog, const RECT& before) {
             &monitor);
         centre = monitor.rcWork;
     }
-    const RECT& area = monitor.rcWork;
-    const LONG width = rect.right - rect.left;
-    const LONG height = rect.bottom - rect.top;
-    LONG x = (centre.left + centre.right) / 2 - width / 2;
-    LONG y = (centre.top + centre.bottom) / 2 - height / 2;
-    x = std::max(std::min(x, area.right - width), area.left);
-    y = std::max(std::min(y, area.bottom - height), area.top);
-    ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto toRect = [](const RECT& r) {
+        return fw::Rect{static_cast<int>(r.left), static_cast<int>(r.top),
+                        static_cast<int>(r.right), static_cast<int>(r.bottom)};
+    };
+    const fw::DialogOrigin origin = fw::CentreDialog(static_cast<int>(rect.right - rect.left),
+                                                     static_cast<int>(rect.bottom - rect.top),
+                                                     toRect(centre), toRect(monitor.rcWork));
+    ::SetWindowPos(dialog, nullptr, origin.x, origin.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace

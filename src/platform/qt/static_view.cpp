@@ -1,0 +1,85 @@
+#include "platform/qt/static_view.h"
+
+#include <QLabel>
+
+#include "platform/qt/ansi_text.h"
+#include "platform/qt/dialog_window.h"
+#include "platform/qt/group_frame.h"
+
+namespace qtfront {
+
+using fw::model::ControlKind;
+
+namespace {
+
+constexpr std::uint32_t kStaticTypeMask = 0x1Fu;
+constexpr std::uint32_t kStaticCenter = 0x1u, kStaticRight = 0x2u;
+// The icon a static control with SS_ICON shows takes the system's icon size, whatever the
+// template says (SM_CXICON at 96 dpi).
+constexpr int kIconExtent = 32;
+
+QWidget* CreateWidget(DialogWindow& window, const fw::model::ControlModel& control) {
+    // Group frames are transparent to the mouse by themselves.
+    if (control.Kind() == ControlKind::GroupBox) return new GroupFrame(&window);
+    auto* label = new QLabel(&window);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    const std::uint32_t type = control.Style() & kStaticTypeMask;
+    Qt::Alignment align = Qt::AlignTop;
+    align |= type == kStaticCenter  ? Qt::AlignHCenter
+             : type == kStaticRight ? Qt::AlignRight
+                                    : Qt::AlignLeft;
+    label->setAlignment(align);
+    // Statics without SS_NOTIFY let the mouse through to the dialog.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+}  // namespace
+
+StaticView::StaticView(DialogWindow& window, fw::model::ControlModel& control)
+    : ControlView(window, control, CreateWidget(window, control)) {}
+
+bool StaticView::IsIcon() const {
+    return Control().Kind() == ControlKind::Static &&
+           (Control().Style() & kStaticTypeMask) == fw::ss::Icon;
+}
+
+void StaticView::Place(QRect rect) {
+    if (IsIcon()) {
+        rect.setSize(QSize(kIconExtent, kIconExtent));
+    } else if (Control().Kind() == ControlKind::Static && !Control().Text().empty()) {
+        // The face standing in for the template's may run a little wider: the text keeps its
+        // place and is never clipped.
+        const fw::model::ControlModel& control = Control();
+        const QFontMetrics metrics(Window().font());
+        const int width = metrics.horizontalAdvance(MnemonicText(
+                              control.Text(), (control.Style() & fw::ss::NoPrefix) != 0)) +
+                          1;
+        if (width > rect.width()) rect.setWidth(width);
+        if (metrics.height() > rect.height()) {
+            const int extra = metrics.height() - rect.height();
+            rect.setTop(rect.top() - extra / 2);
+            rect.setHeight(metrics.height());
+        }
+    }
+    Widget().setGeometry(rect);
+}
+
+void StaticView::RefreshKind() {
+    const fw::model::ControlModel& control = Control();
+    if (control.Kind() == ControlKind::GroupBox) {
+        static_cast<GroupFrame&>(Widget()).SetTitle(MnemonicText(control.Text(), true));
+        return;
+    }
+    auto& label = static_cast<QLabel&>(Widget());
+    if (IsIcon()) {
+        const QIcon& icon = Window().AppIcon();
+        label.setPixmap(icon.pixmap(QSize(kIconExtent, kIconExtent), Window().devicePixelRatioF()));
+    } else {
+        // SS_NOPREFIX shows every ampersand; otherwise "&&" is one and "&x" marks x.
+        label.setText(MnemonicText(control.Text(), (control.Style() & fw::ss::NoPrefix) != 0));
+    }
+}
+
+}  // namespace qtfront
