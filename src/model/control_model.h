@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "rcscript/resource_set.h"
 #include "framework/win_types.h"
+#include "rcscript/resource_set.h"
 
 class CWnd;
 
@@ -37,8 +37,12 @@ inline constexpr UINT GetDefId = 0x0400, SetDefId = 0x0401;
 inline constexpr UINT HasDefId = 0x534B;  // HIWORD of a DM_GETDEFID result
 }  // namespace dm
 namespace cbnx {
-inline constexpr UINT SetFocus = 3, KillFocus = 4;
+inline constexpr UINT SetFocus = 3, KillFocus = 4, SelEndCancel = 10;
 }
+namespace wmx {
+inline constexpr UINT SysKeyDown = 0x0104;
+inline constexpr LPARAM AltDown = 0x20000000;  // KF_ALTDOWN in a key message's lParam
+}  // namespace wmx
 inline constexpr int kIdOk = 1, kIdCancel = 2;
 
 enum class ControlKind {
@@ -215,7 +219,20 @@ private:
 //    finds a whole string the same way. CB_SETCURSEL with -1 or an index past the end clears
 //    the selection and returns CB_ERR.
 //  - The window text is the selected item's text; WM_SETTEXT is refused (CB_ERR).
-//  - Up/Down/Home/End and typed first letters move the selection and send CBN_SELCHANGE.
+// Keyboard, the same whether the list is closed or dropped (the keys go to the list part,
+// which moves its selection and reports each change with CBN_SELCHANGE at once):
+//  - Up and Left select the previous item, Down and Right the next; Page Up and Page Down
+//    move by a page less one item (a page is as many items as the dropped list shows); Home
+//    and End select the first and last item. Nothing moves past the ends.
+//  - A typed character selects the next item, after the selected one and wrapping, that
+//    starts with it. Windows joins characters typed in quick succession into one prefix; the
+//    model, like Wine, searches for each character alone.
+//  - F4, Alt+Down and Alt+Up drop the list or close it again (CBN_SELENDCANCEL, CBN_CLOSEUP).
+//  - While the list is dropped the combo asks the dialog manager for Enter and Escape
+//    (DLGC_WANTMESSAGE), so they close the list instead of pressing a button: Enter with
+//    CBN_SELENDOK, Escape with CBN_SELENDCANCEL. Both keep the selection the keys made;
+//    whether Windows puts back the item selected when the list dropped on Escape is
+//    unverified (Wine keeps it). Losing the focus closes the list the same way.
 class ComboBoxModel : public ControlModel {
 public:
     ComboBoxModel(const ItemTemplate& item, DialogModel& dialog);
@@ -235,6 +252,13 @@ public:
 private:
     int AddString(std::string text);
     int FindString(LPARAM text, WPARAM start, bool exact) const;
+    void KeyDown(UINT key);
+    void Char(WPARAM ch);
+    // Drops the list or closes it; `ok` tells which of CBN_SELENDOK / CBN_SELENDCANCEL a
+    // closing sends.
+    void ShowList(bool show, bool ok);
+    // Items one page of the dropped list shows.
+    int PageSize() const;
     // Keyboard selection change: selects and sends CBN_SELCHANGE when it changed.
     void UserSelect(int index);
 
