@@ -73,8 +73,9 @@ std::string Odds(Random& random) {
 
 // A game's files as the game keeps them, with values drawn from the seed.
 void WriteStart(Random& random, const fs::path& folder) {
-    static constexpr const char* kMultipliers[] = {"0.5",  "0.99", "1.10", "1.5",
-                                                   "2.01", "2.95", "3"};
+    // Some outside the slider's range, as a hand-edited file may hold them.
+    static constexpr const char* kMultipliers[] = {"0.5",  "0.99", "1.10", "1.5", "2.01",
+                                                   "2.95", "3",    "5",    "0.3"};
     static constexpr const char* kModSupport[] = {"-9", "0", "8", "16", "24", "280", "-25"};
     const std::string srace = random.Below(4) == 0 ? "-1" : base::FormatInt(random.Below(1024));
     std::ostringstream scripts;
