@@ -174,6 +174,8 @@ private:
 //    0x01 select all, 0x03 copy, 0x16 paste, 0x18 cut and 0x1A undo, each sent to the control
 //    itself as WM_COPY etc. (so through its subclass). Read-only edits take no changes from
 //    the user but still answer EM_REPLACESEL and WM_SETTEXT.
+//  - Left/Up and Right/Down move the caret by one character (Shift extends the selection),
+//    Home and End to the ends; Page Up and Page Down do nothing.
 //  - ES_NUMBER rejects typed non-digits (not pasted ones).
 //  - One level of undo: WM_UNDO restores the text before the last change by the user (a run
 //    of typed characters counts as one change); a second undo redoes it. WM_SETTEXT empties it.

@@ -55,6 +55,26 @@ TEST_F(KeyboardTest, ArrowFromTheLastBoxLandsOnTheGroupBoxAndTabGoesOnFromThere)
     ExpectGame(expected);
 }
 
+TEST_F(KeyboardTest, UpInAnOddsFieldMovesTheCaretSoTypingInserts) {
+    WriteGame(ScriptKeys{});
+    RunDialog([](DialogModel& dlg) {
+        FocusOn(dlg, IDC_USE_FRIGATE);
+        dlg.PressKey(Tab);  // into the Frigate odds, "11" selected
+        ASSERT_EQ(dlg.Focus(), IDC_ODDS_FRIGATE);
+        dlg.PressKey(fw::vk::Next);  // nothing in a single-line edit
+        dlg.PressKey(fw::vk::Up);    // as Left: the selection goes, the caret moves one back
+        dlg.PressKey('7');
+        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "171");
+        dlg.PressKey(Down);
+        dlg.PressKey(fw::vk::Back);
+        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "17");
+        dlg.PressKey(Return);
+    });
+    ScriptKeys expected;
+    expected.hullpercentA = PackOdds(17, 22, 33, 44);
+    ExpectGame(expected);
+}
+
 TEST_F(KeyboardTest, DroppedRaceListSwitchesSetsAndEnterOrEscapeOnlyCloseIt) {
     WriteGame(ScriptKeys{});  // Single: Federation, Klingon; Mixed: Gorn, monster
     RunDialog([](DialogModel& dlg) {
