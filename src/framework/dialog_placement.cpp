@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "rcscript/resource_set.h"
+#include "framework/dialog_template.h"
 
 namespace fw {
 

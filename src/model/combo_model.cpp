@@ -97,51 +97,24 @@ LRESULT ComboBoxModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             m_items.clear();
             select(-1);
             return 0;
-        case cb::ShowDropDown: {
-            const bool show = wParam != 0;
-            if (show != m_dropped) {
-                m_dropped = show;
-                Changed();
-                NotifyParent(show ? cbn::DropDown : cbn::CloseUp);
-            }
+        case cb::ShowDropDown:
+            ShowList(wParam != 0, false);
             return TRUE;
-        }
         case cb::GetDroppedState:
             return m_dropped ? TRUE : FALSE;
         case wm::SetText:
             return cb::Err;  // a drop list has no text of its own
         case wm::KeyDown:
-            switch (wParam) {
-                case vk::Up:
-                    UserSelect(std::max(0, m_selection - 1));
-                    break;
-                case vk::Down:
-                    UserSelect(std::min(count - 1, m_selection + 1));
-                    break;
-                case vk::Home:
-                    UserSelect(0);
-                    break;
-                case vk::End:
-                    UserSelect(count - 1);
-                    break;
-                default:
-                    break;
+            KeyDown(static_cast<UINT>(wParam));
+            return 0;
+        case wmx::SysKeyDown:
+            if ((lParam & wmx::AltDown) != 0 && (wParam == vk::Up || wParam == vk::Down)) {
+                ShowList(!m_dropped, false);
             }
             return 0;
-        case wm::Char: {
-            // A typed character selects the next item starting with it.
-            if (wParam < 0x20 || wParam > 0xFF || count == 0) return 0;
-            const char typed = static_cast<char>(static_cast<unsigned char>(wParam));
-            for (int step = 1; step <= count; ++step) {
-                const int index = (m_selection + step + count) % count;
-                if (StartsWithNoCase(m_items[static_cast<std::size_t>(index)],
-                                     std::string_view(&typed, 1))) {
-                    UserSelect(index);
-                    break;
-                }
-            }
+        case wm::Char:
+            Char(wParam);
             return 0;
-        }
         case wm::LButtonDown:
             Dialog().SetFocusTo(this);
             return 0;
@@ -150,11 +123,15 @@ LRESULT ComboBoxModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             NotifyParent(cbnx::SetFocus);
             return 0;
         case wm::KillFocus:
-            if (m_dropped) Send(cb::ShowDropDown, FALSE, 0);
+            ShowList(false, false);
             ControlModel::DefWindowProc(message, wParam, lParam);
             NotifyParent(cbnx::KillFocus);
             return 0;
         case wm::GetDlgCode:
+            // The dialog manager passes the key it asks about in wParam.
+            if (m_dropped && (wParam == vk::Return || wParam == vk::Escape)) {
+                return dlgc::WantChars | dlgc::WantArrows | dlgc::WantAllKeys;
+            }
             return dlgc::WantChars | dlgc::WantArrows;
         default:
             return ControlModel::DefWindowProc(message, wParam, lParam);
@@ -189,6 +166,79 @@ int ComboBoxModel::FindString(LPARAM text, WPARAM start, bool exact) const {
         if (exact ? EqualNoCase(item, wanted) : StartsWithNoCase(item, wanted)) return index;
     }
     return cb::Err;
+}
+
+void ComboBoxModel::KeyDown(UINT key) {
+    const int count = static_cast<int>(m_items.size());
+    const int page = PageSize();
+    switch (key) {
+        case vk::Return:
+        case vk::Escape:
+            if (m_dropped) ShowList(false, key == vk::Return);
+            break;
+        case vk::F4:
+            ShowList(!m_dropped, false);
+            break;
+        case vk::Up:
+        case vk::Left:
+            UserSelect(std::max(0, m_selection - 1));
+            break;
+        case vk::Down:
+        case vk::Right:
+            UserSelect(std::min(count - 1, m_selection + 1));
+            break;
+        case vk::Prior:
+            UserSelect(std::max(0, m_selection - page + 1));
+            break;
+        case vk::Next:
+            UserSelect(std::min(count - 1, std::max(0, m_selection) + page - 1));
+            break;
+        case vk::Home:
+            UserSelect(0);
+            break;
+        case vk::End:
+            UserSelect(count - 1);
+            break;
+        default:
+            break;
+    }
+}
+
+void ComboBoxModel::Char(WPARAM ch) {
+    const int count = static_cast<int>(m_items.size());
+    if (ch < 0x20 || ch > 0xFF || count == 0) return;
+    const char typed = static_cast<char>(static_cast<unsigned char>(ch));
+    for (int step = 1; step <= count; ++step) {
+        const int index = (m_selection + step + count) % count;
+        if (StartsWithNoCase(m_items[static_cast<std::size_t>(index)],
+                             std::string_view(&typed, 1))) {
+            UserSelect(index);
+            return;
+        }
+    }
+}
+
+void ComboBoxModel::ShowList(bool show, bool ok) {
+    if (show == m_dropped) return;
+    if (show) {
+        m_dropped = true;
+        Changed();
+        NotifyParent(cbn::DropDown);
+        return;
+    }
+    NotifyParent(ok ? cbn::SelEndOk : cbnx::SelEndCancel);
+    // The parent's handler may have closed the list already.
+    if (!m_dropped) return;
+    m_dropped = false;
+    Changed();
+    NotifyParent(cbn::CloseUp);
+}
+
+int ComboBoxModel::PageSize() const {
+    // The list drops to the template's height, below a selection field one line and a frame
+    // high; each item is one line of the dialog font.
+    const int listHeight = Item().cy * kBaseUnitY / 8 - (kBaseUnitY + 8);
+    return std::max(1, listHeight / kBaseUnitY);
 }
 
 void ComboBoxModel::UserSelect(int index) {

@@ -38,8 +38,12 @@ inline constexpr UINT GetDefId = 0x0400, SetDefId = 0x0401;
 inline constexpr UINT HasDefId = 0x534B;  // HIWORD of a DM_GETDEFID result
 }  // namespace dm
 namespace cbnx {
-inline constexpr UINT SetFocus = 3, KillFocus = 4;
+inline constexpr UINT SetFocus = 3, KillFocus = 4, SelEndCancel = 10;
 }
+namespace wmx {
+inline constexpr UINT SysKeyDown = 0x0104;
+inline constexpr LPARAM AltDown = 0x20000000;  // KF_ALTDOWN in a key message's lParam
+}  // namespace wmx
 inline constexpr int kIdOk = 1, kIdCancel = 2;
 
 enum class ControlKind {
@@ -200,6 +204,8 @@ private:
 //    0x01 select all, 0x03 copy, 0x16 paste, 0x18 cut and 0x1A undo, each sent to the control
 //    itself as WM_COPY etc. (so through its subclass). Read-only edits take no changes from
 //    the user but still answer EM_REPLACESEL and WM_SETTEXT.
+//  - Left/Up and Right/Down move the caret by one character (Shift extends the selection),
+//    Home and End to the ends; Page Up and Page Down do nothing.
 //  - ES_NUMBER rejects typed non-digits (not pasted ones).
 //  - One level of undo: WM_UNDO restores the text before the last change by the user (a run
 //    of typed characters counts as one change); a second undo redoes it. WM_SETTEXT empties it.
@@ -261,7 +267,20 @@ private:
 //    finds a whole string the same way. CB_SETCURSEL with -1 or an index past the end clears
 //    the selection and returns CB_ERR.
 //  - The window text is the selected item's text; WM_SETTEXT is refused (CB_ERR).
-//  - Up/Down/Home/End and typed first letters move the selection and send CBN_SELCHANGE.
+// Keyboard, the same whether the list is closed or dropped (the keys go to the list part,
+// which moves its selection and reports each change with CBN_SELCHANGE at once):
+//  - Up and Left select the previous item, Down and Right the next; Page Up and Page Down
+//    move by a page less one item (a page is as many items as the dropped list shows); Home
+//    and End select the first and last item. Nothing moves past the ends.
+//  - A typed character selects the next item, after the selected one and wrapping, that
+//    starts with it. Windows joins characters typed in quick succession into one prefix; the
+//    model, like Wine, searches for each character alone.
+//  - F4, Alt+Down and Alt+Up drop the list or close it again (CBN_SELENDCANCEL, CBN_CLOSEUP).
+//  - While the list is dropped the combo asks the dialog manager for Enter and Escape
+//    (DLGC_WANTMESSAGE), so they close the list instead of pressing a button: Enter with
+//    CBN_SELENDOK, Escape with CBN_SELENDCANCEL. Both keep the selection the keys made;
+//    whether Windows puts back the item selected when the list dropped on Escape is
+//    unverified (Wine keeps it). Losing the focus closes the list the same way.
 class ComboBoxModel : public ControlModel {
 public:
     ComboBoxModel(const ItemTemplate& item, ControlHost& dialog);
@@ -281,6 +300,13 @@ public:
 private:
     int AddString(std::string text);
     int FindString(LPARAM text, WPARAM start, bool exact) const;
+    void KeyDown(UINT key);
+    void Char(WPARAM ch);
+    // Drops the list or closes it; `ok` tells which of CBN_SELENDOK / CBN_SELENDCANCEL a
+    // closing sends.
+    void ShowList(bool show, bool ok);
+    // Items one page of the dropped list shows.
+    int PageSize() const;
     // Keyboard selection change: selects and sends CBN_SELCHANGE when it changed.
     void UserSelect(int index);
 

@@ -267,15 +267,27 @@ ControlModel* DialogModel::NextTabStop(const ControlModel* from, bool backward) 
 }
 
 std::vector<ControlModel*> DialogModel::GroupMembers(const ControlModel& control) const {
+    // A group runs from a WS_GROUP control to the next one, and on from the last control to
+    // the first: the controls before the first WS_GROUP belong to the dialog's last group.
+    const std::size_t count = m_controls.size();
     std::size_t at = 0;
-    while (at < m_controls.size() && m_controls[at].get() != &control) ++at;
-    if (at == m_controls.size()) return {};
+    while (at < count && m_controls[at].get() != &control) ++at;
+    if (at == count) return {};
     std::size_t first = at;
-    while (first > 0 && !m_controls[first]->StartsGroup()) --first;
-    std::size_t last = at + 1;
-    while (last < m_controls.size() && !m_controls[last]->StartsGroup()) ++last;
-    std::vector<ControlModel*> members;
-    for (std::size_t i = first; i < last; ++i) members.push_back(m_controls[i].get());
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t index = (at + count - step) % count;
+        if (m_controls[index]->StartsGroup()) {
+            first = index;
+            break;
+        }
+        first = index;  // no WS_GROUP anywhere: one group of all, from the first control
+    }
+    std::vector<ControlModel*> members{m_controls[first].get()};
+    for (std::size_t step = 1; step < count; ++step) {
+        ControlModel* next = m_controls[(first + step) % count].get();
+        if (next->StartsGroup()) break;
+        members.push_back(next);
+    }
     return members;
 }
 
@@ -287,12 +299,12 @@ ControlModel* DialogModel::NextGroupItem(const ControlModel* from, bool backward
     for (int i = 0; i < count; ++i) {
         if (group[static_cast<std::size_t>(i)] == from) start = i;
     }
+    // Any visible, enabled window of the group qualifies, statics and group boxes too: the
+    // dialog manager gives them the focus as well.
     for (int step = 1; step <= count; ++step) {
         const int index = ((start + (backward ? -step : step)) % count + count) % count;
         ControlModel* candidate = group[static_cast<std::size_t>(index)];
-        if (candidate->IsVisible() && candidate->IsEnabled() && candidate->TakesFocus()) {
-            return candidate;
-        }
+        if (candidate->IsVisible() && candidate->IsEnabled()) return candidate;
     }
     return nullptr;
 }
@@ -356,9 +368,15 @@ bool DialogModel::PressKey(UINT key, Modifiers modifiers) {
     if (!AcceptsInput()) return false;
     ModifierScope held(m_modifiers, modifiers);
     if (modifiers.alt) {
-        // Alt+F4 closes; mnemonics are not modelled.
-        if (key != vk::F4 || !HasSystemMenu()) return false;
-        Send(wm::SysCommand, sc::Close, 0);
+        // Alt+F4 closes; other Alt keys reach the focused control as WM_SYSKEYDOWN (Alt+Down
+        // drops a list). Mnemonics are not modelled.
+        if (key == vk::F4) {
+            if (!HasSystemMenu()) return false;
+            Send(wm::SysCommand, sc::Close, 0);
+            return true;
+        }
+        if (m_focus == nullptr) return false;
+        m_focus->Send(wmx::SysKeyDown, key, wmx::AltDown | 1);
         return true;
     }
     if (KeyToDialogManager(key, modifiers)) return true;

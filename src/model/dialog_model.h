@@ -9,9 +9,16 @@
 //    nothing when that button is disabled). The focus does not move.
 //  - Escape sends WM_COMMAND(IDCANCEL); the close box, Alt+F4 and SC_CLOSE go through
 //    WM_SYSCOMMAND and WM_CLOSE to the same command (not when a Cancel button is disabled).
-//  - Arrow keys on a control that does not want them move the focus within its WS_GROUP
-//    group, wrapping, skipping disabled and hidden controls and those that never take the
-//    focus (statics, group boxes); an auto radio button reached that way is clicked.
+//  - Arrow keys on a control that does not want them (check boxes, push buttons, statics)
+//    move the focus to the next (Right, Down) or previous (Left, Up) visible, enabled control
+//    of its WS_GROUP group, wrapping. A group runs from one WS_GROUP control to the next, and
+//    the controls before the first WS_GROUP continue the dialog's last group. Statics and
+//    group boxes are not skipped: they take the focus like any control (so Tab then goes on
+//    from there). A radio button reached that way takes the focus and, an auto radio button,
+//    is clicked unless already checked; any other control gets the focus as Tab gives it
+//    (an edit's text selected). This is Wine's GetNextDlgGroupItem; Windows is documented
+//    the same, unverified for the controls before the first WS_GROUP.
+//  - A dropped list asks for Enter and Escape itself (see ComboBoxModel).
 //  - F1 sends WM_COMMAND(ID_HELP).
 //  - A focused push button is the default button; when the focus leaves the push buttons the
 //    dialog's default button gets its default frame back.
@@ -154,7 +161,7 @@ public:
     // The window loses the keyboard focus to another (a modal child) and gets it back; nests.
     void Deactivate();
     void Activate();
-    // The controls of `control`'s WS_GROUP group, in template order.
+    // The controls of `control`'s WS_GROUP group, from its first control on (wrapping).
     std::vector<ControlModel*> GroupMembers(const ControlModel& control) const override;
     // EnableWindow on one of the controls: takes the focus away from it when disabling.
     bool EnableControl(ControlModel& control, bool enable) override;

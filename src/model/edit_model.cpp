@@ -207,9 +207,11 @@ void EditModel::KeyDown(UINT key) {
     auto moveTo = [&](int caret) { SetSel(modifiers.shift ? m_anchor : caret, caret); };
     switch (key) {
         case vk::Left:
+        case vk::Up:  // a single-line edit takes Up and Down as Left and Right
             moveTo(std::max(0, m_caret - 1));
             break;
         case vk::Right:
+        case vk::Down:
             moveTo(std::min(length, m_caret + 1));
             break;
         case vk::Home:

@@ -253,7 +253,10 @@ TEST_F(ButtonModelTest, SpaceTogglesAFocusedCheckBoxAndArrowsWalkTheRadioGroup) 
         EXPECT_EQ(dlg.Check(kRadio2), 1u);
         EXPECT_EQ(dlg.Check(kRadio1), 0u);
         dlg.PressKey(vk::Up);
-        dlg.PressKey(vk::Up);  // wraps within the group, past the group box
+        dlg.PressKey(vk::Up);  // the group box heads the group and takes the focus too
+        EXPECT_EQ(dlg.Focus(), -1);
+        EXPECT_EQ(dlg.Check(kRadio1), 1u);
+        dlg.PressKey(vk::Up);  // wraps within the group
         EXPECT_EQ(dlg.Focus(), kRadio3);
         EXPECT_EQ(dlg.Check(kRadio3), 1u);
         dlg.Click(kIdOk);
@@ -340,6 +343,92 @@ TEST_F(ComboModelTest, PickingAnItemTakesTheFocusThenNotifies) {
         EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 0);
         EXPECT_EQ(events, (Events{"command 402 1"}));
         dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(ComboModelTest, ClosedListKeysMoveTheSelection) {
+    Run([&](DialogModel& dlg) {
+        for (const char* text : {"Captain", "Commodore", "Admiral", "Cadet", "Ensign", "Major"}) {
+            SendTo(dlg, kPlainCombo, cb::AddString, 0, Str(text));
+        }
+        dlg.SelectComboItem(kPlainCombo, 0);
+        events.clear();
+        // Right and Left are Down and Up; nothing moves past the ends.
+        dlg.PressKey(vk::Right);
+        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 1);
+        dlg.PressKey(vk::Left);
+        dlg.PressKey(vk::Left);
+        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 0);
+        EXPECT_EQ(events, (Events{"command 402 1", "command 402 1"}));
+        // A page is the items the dropped list shows (three here), less one.
+        const int page = 3;
+        dlg.PressKey(vk::Next);
+        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), page - 1);
+        dlg.PressKey(vk::Next);
+        dlg.PressKey(vk::Next);
+        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 5);
+        dlg.PressKey(vk::Prior);
+        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 5 - page + 1);
+        dlg.PressKey(vk::Home);
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Captain");
+        dlg.PressKey(vk::End);
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Major");
+        // A letter selects the next item starting with it, wrapping.
+        dlg.PressKey('C');
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Captain");
+        dlg.PressKey('C');
+        dlg.PressKey('C');
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Cadet");
+        dlg.PressKey('X');
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Cadet");
+        EXPECT_FALSE(dlg.Combo(kPlainCombo).IsDropped());
+        dlg.Click(kIdOk);
+    });
+}
+
+TEST_F(ComboModelTest, DroppedListTakesTheKeysAndEnterOrEscapeCloseIt) {
+    Run([&](DialogModel& dlg) {
+        for (const char* text : {"Captain", "Commodore", "Admiral"}) {
+            SendTo(dlg, kPlainCombo, cb::AddString, 0, Str(text));
+        }
+        dlg.SelectComboItem(kPlainCombo, 0);
+        auto& combo = dlg.Combo(kPlainCombo);
+        events.clear();
+        dlg.PressKey(vk::F4);
+        EXPECT_TRUE(combo.IsDropped());
+        dlg.PressKey(vk::Down);
+        dlg.PressKey('A');
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Admiral");
+        // Enter closes the list; the dialog's default button is not pressed.
+        dlg.PressKey(vk::Return);
+        EXPECT_FALSE(combo.IsDropped());
+        EXPECT_FALSE(dlg.Ended());
+        EXPECT_EQ(events, (Events{"command 402 7", "command 402 1", "command 402 1",
+                                  "command 402 9", "command 402 8"}));
+
+        events.clear();
+        dlg.PressKey(vk::Down, Modifiers{false, false, true});
+        EXPECT_TRUE(combo.IsDropped());
+        dlg.PressKey(vk::Home);
+        // Escape closes it, keeping the selection, and does not cancel the dialog.
+        dlg.PressKey(vk::Escape);
+        EXPECT_FALSE(combo.IsDropped());
+        EXPECT_FALSE(dlg.Ended());
+        EXPECT_EQ(dlg.Text(kPlainCombo), "Captain");
+        EXPECT_EQ(events,
+                  (Events{"command 402 7", "command 402 1", "command 402 10", "command 402 8"}));
+        // Alt+Up and F4 close it too; Tab closes it on the way to the next control.
+        dlg.PressKey(vk::Up, Modifiers{false, false, true});
+        EXPECT_TRUE(combo.IsDropped());
+        dlg.PressKey(vk::Up, Modifiers{false, false, true});
+        EXPECT_FALSE(combo.IsDropped());
+        dlg.PressKey(vk::F4);
+        dlg.PressKey(vk::Tab);
+        EXPECT_FALSE(combo.IsDropped());
+        EXPECT_EQ(dlg.Focus(), kSlider);
+        // With the list closed, Enter is the dialog's again.
+        dlg.PressKey(vk::Return);
+        EXPECT_TRUE(dlg.Ended());
     });
 }
 

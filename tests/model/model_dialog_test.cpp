@@ -65,6 +65,39 @@ TEST_F(DialogModelTest, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
     });
 }
 
+TEST_F(DialogModelTest, ArrowsWalkTheGroupOfAControlThatDoesNotWantThem) {
+    dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit1, "12"); };
+    Run([&](DialogModel& dlg) {
+        // The check box's group: the label that starts it, the box, the disabled box (skipped).
+        dlg.Click(kCheck);
+        dlg.PressKey(vk::Right);
+        EXPECT_EQ(dlg.Focus(), -1);  // the label takes the focus
+        EXPECT_EQ(dlg.FocusControl()->Kind(), fw::model::ControlKind::Static);
+        dlg.PressKey(vk::Down);
+        EXPECT_EQ(dlg.Focus(), kCheck);
+        dlg.PressKey(vk::Up);
+        dlg.PressKey(vk::Tab);  // Tab goes on from the label
+        EXPECT_EQ(dlg.Focus(), kCheck);
+        EXPECT_EQ(dlg.Check(kCheck), 1u);
+
+        // The controls before the first WS_GROUP continue the last group, so Right from the
+        // last control reaches the first edit, whose text is selected as Tab would.
+        dlg.Click(kNoTabCheck);
+        dlg.PressKey(vk::Right);
+        EXPECT_EQ(dlg.Focus(), kEdit1);
+        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 2}));
+        // A push button moves on too, and the default frame follows the focus.
+        dlg.Click(kOtherButton);
+        dlg.PressKey(vk::Left);
+        EXPECT_EQ(dlg.Focus(), kIdCancel);
+        EXPECT_EQ(dlg.DefaultButtonId(), kIdCancel);
+        dlg.PressKey(vk::Left);
+        EXPECT_EQ(dlg.Focus(), kReadOnlyEdit);
+        EXPECT_EQ(dlg.DefaultButtonId(), kIdOk);
+        dlg.Click(kIdOk);
+    });
+}
+
 TEST_F(DialogModelTest, EnterPressesTheDefaultButtonWithoutMovingTheFocus) {
     SpyControl edit(events, "edit");
     dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };

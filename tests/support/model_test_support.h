@@ -38,6 +38,14 @@ inline fw::ItemTemplate Item(int id, std::string_view cls, std::string text, std
     return item;
 }
 
+// A drop-down list whose list drops to three items.
+inline fw::ItemTemplate DropList(int id, std::uint32_t style) {
+    fw::ItemTemplate item =
+        Item(id, fw::kComboBoxClass, "", fw::cbs::DropDownList | fw::ws::TabStop | style);
+    item.cy = 40;
+    return item;
+}
+
 inline fw::DialogTemplate TestTemplate() {
     using namespace fw;
     DialogTemplate t;
@@ -57,8 +65,8 @@ inline fw::DialogTemplate TestTemplate() {
         Item(kRadio2, kButtonClass, "Middle", bs::AutoRadioButton),
         Item(kRadio3, kButtonClass, "Late", bs::AutoRadioButton),
         Item(-1, kStaticClass, "Use:", ws::Group),
-        Item(kSortedCombo, kComboBoxClass, "", cbs::DropDownList | cbs::Sort | ws::TabStop),
-        Item(kPlainCombo, kComboBoxClass, "", cbs::DropDownList | ws::TabStop),
+        DropList(kSortedCombo, cbs::Sort),
+        DropList(kPlainCombo, 0),
         Item(kSlider, kTrackbarClass, "Slider1", tbs::NoTicks | ws::TabStop),
         Item(kReadOnlyEdit, kEditClass, "", es::ReadOnly | ws::TabStop),
         Item(kIdCancel, kButtonClass, "Cancel", bs::PushButton | ws::TabStop),

@@ -17,6 +17,7 @@
 //   ncactivate       sends WM_NCACTIVATE(TRUE), so that the caption is drawn active; "sent"
 //                    (Wine draws a dialog's first activation with an inactive caption)
 //   syscommand:<hex> posts WM_SYSCOMMAND <hex> to the window; "posted"
+//   click:<id>       posts BM_CLICK to button <id>, a click as the mouse makes it; "posted"
 //   reg32 / reg64    the value "Path" of HKLM\Software\Taldren\Starfleet Command II in the
 //                    32-bit / 64-bit registry view, or "<none>"
 // An answer that cannot be given is "<error: ...>". One-shot exit status: 0, 1 on a bad query
@@ -107,7 +108,7 @@ std::string Answer(HWND window, std::string_view query) {
     const std::string_view argument =
         colon == std::string_view::npos ? std::string_view() : query.substr(colon + 1);
     int id = 0;
-    if (name == "text" || name == "enabled" || name == "check") {
+    if (name == "text" || name == "enabled" || name == "check" || name == "click") {
         if (!ParseId(argument, id)) return "<error: bad control id>";
     }
     if (name == "exists") return window != nullptr ? "1" : "0";
@@ -141,6 +142,12 @@ std::string Answer(HWND window, std::string_view query) {
         ::SendMessageTimeoutA(window, WM_NCACTIVATE, TRUE, 0, SMTO_ABORTIFHUNG, kTimeoutMs,
                               &ignored);
         return "sent";
+    }
+    if (name == "click") {
+        const HWND control = Control(window, id);
+        if (control == nullptr) return "<error: no such control>";
+        ::PostMessageA(control, BM_CLICK, 0, 0);
+        return "posted";
     }
     if (name == "syscommand") {
         unsigned command = 0;
