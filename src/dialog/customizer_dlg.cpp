@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 #include "app/about_dlg.h"
@@ -65,25 +66,25 @@ std::span<const CCustomizerDlg::HullRow> CCustomizerDlg::Hulls() {
     using D = CCustomizerDlg;
     static constexpr HullRow kRows[kHullCount] = {
         {IDC_USE_BATTLESHIP, IDC_ODDS_BATTLESHIP, &D::m_useBattleship, &D::m_oddsBattleship,
-         HULL_BATTLESHIP, 9, 10, "Battleship"},
+         HULL_BATTLESHIP, 9, 10},
         {IDC_USE_CARRIER, IDC_ODDS_CARRIER, &D::m_useCarrier, &D::m_oddsCarrier, HULL_CARRIER, 7,
-         20, "Carrier"},
+         20},
         {IDC_USE_DESTROYER, IDC_ODDS_DESTROYER, &D::m_useDestroyer, &D::m_oddsDestroyer,
-         HULL_DESTROYER, 1, 70, "Destroyer"},
+         HULL_DESTROYER, 1, 70},
         {IDC_USE_DREADNOUGHT, IDC_ODDS_DREADNOUGHT, &D::m_useDreadnought, &D::m_oddsDreadnought,
-         HULL_DREADNOUGHT, 8, 30, "Dreadnought"},
+         HULL_DREADNOUGHT, 8, 30},
         {IDC_USE_FRIGATE, IDC_ODDS_FRIGATE, &D::m_useFrigate, &D::m_oddsFrigate, HULL_FRIGATE, 0,
-         80, "Frigate"},
+         80},
         {IDC_USE_HEAVY_BATTLECRUISER, IDC_ODDS_HEAVY_BATTLECRUISER, &D::m_useHeavyBattlecruiser,
-         &D::m_oddsHeavyBattlecruiser, HULL_HEAVY_BATTLECRUISER, 6, 55, "Heavy Battlecruiser"},
+         &D::m_oddsHeavyBattlecruiser, HULL_HEAVY_BATTLECRUISER, 6, 55},
         {IDC_USE_HEAVY_CRUISER, IDC_ODDS_HEAVY_CRUISER, &D::m_useHeavyCruiser,
-         &D::m_oddsHeavyCruiser, HULL_HEAVY_CRUISER, 4, 60, "Heavy Cruiser"},
+         &D::m_oddsHeavyCruiser, HULL_HEAVY_CRUISER, 4, 60},
         {IDC_USE_LIGHT_CRUISER, IDC_ODDS_LIGHT_CRUISER, &D::m_useLightCruiser,
-         &D::m_oddsLightCruiser, HULL_LIGHT_CRUISER, 3, 65, "Light Cruiser"},
+         &D::m_oddsLightCruiser, HULL_LIGHT_CRUISER, 3, 65},
         {IDC_USE_NEW_HEAVY_CRUISER, IDC_ODDS_NEW_HEAVY_CRUISER, &D::m_useNewHeavyCruiser,
-         &D::m_oddsNewHeavyCruiser, HULL_NEW_HEAVY_CRUISER, 5, 45, "New Heavy Cruiser"},
+         &D::m_oddsNewHeavyCruiser, HULL_NEW_HEAVY_CRUISER, 5, 45},
         {IDC_USE_WAR_DESTROYER, IDC_ODDS_WAR_DESTROYER, &D::m_useWarDestroyer,
-         &D::m_oddsWarDestroyer, HULL_WAR_DESTROYER, 2, 50, "War Destroyer"},
+         &D::m_oddsWarDestroyer, HULL_WAR_DESTROYER, 2, 50},
     };
     // The record's numbering ties the id, bit and element columns together.
     static_assert([] {
@@ -204,10 +205,27 @@ int CCustomizerDlg::IconOffset(int extent, int iconExtent) {
     return static_cast<int>(spare / 2);
 }
 
+std::string CCustomizerDlg::RowLabel(int id) const {
+    // The hull's name is the label on its odds field's row, the one nearest the field: read from
+    // the template so that the screen reader says what the dialog shows.
+    const fw::DialogTemplate* dialog = fw::GetPlatform().Resources().FindDialog(GetTemplateId());
+    const fw::ItemTemplate* field = dialog != nullptr ? dialog->FindItem(id) : nullptr;
+    if (field == nullptr) return {};
+    const fw::ItemTemplate* label = nullptr;
+    for (const fw::ItemTemplate& item : dialog->items) {
+        if (item.y != field->y || item.className != fw::kStaticClass || item.text.empty() ||
+            (item.style & fw::ss::TypeMask) == fw::ss::Icon)
+            continue;
+        if (label == nullptr || std::abs(item.x - field->x) < std::abs(label->x - field->x))
+            label = &item;
+    }
+    return label != nullptr ? label->text : std::string();
+}
+
 std::string CCustomizerDlg::GetAccessibleName(int id) const {
     for (const HullRow& row : Hulls()) {
-        if (id == row.useId) return std::string("Use ") + row.name;
-        if (id == row.oddsId) return std::string(row.name) + " odds (%)";
+        if (id == row.useId) return "Use " + RowLabel(row.oddsId);
+        if (id == row.oddsId) return RowLabel(row.oddsId) + " odds (%)";
     }
     switch (id) {
         case IDC_MONSTER_ODDS:

@@ -19,6 +19,8 @@ public:
     // Hull rows by their class ("Use Battleship", "Battleship odds (%)"), the rest by what
     // the labels beside them say.
     std::string GetAccessibleName(int id) const override;
+    // The text of the label on the row of control `id` (a hull's name), or "".
+    std::string RowLabel(int id) const;
 
     // Slider position for a multiplier: m * 100 - 100 truncated toward zero (1.15f, held just
     // below 1.15, gives 14), saturated to the slider's range so that no value, however large or
@@ -61,7 +63,7 @@ protected:
 
 private:
     // One hull class: its Use? box and flag, its odds field, its bit in the record's hull set,
-    // its odds element, the odds a reset puts back and the class's name on its label.
+    // its odds element and the odds a reset puts back.
     struct HullRow {
         int useId;
         int oddsId;
@@ -70,7 +72,6 @@ private:
         int hullBit;
         int oddsIndex;
         int defaultOdds;
-        const char* name;
     };
     // One race flag (the monster counts as a race) and its bit in the record's race sets.
     struct RaceRow {

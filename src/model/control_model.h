@@ -27,6 +27,9 @@ class ControlModel;
 class DialogModel;
 
 // What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
+// The dialog base units of the templates' font (MS Sans Serif 8 at 96 dpi).
+inline constexpr int kBaseUnitX = 6, kBaseUnitY = 13;
+
 namespace dlgc {
 inline constexpr LRESULT WantArrows = 0x0001, WantTab = 0x0002, WantAllKeys = 0x0004,
                          HasSetSel = 0x0008, DefPushButton = 0x0010, UndefPushButton = 0x0020,
