@@ -10,7 +10,7 @@ class OddsFieldTest : public DialogScenarioTest {
 protected:
     void SetUp() override {
         DialogScenarioTest::SetUp();
-        WriteGame(ScriptKeys{});
+        WriteGame(GameKeys{});
     }
     // Types into the Frigate field from empty, then leaves it with Tab.
     static std::string TypeAndLeave(DialogModel& dlg, std::string_view typed) {
@@ -95,7 +95,7 @@ TEST_F(OddsFieldTest, NegativeOddsAreStoredAsTheirByte) {
         dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, fw::wm::Paste);
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hullpercentA = PackOdds(-5, 22, 33, 44);
     ExpectGame(expected);
 }

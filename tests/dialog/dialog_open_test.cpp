@@ -12,7 +12,7 @@ namespace {
 using OpenTest = DialogScenarioTest;
 
 TEST_F(OpenTest, EveryControlShowsTheFiles) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 25);
         EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.25");
@@ -39,7 +39,7 @@ TEST_F(OpenTest, EveryControlShowsTheFiles) {
 }
 
 TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
         for (const HullBox& box : kHullBoxes) EXPECT_EQ(dlg.Edit(box.oddsId).Limit(), 3);
         EXPECT_EQ(dlg.Edit(IDC_MONSTER_ODDS).Limit(), 3);
@@ -65,7 +65,7 @@ TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
 }
 
 TEST_F(OpenTest, MixedModeShowsTheMixedSet) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -78,7 +78,7 @@ TEST_F(OpenTest, MixedModeShowsTheMixedSet) {
 }
 
 TEST_F(OpenTest, MonsterInTheSingleSetLeavesItsOddsDisabled) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.rrace = "515";  // Federation, Klingon, monster
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -119,7 +119,7 @@ class OpenMultiplierTest : public DialogScenarioTest,
                            public ::testing::WithParamInterface<MultiplierCase> {};
 
 TEST_P(OpenMultiplierTest, SliderAndValueBoxFollowTheLoadedValue) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.multiplier = GetParam().text;
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -151,7 +151,7 @@ struct EraCase {
 class OpenEraTest : public DialogScenarioTest, public ::testing::WithParamInterface<EraCase> {};
 
 TEST_P(OpenEraTest, ChecksExactlyOneEraButton) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.era = GetParam().era;
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(AnyOtherValueIsLate, OpenEraTest,
                                            EraCase{"-1", IDC_ERA_LATE}));
 
 TEST_F(OpenTest, SignedOddsByteShowsNegative) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.hullpercentA = PackOdds(231, 22, 33, 44);
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -180,7 +180,7 @@ TEST_F(OpenTest, SignedOddsByteShowsNegative) {
 
 TEST_F(OpenTest, AiLevelOutsideTheListSelectsNothing) {
     for (const char* uiType : {"3", "-1", "2"}) {
-        WriteGame(ScriptKeys{}, uiType);
+        WriteGame(GameKeys{}, uiType);
         RunDialog([&](DialogModel& dlg) {
             EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), std::string(uiType) == "2" ? "Admiral" : "")
                 << uiType;
@@ -190,7 +190,7 @@ TEST_F(OpenTest, AiLevelOutsideTheListSelectsNothing) {
 }
 
 TEST_F(OpenTest, ModSupportBitFourChecksForceEra) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.modSupport = "8";
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -203,7 +203,7 @@ TEST_F(OpenTest, ModSupportBitFourChecksForceEra) {
 using FailedLoadTest = DialogScenarioTest;
 
 TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
-    m_locator->fail = true;
+    m_locator->failFromCall = 1;
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(Boxes()[0].text, "Error reading from scripts.ini; code 3.");
@@ -231,7 +231,7 @@ TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
 }
 
 TEST_F(FailedLoadTest, OkAsksForARaceThenReportsTheSaveAndStaysOpen) {
-    m_locator->fail = true;
+    m_locator->failFromCall = 1;
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         dlg.Click(IDOK);
         ASSERT_EQ(Boxes().size(), 2u);

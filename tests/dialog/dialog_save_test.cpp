@@ -11,14 +11,14 @@ namespace {
 using SaveTest = DialogScenarioTest;
 
 TEST_F(SaveTest, OkOnUnchangedValuesRewritesTheSameBytes) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
     EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.multiplier = "1.1";
     keys.rrace = "-1";
     keys.srace = "-1";
@@ -30,7 +30,7 @@ TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
     WriteGame(keys);
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
 
-    ScriptKeys expected = keys;
+    GameKeys expected = keys;
     expected.multiplier = "1.10";
     expected.rrace = "1023";  // the ten boxes; the bits without a race are gone
     expected.race = "0";      // Single mode
@@ -40,7 +40,7 @@ TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
 }
 
 TEST_F(SaveTest, EditsReachTheFilesOnOk) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         ASSERT_EQ(dlg.Focus(), IDC_DIFFICULTY_SLIDER);
         dlg.PressKey(fw::vk::End);
@@ -55,7 +55,7 @@ TEST_F(SaveTest, EditsReachTheFilesOnOk) {
     });
     EXPECT_EQ(result, IDOK);
 
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "3.00";
     expected.rrace = "7";
     expected.hull = "5168";  // Frigate out, War Destroyer in
@@ -66,37 +66,37 @@ TEST_F(SaveTest, EditsReachTheFilesOnOk) {
 }
 
 TEST_F(SaveTest, MixedModeWritesTheMixedSetAsRace) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     keys.srace = "5";
     WriteGame(keys);
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
-    ScriptKeys expected = keys;
+    GameKeys expected = keys;
     expected.race = "5";
     ExpectGame(expected);
 }
 
 TEST_F(SaveTest, EnterConfirmsWithoutLeavingTheFieldAndStillCapsTheOdds) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "742");
         ASSERT_EQ(dlg.Focus(), IDC_ODDS_CARRIER);
         dlg.PressKey(fw::vk::Return);
     });
     EXPECT_EQ(result, IDOK);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hullpercentB = PackOdds(55, 66, 77, 100);
     ExpectGame(expected);
 }
 
 TEST_F(SaveTest, EnterFromTheSliderIsOk) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.PressKey(fw::vk::Return); }), IDOK);
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
 }
 
 TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "25");
         dlg.Click(IDC_USE_CARRIER);
@@ -104,7 +104,7 @@ TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
         TypeInto(dlg, IDC_ODDS_FRIGATE, "");
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hull = "4120";
     expected.hullpercentA = PackOdds(0, 22, 33, 44);
     expected.hullpercentB = PackOdds(55, 66, 77, 25);
@@ -114,7 +114,7 @@ TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
 class LoneRaceTest : public DialogScenarioTest, public ::testing::WithParamInterface<RaceBox> {};
 
 TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         SetBox(dlg, IDC_RACE_FEDERATION, false);
         SetBox(dlg, IDC_RACE_KLINGON, false);
@@ -122,7 +122,7 @@ TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
         dlg.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.rrace = base::FormatInt(1 << GetParam().bit);
     ExpectGame(expected);
 }
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(MonsterOrPirates, LoneRaceTest,
 
 // Without a race the files stay as they are: nothing is written before the choice is fixed.
 TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         dlg.PressKey(fw::vk::End);
         dlg.Click(IDC_RACE_FEDERATION);
@@ -146,7 +146,7 @@ TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
         EXPECT_EQ(Boxes()[0].type, fw::mb::Ok);
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
         EXPECT_FALSE(dlg.Ended());
-        ExpectGame(ScriptKeys{});
+        ExpectGame(GameKeys{});
         EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "3");
 
         dlg.Click(IDC_RACE_PIRATES);
@@ -154,14 +154,14 @@ TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Boxes().size(), 1u);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "3.00";
     expected.rrace = "256";
     ExpectGame(expected);
 }
 
 TEST_F(SaveTest, NoRaceThenCancelLeavesTheFiles) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_RACE_FEDERATION);
         dlg.Click(IDC_RACE_KLINGON);
@@ -169,25 +169,25 @@ TEST_F(SaveTest, NoRaceThenCancelLeavesTheFiles) {
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
 }
 
 // A level the list does not offer is written back as loaded instead of as -1.
 TEST_F(SaveTest, AiLevelWithoutSelectionKeepsTheLoadedValue) {
     for (const char* uiType : {"7", "-1", "-5"}) {
-        WriteGame(ScriptKeys{}, uiType);
+        WriteGame(GameKeys{}, uiType);
         EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
-        ExpectGame(ScriptKeys{}, uiType);
+        ExpectGame(GameKeys{}, uiType);
     }
 }
 
 TEST_F(SaveTest, AiLevelPickedReplacesAnUnlistedValue) {
-    WriteGame(ScriptKeys{}, "7");
+    WriteGame(GameKeys{}, "7");
     RunDialog([](DialogModel& dlg) {
         dlg.SelectComboItem(IDC_AI_LEVEL, 0);
         dlg.Click(IDOK);
     });
-    ExpectGame(ScriptKeys{}, "0");
+    ExpectGame(GameKeys{}, "0");
 }
 
 // A save that fails is reported with its code; the dialog keeps every value for a retry.
@@ -198,7 +198,7 @@ protected:
 };
 
 TEST_P(FailedSaveTest, ReportsTheCodeAndSucceedsOnRetry) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const std::string original = ReadBytes(Blocked());
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_FRIGATE, "9");
@@ -229,7 +229,7 @@ TEST_P(FailedSaveTest, ReportsTheCodeAndSucceedsOnRetry) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Boxes().size(), 1u);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.rrace = "7";
     expected.hullpercentA = PackOdds(9, 22, 33, 44);
     ExpectGame(expected, "0");
@@ -245,7 +245,7 @@ class CancelTest : public DialogScenarioTest,
                    public ::testing::WithParamInterface<void (*)(DialogModel&)> {};
 
 TEST_P(CancelTest, LeavesBothFilesUntouched) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     WriteGame(keys);
     const INT_PTR result = RunDialog([](DialogModel& dlg) {

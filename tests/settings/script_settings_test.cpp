@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "base/numeric_text.h"
-#include "support/comma_locale.h"
+#include "settings/file_store.h"
 #include "settings/ini_profile.h"
 #include "settings/settings_keys.h"
-#include "settings/settings_test_folder.h"
+#include "support/comma_locale.h"
+#include "support/game_folder_test.h"
 
 namespace {
 
-using testing_support::GameFolderTest;
+using test_support::GameFolderTest;
 
 constexpr std::array<int, kOddsCount> kDefaultOdds = {80, 70, 50, 65, 60, 45,
                                                       55, 20, 30, 10, 10, 0};
@@ -517,7 +518,7 @@ TEST_F(ScriptSettingsTest, FailedFirstLookupLeavesTheRecordUnchanged) {
     m_locator->failFromCall = 1;
     settings::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Load());
-    EXPECT_EQ(settings::LastErrorCode(), testing_support::kLookupErrorCode);
+    EXPECT_EQ(settings::LastErrorCode(), test_support::kLookupErrorCode);
     EXPECT_EQ(m_record.GetMultiplier(), 9.25f);
     EXPECT_EQ(m_record.GetRaces(), 1 << RACE_ISC);
     EXPECT_EQ(m_record.GetEra(), 7);
