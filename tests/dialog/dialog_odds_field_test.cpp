@@ -2,6 +2,7 @@
 #include <string>
 
 #include "dialog_scenario.h"
+#include "support/case_names.h"
 
 namespace dialog_test {
 namespace {
@@ -86,7 +87,8 @@ TEST_P(OddsPasteTest, PastedTextMeetsOnlyTheLeavingRule) {
 INSTANTIATE_TEST_SUITE_P(AsAtoiReadsIt, OddsPasteTest,
                          ::testing::Values(PasteCase{" 42", "42"}, PasteCase{"12a", "12"},
                                            PasteCase{"-5", "-5"}, PasteCase{"abc", "abc"},
-                                           PasteCase{"+99", "99"}, PasteCase{"-99", "-99"}));
+                                           PasteCase{"+99", "99"}, PasteCase{"-99", "-99"}),
+                         test_support::NameBy(&PasteCase::pasted));
 
 TEST_F(OddsFieldTest, NegativeOddsAreStoredAsTheirByte) {
     RunDialog([](DialogModel& dlg) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialog_scenario.h"
+#include "support/case_names.h"
 
 namespace dialog_test {
 namespace {
@@ -134,14 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MultiplierCase{"1.1", 10, "1.1"}, MultiplierCase{"1.15", 14, "1.15"},
                       MultiplierCase{"1.7", 70, "1.7"}, MultiplierCase{"2.01", 100, "2.01"},
                       MultiplierCase{"0.57", -43, "0.57"}, MultiplierCase{"0.99", 0, "0.99"},
-                      MultiplierCase{"0.5", -50, "0.5"}, MultiplierCase{"3.0", 200, "3"}));
+                      MultiplierCase{"0.5", -50, "0.5"}, MultiplierCase{"3.0", 200, "3"}),
+    test_support::NameBy(&MultiplierCase::text));
 
 // Hand-edited files: the thumb stays in its range, the box shows the value as it is.
 INSTANTIATE_TEST_SUITE_P(
     OutOfRange, OpenMultiplierTest,
     ::testing::Values(MultiplierCase{"5.0", 200, "5"}, MultiplierCase{"-2", -50, "-2"},
                       MultiplierCase{"1e30", 200, "1e+30"}, MultiplierCase{"1e999", 200, "inf"},
-                      MultiplierCase{"-1e999", -50, "-inf"}, MultiplierCase{"nan", 0, "nan"}));
+                      MultiplierCase{"-1e999", -50, "-inf"}, MultiplierCase{"nan", 0, "nan"}),
+    test_support::NameBy(&MultiplierCase::text));
 
 struct EraCase {
     const char* era;
@@ -165,8 +168,8 @@ TEST_P(OpenEraTest, ChecksExactlyOneEraButton) {
 INSTANTIATE_TEST_SUITE_P(AnyOtherValueIsLate, OpenEraTest,
                          ::testing::Values(EraCase{"0", IDC_ERA_EARLY},
                                            EraCase{"1", IDC_ERA_MIDDLE}, EraCase{"2", IDC_ERA_LATE},
-                                           EraCase{"7", IDC_ERA_LATE},
-                                           EraCase{"-1", IDC_ERA_LATE}));
+                                           EraCase{"7", IDC_ERA_LATE}, EraCase{"-1", IDC_ERA_LATE}),
+                         test_support::NameBy(&EraCase::era));
 
 TEST_F(OpenTest, SignedOddsByteShowsNegative) {
     GameKeys keys;

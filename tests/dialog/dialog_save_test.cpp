@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dialog_scenario.h"
+#include "support/case_names.h"
 
 namespace dialog_test {
 namespace {
@@ -111,6 +112,10 @@ TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
     ExpectGame(expected);
 }
 
+std::string RaceBoxName(const RaceBox& box) {
+    return box.bit == 9 ? "Monster" : "RaceBit" + std::to_string(box.bit);
+}
+
 class LoneRaceTest : public DialogScenarioTest, public ::testing::WithParamInterface<RaceBox> {};
 
 TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
@@ -130,7 +135,8 @@ TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
 INSTANTIATE_TEST_SUITE_P(MonsterOrPirates, LoneRaceTest,
                          ::testing::Values(RaceBox{IDC_MONSTER_USE, 9},
                                            RaceBox{IDC_RACE_PIRATES, 8},
-                                           RaceBox{IDC_RACE_LYRAN, 3}));
+                                           RaceBox{IDC_RACE_LYRAN, 3}),
+                         test_support::NameBy(RaceBoxName));
 
 // Without a race the files stay as they are: nothing is written before the choice is fixed.
 TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
@@ -240,6 +246,11 @@ INSTANTIATE_TEST_SUITE_P(EitherFile, FailedSaveTest, ::testing::Bool(),
                              return std::string(param.param ? "SfcIni" : "ScriptsIni");
                          });
 
+std::string CancelWayName(const ::testing::TestParamInfo<void (*)(DialogModel&)>& param) {
+    static const char* const kWays[] = {"Button", "Escape", "CloseBox", "SystemMenuClose", "AltF4"};
+    return kWays[param.index];
+}
+
 // Cancel in any of its forms writes nothing, whatever was changed before.
 class CancelTest : public DialogScenarioTest,
                    public ::testing::WithParamInterface<void (*)(DialogModel&)> {};
@@ -269,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                       [](DialogModel& dlg) { dlg.PressKey(fw::vk::Escape); },
                       [](DialogModel& dlg) { dlg.CloseBox(); },
                       [](DialogModel& dlg) { dlg.SystemMenuCommand(fw::sc::Close); },
-                      [](DialogModel& dlg) { dlg.PressKey(fw::vk::F4, {.alt = true}); }));
+                      [](DialogModel& dlg) { dlg.PressKey(fw::vk::F4, {.alt = true}); }),
+    CancelWayName);
 
 }  // namespace
 }  // namespace dialog_test

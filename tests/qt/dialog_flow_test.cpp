@@ -6,6 +6,7 @@
 #include <QSlider>
 
 #include "program_fixture.h"
+#include "support/case_names.h"
 
 namespace qt_tests {
 namespace {
@@ -106,6 +107,18 @@ TEST_F(DialogFlowTest, ResetDefaultsThenEnterWritesTheDefaults) {
 
 enum class CancelBy { Button, Escape, CloseBox };
 
+const char* CancelByName(CancelBy way) {
+    switch (way) {
+        case CancelBy::Button:
+            return "Button";
+        case CancelBy::Escape:
+            return "Escape";
+        case CancelBy::CloseBox:
+            return "CloseBox";
+    }
+    return "Unknown";
+}
+
 class CancelTest : public DialogFlowTest, public ::testing::WithParamInterface<CancelBy> {};
 
 TEST_P(CancelTest, WritesNothing) {
@@ -131,7 +144,8 @@ TEST_P(CancelTest, WritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, CancelTest,
-                         ::testing::Values(CancelBy::Button, CancelBy::Escape, CancelBy::CloseBox));
+                         ::testing::Values(CancelBy::Button, CancelBy::Escape, CancelBy::CloseBox),
+                         test_support::NameBy(CancelByName));
 
 TEST_F(DialogFlowTest, NoRaceShowsTheMessageAndStaysOpen) {
     m_onBox = [](QMessageBox& box) {

@@ -14,6 +14,7 @@
 #include "settings/file_store.h"
 #include "settings/ini_profile.h"
 #include "settings/settings_keys.h"
+#include "support/case_names.h"
 #include "support/comma_locale.h"
 #include "support/game_folder_test.h"
 
@@ -104,6 +105,20 @@ TEST_F(ScriptSettingsTest, ConstructedRecordIsAllZero) {
 
 enum class ScriptsState { kAbsent, kOtherSectionsOnly, kEmptySection, kDirectory };
 
+std::string StateName(ScriptsState state) {
+    switch (state) {
+        case ScriptsState::kAbsent:
+            return "Absent";
+        case ScriptsState::kOtherSectionsOnly:
+            return "OtherSectionsOnly";
+        case ScriptsState::kEmptySection:
+            return "EmptySection";
+        case ScriptsState::kDirectory:
+            return "Directory";
+    }
+    return "Unknown";
+}
+
 class DefaultsTest : public ScriptSettingsTest,
                      public ::testing::WithParamInterface<ScriptsState> {};
 
@@ -141,7 +156,8 @@ TEST_P(DefaultsTest, EveryKeyTakesItsDefault) {
 
 INSTANTIATE_TEST_SUITE_P(States, DefaultsTest,
                          ::testing::Values(ScriptsState::kAbsent, ScriptsState::kOtherSectionsOnly,
-                                           ScriptsState::kEmptySection, ScriptsState::kDirectory));
+                                           ScriptsState::kEmptySection, ScriptsState::kDirectory),
+                         test_support::NameBy(StateName));
 
 TEST_F(ScriptSettingsTest, UITypeDefaultsToZeroWithoutSfcIni) {
     MarkRecord(m_record);
@@ -151,6 +167,10 @@ TEST_F(ScriptSettingsTest, UITypeDefaultsToZeroWithoutSfcIni) {
 
 // Each key read on its own: absent from its section (but present in a decoy section and in the
 // other file) it takes its default while every other key keeps the value of the file.
+std::string ReadKeyName(std::size_t i) {
+    return std::string(settings::KeysInReadOrder()[i]->name) + "Missing";
+}
+
 class SingleDefaultTest : public ScriptSettingsTest,
                           public ::testing::WithParamInterface<std::size_t> {};
 
@@ -190,7 +210,8 @@ TEST_P(SingleDefaultTest, OnlyTheMissingKeyTakesItsDefault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadKeys, SingleDefaultTest,
-                         ::testing::Range<std::size_t>(0, settings::kReadKeyCount));
+                         ::testing::Range<std::size_t>(0, settings::kReadKeyCount),
+                         test_support::NameBy(ReadKeyName));
 
 // ---- Bytes written ----------------------------------------------------------------------------
 
@@ -323,6 +344,10 @@ void PrintTo(const ConversionCase& c, std::ostream* out) {
     *out << c.key << "=" << c.text.substr(0, 20) << " -> " << c.saved;
 }
 
+std::string ConversionName(const ConversionCase& c) {
+    return std::string(c.key) + " " + c.text.substr(0, 24);
+}
+
 class ConversionTest : public ScriptSettingsTest,
                        public ::testing::WithParamInterface<ConversionCase> {};
 
@@ -378,7 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"hullpercentB", "4294967295", "-1"}, ConversionCase{"type", "2", "1"},
         ConversionCase{"type", "256", "0"}, ConversionCase{"type", "257", "1"},
         ConversionCase{"type", "-1", "1"}, ConversionCase{"type", "abc", "0"},
-        ConversionCase{"type", "4294967040", "0"}));
+        ConversionCase{"type", "4294967040", "0"}),
+    test_support::NameBy(ConversionName, true));
 
 TEST_F(ScriptSettingsTest, OddsArePackedLittleEndian) {
     // 200, 100, 0, 255 -> 200 + 100 * 256 + 255 * 2^24 = 4278215880, i.e. -16751416
