@@ -5,9 +5,9 @@
 #include <type_traits>
 
 #include "framework/dialog.h"
-#include "rcscript/resource_set.h"
 #include "framework/win_types.h"
 #include "framework/wnd.h"
+#include "rcscript/resource_set.h"
 
 // After <windows.h> (through win32_platform.h), which it builds on.
 // clang-format off
