@@ -27,6 +27,8 @@ TempFolder::TempFolder(std::string_view prefix) {
 TempFolder::~TempFolder() {
     std::error_code error;
     // Read-only entries left by a test must not keep the folder alive.
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, error);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path, error)) {
         std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, error);
