@@ -89,6 +89,11 @@ TEST_P(IniCorpus, BatchEqualsSingleWritesAndValuesRoundTrip) {
     }
 }
 
+// An empty list would pass unnoticed.
+TEST(IniCorpusFiles, AreFound) {
+    EXPECT_FALSE(test_support::CorpusFiles("ini_profile_fuzz").empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, IniCorpus,
                          ::testing::ValuesIn(test_support::CorpusFiles("ini_profile_fuzz")),
                          test_support::CorpusCaseName);

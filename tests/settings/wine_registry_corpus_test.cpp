@@ -71,6 +71,11 @@ TEST_P(RegistryCorpus, ReadersAgreeOnEveryCut) {
     }
 }
 
+// An empty list would pass unnoticed.
+TEST(RegistryCorpusFiles, AreFound) {
+    EXPECT_FALSE(test_support::CorpusFiles("wine_registry_fuzz").empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, RegistryCorpus,
                          ::testing::ValuesIn(test_support::CorpusFiles("wine_registry_fuzz")),
                          test_support::CorpusCaseName);
