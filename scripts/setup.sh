@@ -3,8 +3,9 @@
 set -euo pipefail
 
 packages=(
-    # Build and tests
+    # Build and tests; clang-format and clang-tidy check the sources
     cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+    clang-format-14 clang-tidy-14
     # Linux front end
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-liberation
     # Windows front end: cross compiler, Wine and a virtual display for its tests
