@@ -13,17 +13,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <optional>
-#include <random>
 #include <string>
-#include <system_error>
 
 #include "base/numeric_text.h"
 #include "settings/file_store.h"
-#include "settings/game_folder.h"
 #include "settings/script_settings.h"
+#include "support/game_files.h"
 
 namespace {
 
@@ -57,43 +52,21 @@ std::string MakeScriptsIni(std::size_t targetBytes) {
     return bytes;
 }
 
-class FixedLocator : public settings::GameFolderLocator {
-public:
-    explicit FixedLocator(std::string folder) : m_folder(std::move(folder)) {}
-    std::optional<std::string> Find() override { return m_folder; }
-
-private:
-    std::string m_folder;
-};
-
+// The game folder with its two files, found through the stub locator while it lives.
 class BenchFolder {
 public:
-    explicit BenchFolder(std::size_t size) {
-        std::random_device seed;
-        m_root = std::filesystem::temp_directory_path() /
-                 ("tc-bench-" + base::FormatInt(static_cast<std::int64_t>(seed() & 0xFFFFFFu)));
-        std::filesystem::create_directories(m_root / "Assets" / "Scripts");
-        m_scripts = (m_root / "Assets" / "Scripts" / "scripts.ini").string();
+    explicit BenchFolder(std::size_t size) : m_game("tc-bench-") {
         int error = 0;
-        m_ok = settings::ReplaceWholeFile(m_scripts, MakeScriptsIni(size), error) &&
-               settings::ReplaceWholeFile((m_root / "sfc.ini").string(),
+        m_ok = settings::ReplaceWholeFile(scripts(), MakeScriptsIni(size), error) &&
+               settings::ReplaceWholeFile(m_game.SfcIni().string(),
                                           "[Video]\r\nWidth=1024\r\n[UI]\r\nUIType=1\r\n", error);
-        settings::SetLocator(std::make_unique<FixedLocator>(m_root.string()));
     }
-    ~BenchFolder() {
-        settings::SetLocator(nullptr);
-        std::error_code error;
-        std::filesystem::remove_all(m_root, error);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
 
     bool ok() const { return m_ok; }
-    const std::string& scripts() const { return m_scripts; }
+    std::string scripts() const { return m_game.ScriptsIni().string(); }
 
 private:
-    std::filesystem::path m_root;
-    std::string m_scripts;
+    test_support::GameFolder m_game;
     bool m_ok = false;
 };
 

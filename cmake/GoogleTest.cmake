@@ -25,6 +25,7 @@ function(tc_add_gtest name)
     if(CMAKE_CROSSCOMPILING)
         add_test(NAME ${name} COMMAND ${name})
     else()
-        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+        # Cases are listed by their own names, not by the printed values of their parameters.
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES)
     endif()
 endfunction()

@@ -3,8 +3,9 @@
 set -euo pipefail
 
 packages=(
-    # Build and tests
+    # Build and tests; clang-format and clang-tidy check the sources
     cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+    clang-format-14 clang-tidy-14
     # Linux front end; launchers' JSON and YAML files for the Wine prefix search
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-liberation
     nlohmann-json3-dev libyaml-cpp-dev

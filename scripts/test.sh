@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the Linux build, the sanitizer
-# build (with a short run of each fuzzer), and the Windows cross build under Wine.
+# Installs what is missing, then checks the formatting, builds and runs every test: the Linux
+# build (followed by clang-tidy), the sanitizer build (with a short run of each fuzzer), and the
+# Windows cross build under Wine. The log ends with one line per step and the total.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,42 +11,86 @@ export QT_QPA_PLATFORM=offscreen
 status=0
 passed=0
 failed=0
-run() { echo; echo "==> $*"; "$@" || status=1; }
+summary=()
 
-# Builds and tests one preset, adding its CTest counts to the totals.
-run_preset() {
-    local preset=$1 log
-    log=$(mktemp)
-    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" || return 1
-    ctest --preset "$preset" --timeout 600 | tee "$log"
-    local rc=${PIPESTATUS[0]}
-    local line
-    line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-    rm -f "$log"
-    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
-        failed=$((failed + BASH_REMATCH[1]))
-        passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+# Runs a check and records "<name>: ok" or "<name>: FAILED".
+run_check() {
+    local name=$1
+    shift
+    echo; echo "==> $name: $*"
+    if "$@"; then
+        summary+=("$name: ok")
+    else
+        summary+=("$name: FAILED")
+        status=1
     fi
-    return "$rc"
 }
 
-run run_preset linux
-run bash scripts/check_package.sh build/linux  # the .deb: lintian, appstreamcli, scratch install
-run run_preset asan
+# Builds and tests one preset, adding its CTest counts to the totals. CTest also writes
+# build/<preset>/junit.xml (see CMakePresets.json).
+run_preset() {
+    local preset=$1 log
+    echo; echo "==> $preset"
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+        summary+=("$preset: build FAILED")
+        status=1
+        return
+    fi
+    log=$(mktemp)
+    local rc=0
+    ctest --preset "$preset" --timeout 600 | tee "$log" || rc=$?
+    local line
+    line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+    rm -f "$log"
+    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        local bad=${BASH_REMATCH[1]} all=${BASH_REMATCH[2]}
+        failed=$((failed + bad))
+        passed=$((passed + all - bad))
+        summary+=("$preset: $((all - bad)) passed, $bad failed")
+    else
+        summary+=("$preset: no test results")
+        rc=1
+    fi
+    [ "$rc" -eq 0 ] || status=1
+}
+
+run_check format bash scripts/check_format.sh
+
+run_preset linux
+if [ -f build/linux/compile_commands.json ]; then
+    run_check tidy bash scripts/check_tidy.sh
+else
+    summary+=("tidy: not run (no Linux build)")
+    status=1
+fi
+
+run_check package bash scripts/check_package.sh build/linux  # the .deb: lintian, appstreamcli, scratch install
+
+run_preset asan
 
 # Each fuzzer runs briefly from its seed corpus; a crash fails the run.
+fuzz_ok=0
+fuzz_bad=0
 for fuzzer in build/asan/fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
     work=$(mktemp -d)
     cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
-    run "$fuzzer" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$work"
+    echo; echo "==> $fuzzer"
+    if "$fuzzer" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$work"; then
+        fuzz_ok=$((fuzz_ok + 1))
+    else
+        fuzz_bad=$((fuzz_bad + 1))
+        status=1
+    fi
     rm -rf "$work"
 done
+summary+=("fuzzers: $fuzz_ok passed, $fuzz_bad failed")
 
-run run_preset windows
+run_preset windows
 
 echo
 if [ "$status" -eq 0 ]; then echo "All test runs passed."; else echo "Some test runs FAILED."; fi
+printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed"
 exit "$status"

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/comma_locale.h"
 
 namespace {
@@ -171,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntCase{"16.9", 16}, IntCase{"-9.5", -9},
                       IntCase{"\xA0"
                               "5",
-                              0}));
+                              0}),
+    test_support::NameBy(&IntCase::text, true));
 
 TEST(ParseDouble, MatchesStrtodOnPrintedValues) {
     for (double value : SampleDoubles()) {
@@ -248,7 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
         DoubleCase{"1e-999", 0.0, 6}, DoubleCase{"-1e-999", -0.0, 7},
         DoubleCase{"30e-325", 5e-324, 7}, DoubleCase{"0.00001e-319", 0.0, 12},
         DoubleCase{"4.9e-324", 5e-324, 8}, DoubleCase{"-1e30", -1e30, 5},
-        DoubleCase{"0x10", 0.0, 1}));
+        DoubleCase{"0x10", 0.0, 1}),
+    test_support::NameBy(&DoubleCase::text, true));
 
 TEST(NarrowToFloat, SaturatesAndKeepsSpecialValues) {
     const float maxFloat = std::numeric_limits<float>::max();

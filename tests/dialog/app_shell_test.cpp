@@ -11,7 +11,7 @@ namespace {
 using AppRunTest = DialogScenarioTest;
 
 TEST_F(AppRunTest, RunsTheMainDialogOnceAndReturns) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     for (const int button : {IDOK, IDCANCEL}) {
         m_platform.OnModal([&](DialogModel& dlg) {
             EXPECT_EQ(dlg.Template().id, static_cast<unsigned>(IDD_MAIN));
@@ -28,7 +28,7 @@ TEST_F(AppRunTest, RunsTheMainDialogOnceAndReturns) {
     EXPECT_EQ(m_platform.ModalRuns()[0].result, IDOK);
     EXPECT_EQ(m_platform.ModalRuns()[1].result, IDCANCEL);
     EXPECT_EQ(m_platform.ModalRuns()[1].templateId, static_cast<unsigned>(IDD_MAIN));
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "3.00";  // from the OK run only
     ExpectGame(expected);
 }
@@ -57,7 +57,7 @@ protected:
 };
 
 TEST_F(AboutTest, SystemMenuItemOpensAFreshBoxEachTime) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     m_platform.OnModal([this](DialogModel& dlg) {
         m_main = dlg.GetHandle();
         ExpectAbout();
@@ -72,7 +72,7 @@ TEST_F(AboutTest, SystemMenuItemOpensAFreshBoxEachTime) {
 }
 
 TEST_F(AboutTest, CommandIdsDifferingInTheLowFourBitsOpenIt) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     m_platform.OnModal([this](DialogModel& dlg) {
         m_main = dlg.GetHandle();
         for (UINT id = 0x10; id <= 0x1F; ++id) {
@@ -95,7 +95,7 @@ TEST_F(AboutTest, CommandIdsDifferingInTheLowFourBitsOpenIt) {
 }
 
 TEST_F(AboutTest, F1ShowsTheAboutBox) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     m_platform.OnModal([this](DialogModel& dlg) {
         m_main = dlg.GetHandle();
         ExpectAbout();
@@ -108,7 +108,7 @@ TEST_F(AboutTest, F1ShowsTheAboutBox) {
 }
 
 TEST_F(AboutTest, F1InsideTheAboutBoxOpensNoSecondBox) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     m_platform.OnModal([this](DialogModel& dlg) {
         m_main = dlg.GetHandle();
         m_platform.OnModal([](DialogModel& about) {
@@ -127,7 +127,7 @@ TEST_F(AboutTest, F1InsideTheAboutBoxOpensNoSecondBox) {
 using IconTest = DialogScenarioTest;
 
 TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
         const int cx = m_platform.GetSystemMetrics(fw::sm::CxIcon);
         const int cy = m_platform.GetSystemMetrics(fw::sm::CyIcon);
@@ -157,7 +157,7 @@ TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
 }
 
 TEST_F(IconTest, DragImageIsTheApplicationIcon) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
         const LRESULT icon = m_platform.Send(dlg.GetHandle(), fw::wm::QueryDragIcon, 0, 0);
         EXPECT_NE(icon, 0);

@@ -11,7 +11,7 @@ namespace {
 using RaceModeTest = DialogScenarioTest;
 
 TEST_F(RaceModeTest, EachModeKeepsItsOwnRaces) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.srace = "0";
     WriteGame(keys);
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
@@ -26,7 +26,7 @@ TEST_F(RaceModeTest, EachModeKeepsItsOwnRaces) {
         dlg.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    ScriptKeys expected = keys;
+    GameKeys expected = keys;
     expected.type = "1";
     expected.srace = "32";
     expected.race = "32";
@@ -34,7 +34,7 @@ TEST_F(RaceModeTest, EachModeKeepsItsOwnRaces) {
 }
 
 TEST_F(RaceModeTest, MissingMixedSetChecksAllTenBoxes) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.srace.reset();
     WriteGame(keys);
     RunDialog([](DialogModel& dlg) {
@@ -47,7 +47,7 @@ TEST_F(RaceModeTest, MissingMixedSetChecksAllTenBoxes) {
 }
 
 TEST_F(RaceModeTest, MonsterOddsCountOnlyInMixedMode) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_MONSTER_USE);
         EXPECT_EQ(dlg.Check(IDC_MONSTER_USE), 1u);
@@ -68,14 +68,14 @@ TEST_F(RaceModeTest, MonsterOddsCountOnlyInMixedMode) {
         EXPECT_EQ(RaceBits(dlg), 3 | 512);
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.rrace = "515";
     expected.hullpercentC = PackOdds(99, 100, 40, 0);
     ExpectGame(expected);
 }
 
 TEST_F(RaceModeTest, SwitchingRewritesNoOtherControl) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         dlg.PressKey(fw::vk::Right);
         TypeInto(dlg, IDC_ODDS_FRIGATE, "5");
@@ -93,7 +93,7 @@ TEST_F(RaceModeTest, SwitchingRewritesNoOtherControl) {
 using HullBoxTest = DialogScenarioTest;
 
 TEST_F(HullBoxTest, EachUseBoxEnablesOnlyItsOwnField) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         for (const HullBox& box : kHullBoxes) {
             const std::vector<std::string> texts = OddsTexts(dlg);

@@ -22,7 +22,7 @@ void FocusOn(DialogModel& dlg, int id) {
 }
 
 TEST_F(KeyboardTest, ClosedAiListTakesPagesAndSideArrows) {
-    WriteGame(ScriptKeys{}, "2");
+    WriteGame(GameKeys{}, "2");
     RunDialog([](DialogModel& dlg) {
         dlg.PressKey(Tab);
         dlg.PressKey(Tab);
@@ -30,18 +30,18 @@ TEST_F(KeyboardTest, ClosedAiListTakesPagesAndSideArrows) {
         dlg.PressKey(Prior);  // Admiral to Captain: the whole list is one page
         dlg.Click(IDOK);
     });
-    ExpectGame(ScriptKeys{}, "0");
+    ExpectGame(GameKeys{}, "0");
 
     RunDialog([](DialogModel& dlg) {
         FocusOn(dlg, IDC_AI_LEVEL);
         dlg.PressKey(Right);
         dlg.PressKey(Return);
     });
-    ExpectGame(ScriptKeys{}, "1");
+    ExpectGame(GameKeys{}, "1");
 }
 
 TEST_F(KeyboardTest, ArrowFromTheLastBoxLandsOnTheGroupBoxAndTabGoesOnFromThere) {
-    WriteGame(ScriptKeys{});  // ModSupport 280: Force select checked
+    WriteGame(GameKeys{});  // ModSupport 280: Force select checked
     RunDialog([](DialogModel& dlg) {
         FocusOn(dlg, IDC_FORCE_ERA);
         dlg.PressKey(Right);  // onto the "Extra options" group box
@@ -50,13 +50,13 @@ TEST_F(KeyboardTest, ArrowFromTheLastBoxLandsOnTheGroupBoxAndTabGoesOnFromThere)
         dlg.PressKey(Space);
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.modSupport = "264";
     ExpectGame(expected);
 }
 
 TEST_F(KeyboardTest, UpInAnOddsFieldMovesTheCaretSoTypingInserts) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         FocusOn(dlg, IDC_USE_FRIGATE);
         dlg.PressKey(Tab);  // into the Frigate odds, "11" selected
@@ -70,13 +70,13 @@ TEST_F(KeyboardTest, UpInAnOddsFieldMovesTheCaretSoTypingInserts) {
         EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "17");
         dlg.PressKey(Return);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hullpercentA = PackOdds(17, 22, 33, 44);
     ExpectGame(expected);
 }
 
 TEST_F(KeyboardTest, DroppedRaceListSwitchesSetsAndEnterOrEscapeOnlyCloseIt) {
-    WriteGame(ScriptKeys{});  // Single: Federation, Klingon; Mixed: Gorn, monster
+    WriteGame(GameKeys{});  // Single: Federation, Klingon; Mixed: Gorn, monster
     RunDialog([](DialogModel& dlg) {
         FocusOn(dlg, IDC_RACE_MODE);
         dlg.PressKey(F4);
@@ -93,7 +93,7 @@ TEST_F(KeyboardTest, DroppedRaceListSwitchesSetsAndEnterOrEscapeOnlyCloseIt) {
         dlg.PressKey(Return);
         EXPECT_TRUE(dlg.Ended());
     });
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
 }
 
 }  // namespace

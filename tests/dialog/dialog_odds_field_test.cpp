@@ -2,6 +2,7 @@
 #include <string>
 
 #include "dialog_scenario.h"
+#include "support/case_names.h"
 
 namespace dialog_test {
 namespace {
@@ -10,7 +11,7 @@ class OddsFieldTest : public DialogScenarioTest {
 protected:
     void SetUp() override {
         DialogScenarioTest::SetUp();
-        WriteGame(ScriptKeys{});
+        WriteGame(GameKeys{});
     }
     // Types into the Frigate field from empty, then leaves it with Tab.
     static std::string TypeAndLeave(DialogModel& dlg, std::string_view typed) {
@@ -86,7 +87,8 @@ TEST_P(OddsPasteTest, PastedTextMeetsOnlyTheLeavingRule) {
 INSTANTIATE_TEST_SUITE_P(AsAtoiReadsIt, OddsPasteTest,
                          ::testing::Values(PasteCase{" 42", "42"}, PasteCase{"12a", "12"},
                                            PasteCase{"-5", "-5"}, PasteCase{"abc", "abc"},
-                                           PasteCase{"+99", "99"}, PasteCase{"-99", "-99"}));
+                                           PasteCase{"+99", "99"}, PasteCase{"-99", "-99"}),
+                         test_support::NameBy(&PasteCase::pasted));
 
 TEST_F(OddsFieldTest, NegativeOddsAreStoredAsTheirByte) {
     RunDialog([](DialogModel& dlg) {
@@ -95,7 +97,7 @@ TEST_F(OddsFieldTest, NegativeOddsAreStoredAsTheirByte) {
         dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, fw::wm::Paste);
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hullpercentA = PackOdds(-5, 22, 33, 44);
     ExpectGame(expected);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialog_scenario.h"
+#include "support/case_names.h"
 
 namespace dialog_test {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 using OpenTest = DialogScenarioTest;
 
 TEST_F(OpenTest, EveryControlShowsTheFiles) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 25);
         EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.25");
@@ -39,7 +40,7 @@ TEST_F(OpenTest, EveryControlShowsTheFiles) {
 }
 
 TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
         for (const HullBox& box : kHullBoxes) EXPECT_EQ(dlg.Edit(box.oddsId).Limit(), 3);
         EXPECT_EQ(dlg.Edit(IDC_MONSTER_ODDS).Limit(), 3);
@@ -65,7 +66,7 @@ TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
 }
 
 TEST_F(OpenTest, MixedModeShowsTheMixedSet) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -78,7 +79,7 @@ TEST_F(OpenTest, MixedModeShowsTheMixedSet) {
 }
 
 TEST_F(OpenTest, MonsterInTheSingleSetLeavesItsOddsDisabled) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.rrace = "515";  // Federation, Klingon, monster
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -119,7 +120,7 @@ class OpenMultiplierTest : public DialogScenarioTest,
                            public ::testing::WithParamInterface<MultiplierCase> {};
 
 TEST_P(OpenMultiplierTest, SliderAndValueBoxFollowTheLoadedValue) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.multiplier = GetParam().text;
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -134,14 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MultiplierCase{"1.1", 10, "1.1"}, MultiplierCase{"1.15", 14, "1.15"},
                       MultiplierCase{"1.7", 70, "1.7"}, MultiplierCase{"2.01", 100, "2.01"},
                       MultiplierCase{"0.57", -43, "0.57"}, MultiplierCase{"0.99", 0, "0.99"},
-                      MultiplierCase{"0.5", -50, "0.5"}, MultiplierCase{"3.0", 200, "3"}));
+                      MultiplierCase{"0.5", -50, "0.5"}, MultiplierCase{"3.0", 200, "3"}),
+    test_support::NameBy(&MultiplierCase::text));
 
 // Hand-edited files: the thumb stays in its range, the box shows the value as it is.
 INSTANTIATE_TEST_SUITE_P(
     OutOfRange, OpenMultiplierTest,
     ::testing::Values(MultiplierCase{"5.0", 200, "5"}, MultiplierCase{"-2", -50, "-2"},
                       MultiplierCase{"1e30", 200, "1e+30"}, MultiplierCase{"1e999", 200, "inf"},
-                      MultiplierCase{"-1e999", -50, "-inf"}, MultiplierCase{"nan", 0, "nan"}));
+                      MultiplierCase{"-1e999", -50, "-inf"}, MultiplierCase{"nan", 0, "nan"}),
+    test_support::NameBy(&MultiplierCase::text));
 
 struct EraCase {
     const char* era;
@@ -151,7 +154,7 @@ struct EraCase {
 class OpenEraTest : public DialogScenarioTest, public ::testing::WithParamInterface<EraCase> {};
 
 TEST_P(OpenEraTest, ChecksExactlyOneEraButton) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.era = GetParam().era;
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -165,11 +168,11 @@ TEST_P(OpenEraTest, ChecksExactlyOneEraButton) {
 INSTANTIATE_TEST_SUITE_P(AnyOtherValueIsLate, OpenEraTest,
                          ::testing::Values(EraCase{"0", IDC_ERA_EARLY},
                                            EraCase{"1", IDC_ERA_MIDDLE}, EraCase{"2", IDC_ERA_LATE},
-                                           EraCase{"7", IDC_ERA_LATE},
-                                           EraCase{"-1", IDC_ERA_LATE}));
+                                           EraCase{"7", IDC_ERA_LATE}, EraCase{"-1", IDC_ERA_LATE}),
+                         test_support::NameBy(&EraCase::era));
 
 TEST_F(OpenTest, SignedOddsByteShowsNegative) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.hullpercentA = PackOdds(231, 22, 33, 44);
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -180,7 +183,7 @@ TEST_F(OpenTest, SignedOddsByteShowsNegative) {
 
 TEST_F(OpenTest, AiLevelOutsideTheListSelectsNothing) {
     for (const char* uiType : {"3", "-1", "2"}) {
-        WriteGame(ScriptKeys{}, uiType);
+        WriteGame(GameKeys{}, uiType);
         RunDialog([&](DialogModel& dlg) {
             EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), std::string(uiType) == "2" ? "Admiral" : "")
                 << uiType;
@@ -190,7 +193,7 @@ TEST_F(OpenTest, AiLevelOutsideTheListSelectsNothing) {
 }
 
 TEST_F(OpenTest, ModSupportBitFourChecksForceEra) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.modSupport = "8";
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
@@ -203,7 +206,7 @@ TEST_F(OpenTest, ModSupportBitFourChecksForceEra) {
 using FailedLoadTest = DialogScenarioTest;
 
 TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
-    m_locator->fail = true;
+    m_locator->failFromCall = 1;
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(Boxes()[0].text, "Error reading from scripts.ini; code 3.");
@@ -231,7 +234,7 @@ TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
 }
 
 TEST_F(FailedLoadTest, OkAsksForARaceThenReportsTheSaveAndStaysOpen) {
-    m_locator->fail = true;
+    m_locator->failFromCall = 1;
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         dlg.Click(IDOK);
         ASSERT_EQ(Boxes().size(), 2u);

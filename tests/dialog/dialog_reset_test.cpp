@@ -11,7 +11,7 @@ namespace {
 using ResetTest = DialogScenarioTest;
 
 TEST_F(ResetTest, EveryControlTakesItsDefault) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     WriteGame(keys);
     RunDialog([](DialogModel& dlg) {
@@ -41,7 +41,7 @@ TEST_F(ResetTest, EveryControlTakesItsDefault) {
 TEST_F(ResetTest, OkAfterResetWritesTheDefaults) {
     // ModSupport loses bits 3 and 4 and keeps the rest.
     for (const auto& [loaded, written] : {std::pair{"-9", "-25"}, std::pair{"280", "256"}}) {
-        ScriptKeys keys;
+        GameKeys keys;
         keys.modSupport = loaded;
         keys.hull = "-1";
         WriteGame(keys);
@@ -50,7 +50,7 @@ TEST_F(ResetTest, OkAfterResetWritesTheDefaults) {
             dlg.Click(IDOK);
         });
         EXPECT_EQ(result, IDOK);
-        ScriptKeys expected = keys;
+        GameKeys expected = keys;
         expected.multiplier = "1.70";
         expected.type = "0";
         expected.rrace = "255";
@@ -66,7 +66,7 @@ TEST_F(ResetTest, OkAfterResetWritesTheDefaults) {
 }
 
 TEST_F(ResetTest, MixedSetIsLeftAsStoredBeforeTheReset) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     keys.srace = "3";  // Federation and Klingon
     WriteGame(keys);
@@ -87,7 +87,7 @@ TEST_F(ResetTest, MixedSetIsLeftAsStoredBeforeTheReset) {
 }
 
 TEST_F(ResetTest, SliderStepsOnFromTheDefault) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_RESET_DEFAULTS);
         ASSERT_TRUE(dlg.SetFocusTo(dlg.Control(IDC_DIFFICULTY_SLIDER)));

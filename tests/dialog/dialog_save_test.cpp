@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dialog_scenario.h"
+#include "support/case_names.h"
 
 namespace dialog_test {
 namespace {
@@ -11,14 +12,14 @@ namespace {
 using SaveTest = DialogScenarioTest;
 
 TEST_F(SaveTest, OkOnUnchangedValuesRewritesTheSameBytes) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
     EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.multiplier = "1.1";
     keys.rrace = "-1";
     keys.srace = "-1";
@@ -30,7 +31,7 @@ TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
     WriteGame(keys);
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
 
-    ScriptKeys expected = keys;
+    GameKeys expected = keys;
     expected.multiplier = "1.10";
     expected.rrace = "1023";  // the ten boxes; the bits without a race are gone
     expected.race = "0";      // Single mode
@@ -40,7 +41,7 @@ TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
 }
 
 TEST_F(SaveTest, EditsReachTheFilesOnOk) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         ASSERT_EQ(dlg.Focus(), IDC_DIFFICULTY_SLIDER);
         dlg.PressKey(fw::vk::End);
@@ -55,7 +56,7 @@ TEST_F(SaveTest, EditsReachTheFilesOnOk) {
     });
     EXPECT_EQ(result, IDOK);
 
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "3.00";
     expected.rrace = "7";
     expected.hull = "5168";  // Frigate out, War Destroyer in
@@ -66,37 +67,37 @@ TEST_F(SaveTest, EditsReachTheFilesOnOk) {
 }
 
 TEST_F(SaveTest, MixedModeWritesTheMixedSetAsRace) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     keys.srace = "5";
     WriteGame(keys);
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
-    ScriptKeys expected = keys;
+    GameKeys expected = keys;
     expected.race = "5";
     ExpectGame(expected);
 }
 
 TEST_F(SaveTest, EnterConfirmsWithoutLeavingTheFieldAndStillCapsTheOdds) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "742");
         ASSERT_EQ(dlg.Focus(), IDC_ODDS_CARRIER);
         dlg.PressKey(fw::vk::Return);
     });
     EXPECT_EQ(result, IDOK);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hullpercentB = PackOdds(55, 66, 77, 100);
     ExpectGame(expected);
 }
 
 TEST_F(SaveTest, EnterFromTheSliderIsOk) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.PressKey(fw::vk::Return); }), IDOK);
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
 }
 
 TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "25");
         dlg.Click(IDC_USE_CARRIER);
@@ -104,17 +105,21 @@ TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
         TypeInto(dlg, IDC_ODDS_FRIGATE, "");
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.hull = "4120";
     expected.hullpercentA = PackOdds(0, 22, 33, 44);
     expected.hullpercentB = PackOdds(55, 66, 77, 25);
     ExpectGame(expected);
 }
 
+std::string RaceBoxName(const RaceBox& box) {
+    return box.bit == 9 ? "Monster" : "RaceBit" + std::to_string(box.bit);
+}
+
 class LoneRaceTest : public DialogScenarioTest, public ::testing::WithParamInterface<RaceBox> {};
 
 TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         SetBox(dlg, IDC_RACE_FEDERATION, false);
         SetBox(dlg, IDC_RACE_KLINGON, false);
@@ -122,7 +127,7 @@ TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
         dlg.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.rrace = base::FormatInt(1 << GetParam().bit);
     ExpectGame(expected);
 }
@@ -130,11 +135,12 @@ TEST_P(LoneRaceTest, OneBoxIsEnoughToClose) {
 INSTANTIATE_TEST_SUITE_P(MonsterOrPirates, LoneRaceTest,
                          ::testing::Values(RaceBox{IDC_MONSTER_USE, 9},
                                            RaceBox{IDC_RACE_PIRATES, 8},
-                                           RaceBox{IDC_RACE_LYRAN, 3}));
+                                           RaceBox{IDC_RACE_LYRAN, 3}),
+                         test_support::NameBy(RaceBoxName));
 
 // Without a race the files stay as they are: nothing is written before the choice is fixed.
 TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         dlg.PressKey(fw::vk::End);
         dlg.Click(IDC_RACE_FEDERATION);
@@ -146,7 +152,7 @@ TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
         EXPECT_EQ(Boxes()[0].type, fw::mb::Ok);
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
         EXPECT_FALSE(dlg.Ended());
-        ExpectGame(ScriptKeys{});
+        ExpectGame(GameKeys{});
         EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "3");
 
         dlg.Click(IDC_RACE_PIRATES);
@@ -154,14 +160,14 @@ TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Boxes().size(), 1u);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "3.00";
     expected.rrace = "256";
     ExpectGame(expected);
 }
 
 TEST_F(SaveTest, NoRaceThenCancelLeavesTheFiles) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_RACE_FEDERATION);
         dlg.Click(IDC_RACE_KLINGON);
@@ -169,25 +175,25 @@ TEST_F(SaveTest, NoRaceThenCancelLeavesTheFiles) {
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
-    ExpectGame(ScriptKeys{});
+    ExpectGame(GameKeys{});
 }
 
 // A level the list does not offer is written back as loaded instead of as -1.
 TEST_F(SaveTest, AiLevelWithoutSelectionKeepsTheLoadedValue) {
     for (const char* uiType : {"7", "-1", "-5"}) {
-        WriteGame(ScriptKeys{}, uiType);
+        WriteGame(GameKeys{}, uiType);
         EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.Click(IDOK); }), IDOK);
-        ExpectGame(ScriptKeys{}, uiType);
+        ExpectGame(GameKeys{}, uiType);
     }
 }
 
 TEST_F(SaveTest, AiLevelPickedReplacesAnUnlistedValue) {
-    WriteGame(ScriptKeys{}, "7");
+    WriteGame(GameKeys{}, "7");
     RunDialog([](DialogModel& dlg) {
         dlg.SelectComboItem(IDC_AI_LEVEL, 0);
         dlg.Click(IDOK);
     });
-    ExpectGame(ScriptKeys{}, "0");
+    ExpectGame(GameKeys{}, "0");
 }
 
 // A save that fails is reported with its code; the dialog keeps every value for a retry.
@@ -198,7 +204,7 @@ protected:
 };
 
 TEST_P(FailedSaveTest, ReportsTheCodeAndSucceedsOnRetry) {
-    WriteGame(ScriptKeys{});
+    WriteGame(GameKeys{});
     const std::string original = ReadBytes(Blocked());
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_FRIGATE, "9");
@@ -229,7 +235,7 @@ TEST_P(FailedSaveTest, ReportsTheCodeAndSucceedsOnRetry) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Boxes().size(), 1u);
-    ScriptKeys expected;
+    GameKeys expected;
     expected.rrace = "7";
     expected.hullpercentA = PackOdds(9, 22, 33, 44);
     ExpectGame(expected, "0");
@@ -240,12 +246,17 @@ INSTANTIATE_TEST_SUITE_P(EitherFile, FailedSaveTest, ::testing::Bool(),
                              return std::string(param.param ? "SfcIni" : "ScriptsIni");
                          });
 
+std::string CancelWayName(const ::testing::TestParamInfo<void (*)(DialogModel&)>& param) {
+    static const char* const kWays[] = {"Button", "Escape", "CloseBox", "SystemMenuClose", "AltF4"};
+    return kWays[param.index];
+}
+
 // Cancel in any of its forms writes nothing, whatever was changed before.
 class CancelTest : public DialogScenarioTest,
                    public ::testing::WithParamInterface<void (*)(DialogModel&)> {};
 
 TEST_P(CancelTest, LeavesBothFilesUntouched) {
-    ScriptKeys keys;
+    GameKeys keys;
     keys.type = "1";
     WriteGame(keys);
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
@@ -269,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                       [](DialogModel& dlg) { dlg.PressKey(fw::vk::Escape); },
                       [](DialogModel& dlg) { dlg.CloseBox(); },
                       [](DialogModel& dlg) { dlg.SystemMenuCommand(fw::sc::Close); },
-                      [](DialogModel& dlg) { dlg.PressKey(fw::vk::F4, {.alt = true}); }));
+                      [](DialogModel& dlg) { dlg.PressKey(fw::vk::F4, {.alt = true}); }),
+    CancelWayName);
 
 }  // namespace
 }  // namespace dialog_test

@@ -1,20 +1,12 @@
 #pragma once
-// Scenario tests of the main dialog: a throw-away game folder reached through the settings
-// record's locator, the headless platform playing the user, and the two files written with
-// known bytes before and compared byte by byte after.
+// Scenario tests of the main dialog: a throw-away game folder (support/game_folder_test.h), the
+// headless platform playing the user, and the two files written with known bytes before and
+// compared byte by byte after.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <optional>
-#include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -23,87 +15,15 @@
 #include "model/headless_platform.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
-#include "settings/file_store.h"
-#include "settings/game_folder.h"
 #include "settings/script_settings.h"
+#include "support/game_folder_test.h"
 
 namespace dialog_test {
 
 using fw::model::DialogModel;
 
-// What a failing game-folder lookup reports as the platform's last error.
-inline constexpr int kLookupError = 3;
-
-struct LocatorState {
-    std::string folder;
-    bool fail = false;
-};
-
-class TestLocator final : public settings::GameFolderLocator {
-public:
-    explicit TestLocator(std::shared_ptr<LocatorState> state) : m_state(std::move(state)) {}
-    std::optional<std::string> Find() override {
-        if (m_state->fail) {
-            settings::SetLastErrorCode(kLookupError);
-            return std::nullopt;
-        }
-        return m_state->folder;
-    }
-
-private:
-    std::shared_ptr<LocatorState> m_state;
-};
-
-// Four odds bytes as the file holds them: one little-endian word in decimal.
-inline std::string PackOdds(int e0, int e1, int e2, int e3) {
-    const std::uint32_t word = (static_cast<std::uint32_t>(e0) & 0xFFu) |
-                               ((static_cast<std::uint32_t>(e1) & 0xFFu) << 8) |
-                               ((static_cast<std::uint32_t>(e2) & 0xFFu) << 16) |
-                               ((static_cast<std::uint32_t>(e3) & 0xFFu) << 24);
-    return base::FormatInt(static_cast<std::int32_t>(word));
-}
-
-// The section's keys as text; an empty optional leaves the key out of the file.
-struct ScriptKeys {
-    std::optional<std::string> multiplier = "1.25";
-    std::optional<std::string> type = "0";
-    std::optional<std::string> rrace = "3";    // Federation, Klingon
-    std::optional<std::string> srace = "544";  // Gorn, monster
-    std::optional<std::string> race = "0";
-    std::optional<std::string> hull = "5144";  // Frigate, Destroyer, Carrier, Battleship
-    std::optional<std::string> hullpercentA = PackOdds(11, 22, 33, 44);
-    std::optional<std::string> hullpercentB = PackOdds(55, 66, 77, 88);
-    std::optional<std::string> hullpercentC = PackOdds(99, 100, 25, 0);
-    std::optional<std::string> era = "1";
-    std::optional<std::string> modSupport = "280";  // bits 3, 4 and 8
-};
-
-// scripts.ini with sections around ours that nothing may touch.
-inline std::string ScriptsIniBytes(const ScriptKeys& keys) {
-    std::string bytes = "; scenario file\r\n[Before]\r\nkeep=this\r\n\r\n[Mul_Tavrel]\r\n";
-    const std::pair<const char*, const std::optional<std::string>*> lines[] = {
-        {"multiplier", &keys.multiplier},
-        {"type", &keys.type},
-        {"rrace", &keys.rrace},
-        {"srace", &keys.srace},
-        {"race", &keys.race},
-        {"hull", &keys.hull},
-        {"hullpercentA", &keys.hullpercentA},
-        {"hullpercentB", &keys.hullpercentB},
-        {"hullpercentC", &keys.hullpercentC},
-        {"era", &keys.era},
-        {"ModSupport", &keys.modSupport},
-    };
-    for (const auto& [name, value] : lines) {
-        if (value->has_value()) bytes += std::string(name) + "=" + **value + "\r\n";
-    }
-    bytes += "\r\n[After]\r\nx=1\r\n";
-    return bytes;
-}
-
-inline std::string SfcIniBytes(std::string_view uiType) {
-    return "[Options]\r\nfoo=bar\r\n[UI]\r\nUIType=" + std::string(uiType) + "\r\nOther=5\r\n";
-}
+using test_support::GameKeys;
+using test_support::PackOdds;
 
 // The dialog's boxes, numbered independently of the dialog's own tables.
 struct RaceBox {
@@ -189,57 +109,26 @@ inline void TypeInto(DialogModel& dlg, int id, std::string_view text) {
     }
 }
 
-class DialogScenarioTest : public ::testing::Test {
+class DialogScenarioTest : public test_support::GameFolderTest {
 protected:
     using Script = fw::model::HeadlessPlatform::Script;
 
-    void SetUp() override {
-        std::random_device seed;
-        std::mt19937_64 random(seed());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            m_root =
-                std::filesystem::temp_directory_path() / ("tc-dialog-" + std::to_string(random()));
-            if (std::filesystem::create_directory(m_root)) break;
-        }
-        std::filesystem::create_directories(m_root / "Assets" / "Scripts");
-        m_locator = std::make_shared<LocatorState>();
-        m_locator->folder = m_root.string();
-        settings::SetLocator(std::make_unique<TestLocator>(m_locator));
-        // The record is one global; each scenario starts from a fresh one.
-        theSettings = CScriptSettings();
-    }
+    // The record is one global; each scenario starts from a fresh one.
+    void SetUp() override { theSettings = CScriptSettings(); }
 
     void TearDown() override {
         EXPECT_EQ(m_platform.UnfinishedDialogs(), 0) << "a dialog was left open by its script";
         EXPECT_EQ(m_platform.PendingScripts(), 0) << "a scripted dialog never opened";
-        settings::SetLocator(nullptr);
-        std::error_code error;
-        std::filesystem::remove_all(m_root, error);
     }
 
-    std::filesystem::path ScriptsIni() const {
-        return m_root / "Assets" / "Scripts" / "scripts.ini";
+    // Both files, with sfc.ini's UIType set to `uiType`.
+    void WriteGame(GameKeys keys, std::string_view uiType = "1") const {
+        keys.uiType = std::string(uiType);
+        GameFolderTest::WriteGame(keys);
     }
-    std::filesystem::path SfcIni() const { return m_root / "sfc.ini"; }
-
-    static void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        out.close();
-        ASSERT_TRUE(out.good()) << path;
-    }
-    static std::string ReadBytes(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    void WriteGame(const ScriptKeys& keys, std::string_view uiType = "1") {
-        WriteBytes(ScriptsIni(), ScriptsIniBytes(keys));
-        WriteBytes(SfcIni(), SfcIniBytes(uiType));
-    }
-    void ExpectGame(const ScriptKeys& keys, std::string_view uiType = "1") const {
-        EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsIniBytes(keys));
-        EXPECT_EQ(ReadBytes(SfcIni()), SfcIniBytes(uiType));
+    void ExpectGame(GameKeys keys, std::string_view uiType = "1") const {
+        keys.uiType = std::string(uiType);
+        GameFolderTest::ExpectGame(keys);
     }
 
     // Runs the main dialog with the user's script; returns its end code.
@@ -253,8 +142,6 @@ protected:
         return m_platform.MessageBoxes();
     }
 
-    std::filesystem::path m_root;
-    std::shared_ptr<LocatorState> m_locator;
     fw::model::HeadlessPlatform m_platform{fw::ResourceSet::Program(), "TavrelCustomizer"};
     fw::model::ScopedPlatform m_use{m_platform};
 };

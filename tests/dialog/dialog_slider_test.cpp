@@ -9,7 +9,7 @@ namespace {
 class SliderTest : public DialogScenarioTest {
 protected:
     void Open(const char* multiplier) {
-        ScriptKeys keys;
+        GameKeys keys;
         keys.multiplier = multiplier;
         WriteGame(keys);
     }
@@ -40,7 +40,7 @@ TEST_F(SliderTest, ArrowStepsKeepTwoDecimalsAndTheThumbInStep) {
         EXPECT_EQ(Thumb(dlg), 5);
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "1.05";
     ExpectGame(expected);
 }
@@ -84,7 +84,7 @@ TEST_F(SliderTest, DraggingFollowsTheThumb) {
         EXPECT_EQ(Value(dlg), "1.57");
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "1.57";
     ExpectGame(expected);
 }
@@ -137,7 +137,7 @@ TEST_F(SliderTest, NonFiniteValuesRecoverThroughTheKeys) {
         EXPECT_EQ(Value(dlg), "3");
         dlg.Click(IDOK);
     });
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "3.00";
     ExpectGame(expected);
 
@@ -164,7 +164,7 @@ TEST_F(SliderTest, NegativeZeroOpensAndSavesAsZero) {
         EXPECT_TRUE(dlg.Ended());
     });
     EXPECT_TRUE(Boxes().empty());
-    ScriptKeys expected;
+    GameKeys expected;
     expected.multiplier = "0.00";
     ExpectGame(expected);
 }

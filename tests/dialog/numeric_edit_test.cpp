@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "support/case_names.h"
+
 namespace {
 
 struct NormalizeCase {
@@ -22,24 +24,28 @@ TEST_P(NormalizeOddsTest, RewritesTheTextAsLeavingTheFieldDoes) {
 INSTANTIATE_TEST_SUITE_P(AboveOneHundredIsLowered, NormalizeOddsTest,
                          ::testing::Values(NormalizeCase{"742", "100"}, NormalizeCase{"101", "100"},
                                            NormalizeCase{"999", "100"}, NormalizeCase{"100", "100"},
-                                           NormalizeCase{"5", "5"}, NormalizeCase{"99", "99"}));
+                                           NormalizeCase{"5", "5"}, NormalizeCase{"99", "99"}),
+                         test_support::NameBy(&NormalizeCase::in));
 
 INSTANTIATE_TEST_SUITE_P(LeadingZerosAndJunkAreDropped, NormalizeOddsTest,
                          ::testing::Values(NormalizeCase{"007", "7"}, NormalizeCase{"050", "50"},
                                            NormalizeCase{" 42", "42"},
                                            NormalizeCase{"\t\n42", "42"},
                                            NormalizeCase{"12a", "12"}, NormalizeCase{"+7", "7"},
-                                           NormalizeCase{"1 2", "1"}));
+                                           NormalizeCase{"1 2", "1"}),
+                         test_support::NameBy(&NormalizeCase::in));
 
 INSTANTIATE_TEST_SUITE_P(ZeroLeavesTheTextAlone, NormalizeOddsTest,
                          ::testing::Values(NormalizeCase{"", ""}, NormalizeCase{"0", "0"},
                                            NormalizeCase{"00", "00"}, NormalizeCase{"000", "000"},
                                            NormalizeCase{"abc", "abc"}, NormalizeCase{" 0x", " 0x"},
-                                           NormalizeCase{"-", "-"}, NormalizeCase{"-0", "-0"}));
+                                           NormalizeCase{"-", "-"}, NormalizeCase{"-0", "-0"}),
+                         test_support::NameBy(&NormalizeCase::in));
 
 INSTANTIATE_TEST_SUITE_P(NegativesHaveNoLowerBound, NormalizeOddsTest,
                          ::testing::Values(NormalizeCase{"-5", "-5"}, NormalizeCase{"-099", "-99"},
-                                           NormalizeCase{"-500", "-500"}));
+                                           NormalizeCase{"-500", "-500"}),
+                         test_support::NameBy(&NormalizeCase::in));
 
 // Longer texts than the field takes can still be set by a program; atoi has no defined result
 // for them, so they saturate: a long run of digits is "a lot", never a small or negative number.
@@ -50,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(LongDigitRunsSaturate, NormalizeOddsTest,
                                            NormalizeCase{"2147483648", "100"},
                                            NormalizeCase{"-2147483648", "-2147483648"},
                                            NormalizeCase{"-99999999999999", "-2147483648"},
-                                           NormalizeCase{"000000000000005", "5"}));
+                                           NormalizeCase{"000000000000005", "5"}),
+                         test_support::NameBy(&NormalizeCase::in));
 
 TEST(OddsValueTest, IsTheNumberTheNormalisedTextShows) {
     EXPECT_EQ(OddsValue("742"), 100);

@@ -6,6 +6,7 @@
 #include <QSlider>
 
 #include "program_fixture.h"
+#include "support/case_names.h"
 
 namespace qt_tests {
 namespace {
@@ -61,14 +62,14 @@ TEST_F(DialogFlowTest, OpensWithTheFilesValuesAndTheSliderFocused) {
         Key(w, Qt::Key_Escape);
     });
     EXPECT_EQ(m_result, IDCANCEL);
-    ExpectGame(GameKeys{});
+    ExpectGame(ProgramKeys());
 }
 
 TEST_F(DialogFlowTest, ResetDefaultsThenEnterWritesTheDefaults) {
-    GameKeys loaded;
+    GameKeys loaded = ProgramKeys();
     loaded.type = "1";  // opens in Mixed mode
     loaded.hull = "24";
-    loaded.hullA = "0";
+    loaded.hullpercentA = "0";
     WriteGame(loaded);
     RunProgram([](DialogWindow& w) {
         Click(w, IDC_RESET_DEFAULTS);
@@ -94,7 +95,7 @@ TEST_F(DialogFlowTest, ResetDefaultsThenEnterWritesTheDefaults) {
         Key(w, Qt::Key_Return);
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
+    GameKeys saved = ProgramKeys();
     saved.multiplier = "1.70";
     saved.rrace = "255";
     saved.srace = "32";
@@ -105,6 +106,18 @@ TEST_F(DialogFlowTest, ResetDefaultsThenEnterWritesTheDefaults) {
 }
 
 enum class CancelBy { Button, Escape, CloseBox };
+
+const char* CancelByName(CancelBy way) {
+    switch (way) {
+        case CancelBy::Button:
+            return "Button";
+        case CancelBy::Escape:
+            return "Escape";
+        case CancelBy::CloseBox:
+            return "CloseBox";
+    }
+    return "Unknown";
+}
 
 class CancelTest : public DialogFlowTest, public ::testing::WithParamInterface<CancelBy> {};
 
@@ -127,11 +140,12 @@ TEST_P(CancelTest, WritesNothing) {
         }
     });
     EXPECT_EQ(m_result, IDCANCEL);
-    ExpectGame(GameKeys{});
+    ExpectGame(ProgramKeys());
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, CancelTest,
-                         ::testing::Values(CancelBy::Button, CancelBy::Escape, CancelBy::CloseBox));
+                         ::testing::Values(CancelBy::Button, CancelBy::Escape, CancelBy::CloseBox),
+                         test_support::NameBy(CancelByName));
 
 TEST_F(DialogFlowTest, NoRaceShowsTheMessageAndStaysOpen) {
     m_onBox = [](QMessageBox& box) {
@@ -152,7 +166,7 @@ TEST_F(DialogFlowTest, NoRaceShowsTheMessageAndStaysOpen) {
     });
     EXPECT_EQ(m_result, IDCANCEL);
     // The dialog checks for a race before it writes anything.
-    ExpectGame(GameKeys{});
+    ExpectGame(ProgramKeys());
 }
 
 TEST_F(DialogFlowTest, AboutBoxFromTheBackgroundMenu) {
@@ -180,7 +194,7 @@ TEST_F(DialogFlowTest, AboutBoxFromTheBackgroundMenu) {
     EXPECT_EQ(m_aboutRuns, 1);
     EXPECT_EQ(items, (QStringList{QStringLiteral("&Close\tAlt+F4"), QStringLiteral("-"),
                                   QStringLiteral("&About TavrelCustomizer...")}));
-    ExpectGame(GameKeys{});
+    ExpectGame(ProgramKeys());
 }
 
 TEST_F(DialogFlowTest, F1OpensTheAboutBoxTwice) {
@@ -210,7 +224,7 @@ TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {
         Key(w, Qt::Key_Escape);
     });
     EXPECT_EQ(m_mainRuns, 1);
-    ExpectGame(GameKeys{});
+    ExpectGame(ProgramKeys());
 }
 
 }  // namespace

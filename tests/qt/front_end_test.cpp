@@ -53,7 +53,7 @@ TEST_F(FrontEndTest, SliderFollowsEachKey) {
         Key(w, Qt::Key_Enter);  // the keypad's Enter is Enter too
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
+    GameKeys saved = ProgramKeys();
     saved.multiplier = "0.50";
     ExpectGame(saved);
 }
@@ -98,7 +98,7 @@ TEST_F(FrontEndTest, SliderDragsAndPagesWithTheMouse) {
         Click(w, IDOK);
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
+    GameKeys saved = ProgramKeys();
     saved.multiplier = "2.90";
     ExpectGame(saved);
 }
@@ -130,9 +130,9 @@ TEST_F(FrontEndTest, OddsFieldsTakeThreeDigitsAndClampWhenLeft) {
         Click(w, IDOK);
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
-    saved.hullA = "1093813860";  // Frigate 100
-    saved.hullC = "656670";      // Battleship 5
+    GameKeys saved = ProgramKeys();
+    saved.hullpercentA = "1093813860";  // Frigate 100
+    saved.hullpercentC = "656670";      // Battleship 5
     ExpectGame(saved);
 }
 
@@ -146,8 +146,8 @@ TEST_F(FrontEndTest, EnterInAnOddsFieldPressesOkWithTheTextAsTyped) {
         EXPECT_EQ(EditText(w, IDC_ODDS_CARRIER), QStringLiteral("012"));
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
-    saved.hullB = "204942652";  // Carrier 12
+    GameKeys saved = ProgramKeys();
+    saved.hullpercentB = "204942652";  // Carrier 12
     ExpectGame(saved);
 }
 
@@ -185,9 +185,9 @@ TEST_F(FrontEndTest, EditMenuCopiesAndPastesAndPasteIsNotFiltered) {
         Click(w, IDOK);
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
-    saved.hullB = "204942652";  // Carrier 12
-    saved.hullC = "675870";     // Battleship 80
+    GameKeys saved = ProgramKeys();
+    saved.hullpercentB = "204942652";  // Carrier 12
+    saved.hullpercentC = "675870";     // Battleship 80
     ExpectGame(saved);
 }
 
@@ -207,7 +207,7 @@ TEST_F(FrontEndTest, ReadOnlyValueBoxCopiesButTakesNothing) {
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1.1"));
         Key(w, Qt::Key_Escape);
     });
-    ExpectGame(GameKeys{});
+    ExpectGame(ProgramKeys());
 }
 
 TEST_F(FrontEndTest, RaceModeSwitchesThroughTheDroppedList) {
@@ -249,7 +249,7 @@ TEST_F(FrontEndTest, RaceModeSwitchesThroughTheDroppedList) {
         Click(w, IDOK);
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
+    GameKeys saved = ProgramKeys();
     saved.type = "1";
     saved.srace = "33";  // Federation and Gorn
     saved.race = "33";
@@ -287,7 +287,7 @@ TEST_F(FrontEndTest, CheckBoxesAndRadiosByMouseAndSpace) {
         Click(w, IDOK);
     });
     EXPECT_EQ(m_result, IDOK);
-    GameKeys saved;
+    GameKeys saved = ProgramKeys();
     saved.hull = "7160";  // 8184 without bit 10
     saved.era = "0";
     ExpectGame(saved);
@@ -336,7 +336,7 @@ TEST_F(FrontEndTest, WheelTurnsOnlyTheFocusedControl) {
         EXPECT_EQ(ai->currentText(), QStringLiteral("Captain"));
         Click(w, IDOK);
     });
-    GameKeys saved;
+    GameKeys saved = ProgramKeys();
     saved.multiplier = "1.11";
     saved.uiType = "0";
     ExpectGame(saved);

@@ -1,16 +1,14 @@
 #pragma once
 // Runs the whole program (theApp, the main dialog, the About box) on the Qt front end over a
-// throw-away game folder, with a script playing the user on the real widgets.
+// throw-away game folder (see support/game_folder_test.h), with a script playing the user on the
+// real widgets.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -24,57 +22,31 @@
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/qt_platform.h"
 #include "resource.h"
-#include "settings/game_folder.h"
+#include "support/game_folder_test.h"
 
 namespace qt_tests {
 
-// The keys of section Mul_Tavrel and of sfc.ini, as text.
-struct GameKeys {
-    std::string multiplier = "1.10";
-    std::string type = "0";
-    std::string rrace = "3";   // Federation, Klingon
-    std::string srace = "32";  // Gorn
-    std::string race = "0";
-    std::string hull = "8184";
-    std::string hullA = "1093813840";
-    std::string hullB = "339160380";
-    std::string hullC = "657950";
-    std::string era = "1";
-    std::string modSupport = "-9";
-    std::string uiType = "1";
-};
+using test_support::GameKeys;
 
-// scripts.ini with Windows line ends and a neighbouring section the program must not touch.
-inline std::string ScriptsIni(const GameKeys& k) {
-    return "[Mul_Convoy]\r\nmultiplier=1.25\r\n\r\n[Mul_Tavrel]\r\nmultiplier=" + k.multiplier +
-           "\r\ntype=" + k.type + "\r\nrrace=" + k.rrace + "\r\nsrace=" + k.srace +
-           "\r\nrace=" + k.race + "\r\nhull=" + k.hull + "\r\nhullpercentA=" + k.hullA +
-           "\r\nhullpercentB=" + k.hullB + "\r\nhullpercentC=" + k.hullC + "\r\nera=" + k.era +
-           "\r\nModSupport=" + k.modSupport + "\r\n\r\n[Mul_Patrol]\r\nmultiplier=0.90\r\n";
+// A game as the program writes it when started on a fresh one: the tests start from it.
+inline GameKeys ProgramKeys() {
+    GameKeys keys;
+    keys.multiplier = "1.10";
+    keys.srace = "32";  // Gorn
+    keys.hull = "8184";
+    keys.hullpercentA = "1093813840";
+    keys.hullpercentB = "339160380";
+    keys.hullpercentC = "657950";
+    keys.modSupport = "-9";
+    return keys;
 }
-
-inline std::string SfcIni(const GameKeys& k) {
-    return "[Game]\r\nVersion=2.0.3.6\r\n\r\n[UI]\r\nUIType=" + k.uiType + "\r\nShowTips=0\r\n";
-}
-
-class FixedLocator : public settings::GameFolderLocator {
-public:
-    explicit FixedLocator(std::string folder) : m_folder(std::move(folder)) {}
-    std::optional<std::string> Find() override { return m_folder; }
-
-private:
-    std::string m_folder;
-};
 
 using Script = std::function<void(qtfront::DialogWindow&)>;
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public test_support::GameFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("Assets/Scripts")));
-        WriteGame(GameKeys{});
-        settings::SetLocator(std::make_unique<FixedLocator>(m_dir.path().toStdString()));
+        WriteGame(ProgramKeys());
         fw::SetPlatform(&m_platform);
         m_platform.SetMessageBoxHook([this](QMessageBox& box) {
             m_boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
@@ -86,37 +58,7 @@ protected:
         });
     }
 
-    void TearDown() override {
-        fw::SetPlatform(nullptr);
-        settings::SetLocator(nullptr);
-    }
-
-    void WriteGame(const GameKeys& keys) {
-        Write(ScriptsPath(), ScriptsIni(keys));
-        Write(SfcPath(), SfcIni(keys));
-    }
-
-    QString ScriptsPath() const {
-        return m_dir.filePath(QStringLiteral("Assets/Scripts/scripts.ini"));
-    }
-    QString SfcPath() const { return m_dir.filePath(QStringLiteral("sfc.ini")); }
-
-    static std::string Read(const QString& path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-        return file.readAll().toStdString();
-    }
-
-    static void Write(const QString& path, const std::string& content) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content.data(), static_cast<qint64>(content.size()));
-    }
-
-    void ExpectGame(const GameKeys& keys) const {
-        EXPECT_EQ(Read(ScriptsPath()), ScriptsIni(keys));
-        EXPECT_EQ(Read(SfcPath()), SfcIni(keys));
-    }
+    void TearDown() override { fw::SetPlatform(nullptr); }
 
     // Runs the program: `main` plays the user in the main dialog, `about` in each About box.
     // A script that leaves its dialog open fails the test, and the dialog is ended for it.
@@ -199,7 +141,6 @@ protected:
         QTest::mouseClick(widget, Qt::RightButton, Qt::NoModifier, pos);
     }
 
-    QTemporaryDir m_dir;
     qtfront::QtPlatform m_platform;
     struct Box {
         std::string caption;

@@ -16,6 +16,7 @@
 #include "platform/qt/group_frame.h"
 #include "platform/qt/qt_platform.h"
 #include "resource.h"
+#include "support/case_names.h"
 
 namespace qt_tests {
 namespace {
@@ -67,6 +68,10 @@ int DrawnWidth(QWidget& widget) {
 }
 
 class LayoutTest : public ::testing::TestWithParam<unsigned> {};
+
+const char* DialogName(unsigned id) {
+    return id == IDD_MAIN ? "Main" : id == IDD_ABOUTBOX ? "About" : "Other";
+}
 
 // Every control inside the window, no text wider than its control, and every control that
 // the template puts inside a group box still inside it.
@@ -133,7 +138,8 @@ TEST_P(LayoutTest, KeepsTheTemplatesPlacesWithoutClipping) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, LayoutTest, ::testing::Values(IDD_MAIN, IDD_ABOUTBOX));
+INSTANTIATE_TEST_SUITE_P(Dialogs, LayoutTest, ::testing::Values(IDD_MAIN, IDD_ABOUTBOX),
+                         test_support::NameBy(DialogName));
 
 }  // namespace
 }  // namespace qt_tests

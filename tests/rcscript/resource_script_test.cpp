@@ -1,6 +1,4 @@
 // The program's resource script as the non-Windows front ends read it, and the reader itself.
-#include "rcscript/resource_set.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +11,9 @@
 #include <vector>
 
 #include "rcscript/embedded_script.h"
+#include "rcscript/resource_set.h"
 #include "resource.h"
+#include "support/case_names.h"
 
 namespace {
 
@@ -159,6 +159,10 @@ TEST(ProgramResources, MainDialogFrame) {
 
 class MainDialogItem : public testing::TestWithParam<std::size_t> {};
 
+std::string MainItemName(std::size_t i) {
+    return std::string(kMainItems[i].className) + " " + kMainItems[i].text;
+}
+
 TEST_P(MainDialogItem, MatchesLayout) {
     const DialogTemplate& d = Dialog(IDD_MAIN);
     const std::size_t i = GetParam();
@@ -168,7 +172,8 @@ TEST_P(MainDialogItem, MatchesLayout) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSixtySix, MainDialogItem,
-                         testing::Range<std::size_t>(0, std::size(kMainItems)));
+                         testing::Range<std::size_t>(0, std::size(kMainItems)),
+                         test_support::NameBy(MainItemName, true));
 
 TEST(ProgramResources, FindItemGivesTheFirstWithThatId) {
     const DialogTemplate& d = Dialog(IDD_MAIN);
@@ -368,7 +373,8 @@ INSTANTIATE_TEST_SUITE_P(
                     0x50000002},
         ControlCase{"CONTROL \"\",1,\"SysListView32\",WS_BORDER,0,0,9,9", "SysListView32",
                     0x50800000},
-        ControlCase{"CONTROL \"\",1,0x85,CBS_DROPDOWN,0,0,9,9", "ComboBox", 0x50000002}));
+        ControlCase{"CONTROL \"\",1,0x85,CBS_DROPDOWN,0,0,9,9", "ComboBox", 0x50000002}),
+    test_support::NameBy(&ControlCase::statement, true));
 
 TEST(ResourceReader, ControlFieldsAndExpressions) {
     const ResourceSet r = ParseControls(

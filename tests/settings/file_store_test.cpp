@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +23,8 @@
 #include <thread>
 #endif
 
+#include "support/game_files.h"
+
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
@@ -32,31 +33,7 @@ namespace {
 // A fresh directory per test, removed afterwards.
 class FileStore : public testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() /
-                ("tc_file_store_" + std::string(info->name()) + "_" + std::to_string(counter++) +
-                 "_" + std::to_string(std::random_device{}()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_dir, ec);
-    }
-
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-    static void WriteRaw(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
-    static std::string ReadRaw(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
 
     // Names in the directory: after any call, only the files the test made.
     std::set<std::string> Entries() const {
@@ -67,7 +44,8 @@ protected:
         return names;
     }
 
-    fs::path m_dir;
+    const test_support::TempFolder m_temp{"tc-file-store-"};
+    const fs::path m_dir = m_temp.path();
 };
 
 TEST_F(FileStore, MissingFileReadsEmpty) {
@@ -102,7 +80,7 @@ TEST_F(FileStore, DirectoryIsNoFile) {
 // A sparse file far larger than any profile: refused instead of read into memory.
 TEST_F(FileStore, OversizedFileIsRefusedNotRead) {
     const std::string path = Path("huge.ini");
-    WriteRaw(path, "[S]\r\nk=v\r\n");
+    test_support::WriteBytes(path, "[S]\r\nk=v\r\n");
     fs::resize_file(path, settings::kMaxFileBytes + 1);
     std::string bytes = "stale";
     bool exists = false;
@@ -119,7 +97,7 @@ TEST_F(FileStore, RoundTripsEveryByte) {
     bytes += "\r\n\n\r\0"s;
     int error = 0;
     ASSERT_TRUE(settings::ReplaceWholeFile(Path("a.ini"), bytes, error));
-    EXPECT_EQ(ReadRaw(Path("a.ini")), bytes);
+    EXPECT_EQ(test_support::ReadBytes(Path("a.ini")), bytes);
 
     std::string read;
     bool exists = false;
@@ -135,11 +113,11 @@ TEST_F(FileStore, RoundTripsEveryByte) {
 }
 
 TEST_F(FileStore, ReplacesLargeFileAndLeavesNoTemporary) {
-    WriteRaw(Path("a.ini"), std::string(1 << 20, 'o'));
+    test_support::WriteBytes(Path("a.ini"), std::string(1 << 20, 'o'));
     const std::string next(3 << 20, 'n');
     int error = 0;
     ASSERT_TRUE(settings::ReplaceWholeFile(Path("a.ini"), next, error));
-    EXPECT_EQ(ReadRaw(Path("a.ini")), next);
+    EXPECT_EQ(test_support::ReadBytes(Path("a.ini")), next);
     EXPECT_EQ(Entries(), std::set<std::string>{"a.ini"});
 }
 
@@ -157,7 +135,7 @@ TEST_F(FileStore, MissingFolderFailsAndCreatesNothing) {
 
 TEST_F(FileStore, ReadOnlyTargetRefused) {
     const std::string path = Path("ro.ini");
-    WriteRaw(path, "original");
+    test_support::WriteBytes(path, "original");
 #ifdef _WIN32
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
 #else
@@ -171,7 +149,7 @@ TEST_F(FileStore, ReadOnlyTargetRefused) {
 #else
     EXPECT_EQ(error, EACCES);
 #endif
-    EXPECT_EQ(ReadRaw(path), "original");
+    EXPECT_EQ(test_support::ReadBytes(path), "original");
     EXPECT_EQ(Entries(), std::set<std::string>{"ro.ini"});
 }
 
@@ -197,7 +175,7 @@ mode_t ModeOf(const std::string& path) {
 TEST_F(FileStore, UnreadableFileFails) {
     if (RunningAsRoot()) GTEST_SKIP() << "root reads any file";
     const std::string path = Path("secret.ini");
-    WriteRaw(path, "x");
+    test_support::WriteBytes(path, "x");
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     std::string bytes;
     bool exists = false;
@@ -209,17 +187,17 @@ TEST_F(FileStore, UnreadableFileFails) {
 TEST_F(FileStore, WritePermissionOfOthersOnlyIsNotEnough) {
     if (RunningAsRoot()) GTEST_SKIP() << "root may write any file";
     const std::string path = Path("theirs.ini");
-    WriteRaw(path, "original");
+    test_support::WriteBytes(path, "original");
     ASSERT_EQ(chmod(path.c_str(), 0464), 0);  // owner may not write
     int error = 0;
     EXPECT_FALSE(settings::ReplaceWholeFile(path, "new", error));
     EXPECT_EQ(error, EACCES);
-    EXPECT_EQ(ReadRaw(path), "original");
+    EXPECT_EQ(test_support::ReadBytes(path), "original");
 }
 
 TEST_F(FileStore, PermissionsKept) {
     const std::string path = Path("a.ini");
-    WriteRaw(path, "old");
+    test_support::WriteBytes(path, "old");
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     int error = 0;
     ASSERT_TRUE(settings::ReplaceWholeFile(path, "new", error));
@@ -227,13 +205,13 @@ TEST_F(FileStore, PermissionsKept) {
     ASSERT_EQ(chmod(path.c_str(), 0604), 0);
     ASSERT_TRUE(settings::ReplaceWholeFile(path, "newer", error));
     EXPECT_EQ(ModeOf(path), 0604u);
-    EXPECT_EQ(ReadRaw(path), "newer");
+    EXPECT_EQ(test_support::ReadBytes(path), "newer");
 }
 
 TEST_F(FileStore, OwnerKeptWhenAllowed) {
     if (!RunningAsRoot()) GTEST_SKIP() << "only root can give a file away";
     const std::string path = Path("theirs.ini");
-    WriteRaw(path, "old");
+    test_support::WriteBytes(path, "old");
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     int error = 0;
     ASSERT_TRUE(settings::ReplaceWholeFile(path, "new", error));
@@ -254,7 +232,7 @@ TEST_F(FileStore, NewFileGetsUmaskMode) {
 
 TEST_F(FileStore, SymlinkStaysALink) {
     const std::string target = Path("real.ini");
-    WriteRaw(target, "old");
+    test_support::WriteBytes(target, "old");
     ASSERT_EQ(chmod(target.c_str(), 0600), 0);
     fs::create_directory(m_dir / "sub");
     fs::create_symlink("../real.ini", m_dir / "sub" / "hop.ini");       // relative
@@ -264,7 +242,7 @@ TEST_F(FileStore, SymlinkStaysALink) {
     ASSERT_TRUE(settings::ReplaceWholeFile(Path("link.ini"), "new", error));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
     EXPECT_TRUE(fs::is_symlink(m_dir / "sub" / "hop.ini"));
-    EXPECT_EQ(ReadRaw(target), "new");
+    EXPECT_EQ(test_support::ReadBytes(target), "new");
     EXPECT_EQ(ModeOf(target), 0600u);
     EXPECT_EQ(Entries(), (std::set<std::string>{"link.ini", "real.ini", "sub"}));
     EXPECT_TRUE(fs::is_empty(m_dir / "sub") == false);
@@ -276,7 +254,7 @@ TEST_F(FileStore, DanglingSymlinkCreatesTarget) {
     int error = 0;
     ASSERT_TRUE(settings::ReplaceWholeFile(Path("link.ini"), "x", error));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
-    EXPECT_EQ(ReadRaw(Path("made.ini")), "x");
+    EXPECT_EQ(test_support::ReadBytes(Path("made.ini")), "x");
 }
 
 TEST_F(FileStore, PipeIsNeitherReadNorReplaced) {
@@ -306,13 +284,13 @@ TEST_F(FileStore, SymlinkLoopFails) {
 TEST_F(FileStore, UnwritableFolderLeavesOriginal) {
     if (RunningAsRoot()) GTEST_SKIP() << "root writes into any folder";
     const std::string path = Path("a.ini");
-    WriteRaw(path, "original");
+    test_support::WriteBytes(path, "original");
     ASSERT_EQ(chmod(m_dir.c_str(), 0555), 0);
     int error = 0;
     EXPECT_FALSE(settings::ReplaceWholeFile(path, "new", error));
     EXPECT_EQ(error, EACCES);
     chmod(m_dir.c_str(), 0755);
-    EXPECT_EQ(ReadRaw(path), "original");
+    EXPECT_EQ(test_support::ReadBytes(path), "original");
     EXPECT_EQ(Entries(), std::set<std::string>{"a.ini"});
 }
 
@@ -320,7 +298,7 @@ TEST_F(FileStore, UnwritableFolderLeavesOriginal) {
 // the original alone. Runs in a child so the limit stays there; works as root too.
 TEST_F(FileStore, FailedWriteLeavesOriginalAndNoTemporary) {
     const std::string path = Path("a.ini");
-    WriteRaw(path, "original");
+    test_support::WriteBytes(path, "original");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -335,7 +313,7 @@ TEST_F(FileStore, FailedWriteLeavesOriginalAndNoTemporary) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadRaw(path), "original");
+    EXPECT_EQ(test_support::ReadBytes(path), "original");
     EXPECT_EQ(Entries(), std::set<std::string>{"a.ini"});
 }
 
@@ -367,7 +345,7 @@ TEST_F(FileStore, KilledWriterNeverLeavesAPartialFile) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "writer stopped by itself, round " << rounds;
 
-        const std::string now = ReadRaw(path);
+        const std::string now = test_support::ReadBytes(path);
         ASSERT_TRUE(now == first || now == second)
             << "partial file, round " << rounds << ", " << now.size() << " bytes";
         // The killed writer may leave its own temporary file, never more than one.
@@ -398,12 +376,12 @@ TEST_F(FileStore, DirectoryReadGivesAccessDenied) {
 
 TEST_F(FileStore, HiddenAttributeKept) {
     const std::string path = Path("h.ini");
-    WriteRaw(path, "old");
+    test_support::WriteBytes(path, "old");
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
     int error = 0;
     ASSERT_TRUE(settings::ReplaceWholeFile(path, "new", error)) << error;
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    EXPECT_EQ(ReadRaw(path), "new");
+    EXPECT_EQ(test_support::ReadBytes(path), "new");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using settings::AppendPathComponent;
 using settings::CurrentLocator;
-using settings::GameFolderLocator;
 using settings::kPathSeparator;
 using settings::SetLocator;
 
@@ -52,15 +52,6 @@ public:
 private:
     const char* m_name;
     std::optional<std::string> m_saved;
-};
-
-class FixedLocator final : public GameFolderLocator {
-public:
-    explicit FixedLocator(std::optional<std::string> folder) : m_folder(std::move(folder)) {}
-    std::optional<std::string> Find() override { return m_folder; }
-
-private:
-    std::optional<std::string> m_folder;
 };
 
 class GameFolderLocatorTest : public ::testing::Test {
@@ -111,9 +102,13 @@ TEST_F(GameFolderLocatorTest, PosixLocatorReadsThePrefixAndSetsErrno) {
 
 TEST_F(GameFolderLocatorTest, SetLocatorReplacesAndRestores) {
     const ScopedVariable dir("TAVREL_GAME_DIR", std::string("from-variable"));
-    SetLocator(std::make_unique<FixedLocator>("injected"));
+    using test_support::LocatorState;
+    using test_support::StubLocator;
+    SetLocator(std::make_unique<StubLocator>(std::make_shared<LocatorState>(
+        LocatorState{.folder = "injected", .calls = 0, .failFromCall = 0})));
     EXPECT_EQ(CurrentLocator().Find(), "injected");
-    SetLocator(std::make_unique<FixedLocator>(std::nullopt));
+    SetLocator(std::make_unique<StubLocator>(
+        std::make_shared<LocatorState>(LocatorState{.folder = "", .calls = 0, .failFromCall = 1})));
     EXPECT_EQ(CurrentLocator().Find(), std::nullopt);
     SetLocator(nullptr);
     EXPECT_EQ(CurrentLocator().Find(), "from-variable");

@@ -1,14 +1,13 @@
 // The inikey tool, run as a separate process.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "settings/ini_profile.h"
+#include "support/game_files.h"
 #include "support/utf16_file.h"
 
 #ifndef _WIN32
@@ -25,15 +24,8 @@ struct Result {
     std::string err;
 };
 
-std::string ReadRaw(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteRaw(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test_support::ReadBytes;
+using test_support::WriteBytes;
 
 std::string Quote(const std::string& arg) {
     return "\"" + arg + "\"";
@@ -53,24 +45,13 @@ std::string ToolPath() {
 
 class Inikey : public testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() / ("tc_inikey_" + std::to_string(counter++) + "_" +
-                                             std::to_string(std::random_device{}()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
     std::string File(const std::string& name) const { return (m_dir / name).string(); }
 
     // Runs the tool with already quoted arguments and the given stdin.
     Result Run(const std::string& args, const std::string& input = "") const {
         const fs::path in = m_dir / "stdin.txt", out = m_dir / "stdout.txt",
                        err = m_dir / "stderr.txt";
-        WriteRaw(in, input);
+        WriteBytes(in, input);
         std::string command = Quote(ToolPath()) + " " + args + " < " + Quote(in.string()) + " > " +
                               Quote(out.string()) + " 2> " + Quote(err.string());
 #ifdef _WIN32
@@ -83,12 +64,13 @@ protected:
 #else
         r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-        r.out = ReadRaw(out);
-        r.err = ReadRaw(err);
+        r.out = ReadBytes(out);
+        r.err = ReadBytes(err);
         return r;
     }
 
-    fs::path m_dir;
+    const test_support::TempFolder m_temp{"tc-inikey-"};
+    const fs::path m_dir = m_temp.path();
 };
 
 TEST_F(Inikey, SetThenGet) {
@@ -97,7 +79,7 @@ TEST_F(Inikey, SetThenGet) {
     ASSERT_EQ(r.code, 0) << r.err;
     r = Run("set " + Quote(file) + " MUL_TAVREL type " + Quote("v 1"));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(ReadRaw(file), "[Mul_Tavrel]\r\nera=2\r\ntype=v 1\r\n");
+    EXPECT_EQ(ReadBytes(file), "[Mul_Tavrel]\r\nera=2\r\ntype=v 1\r\n");
 
     r = Run("get " + Quote(file) + " mul_tavrel TYPE");
     EXPECT_EQ(r.code, 0);
@@ -109,10 +91,10 @@ TEST_F(Inikey, SetThenGet) {
 
 TEST_F(Inikey, UnicodeFileStaysUnicode) {
     const std::string file = File("u.ini");
-    WriteRaw(file, Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=1\r\n"));
+    WriteBytes(file, Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=1\r\n"));
     Result r = Run("batch " + Quote(file), "set\tMul_Tavrel\tera\t2\nset\tUI\tUIType\t\xE9\n");
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(ReadRaw(file),
+    EXPECT_EQ(ReadBytes(file),
               Utf16File(u"; \u4E00\r\n[Mul_Tavrel]\r\nera=2\r\n[UI]\r\nUIType=\u00E9\r\n"));
     r = Run("get " + Quote(file) + " ui uitype");
     EXPECT_EQ(r.out, "\xE9\n");
@@ -120,7 +102,7 @@ TEST_F(Inikey, UnicodeFileStaysUnicode) {
 
 TEST_F(Inikey, GetUsesA64CharacterBuffer) {
     const std::string file = File("a.ini");
-    WriteRaw(file, "[s]\nk=" + std::string(80, 'x') + "\n");
+    WriteBytes(file, "[s]\nk=" + std::string(80, 'x') + "\n");
     const Result r = Run("get " + Quote(file) + " s k");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, std::string(63, 'x') + "\n");
@@ -137,7 +119,7 @@ TEST_F(Inikey, BatchAppliesEverythingAndWritesOnce) {
     const std::string file = File("a.ini");
     const std::string original =
         "; settings\r\n[Mul_Tavrel]\r\nera=1\r\n;end\r\n[UI]\r\nUIType=0\r\n";
-    WriteRaw(file, original);
+    WriteBytes(file, original);
     const Result r = Run("batch " + Quote(file),
                          "get\tMul_Tavrel\tera\n"
                          "set\tMul_Tavrel\tera\t2\n"
@@ -157,23 +139,23 @@ TEST_F(Inikey, BatchAppliesEverythingAndWritesOnce) {
     ini::SetString(expected, "Mul_Tavrel", "hull", "-1");
     ini::SetString(expected, "UI", "UIType", "2");
     ini::SetString(expected, "New", "k", "value\twith tab");
-    EXPECT_EQ(ReadRaw(file), expected);
+    EXPECT_EQ(ReadBytes(file), expected);
 }
 
 TEST_F(Inikey, BatchOfGetsLeavesFileUntouched) {
     const std::string file = File("a.ini");
-    WriteRaw(file, "[s]\nk=1");
+    WriteBytes(file, "[s]\nk=1");
     const fs::file_time_type before = fs::last_write_time(file);
     const Result r = Run("batch " + Quote(file), "get\ts\tk\n");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "1\n");
-    EXPECT_EQ(ReadRaw(file), "[s]\nk=1");
+    EXPECT_EQ(ReadBytes(file), "[s]\nk=1");
     EXPECT_EQ(fs::last_write_time(file), before);
 }
 
 TEST_F(Inikey, FailuresExitNonZeroWithAMessage) {
     const std::string file = File("a.ini");
-    WriteRaw(file, "[s]\r\nk=1\r\n");
+    WriteBytes(file, "[s]\r\nk=1\r\n");
     struct Case {
         std::string args;
         std::string input;
@@ -195,7 +177,7 @@ TEST_F(Inikey, FailuresExitNonZeroWithAMessage) {
         EXPECT_NE(r.code, 0) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
     }
-    EXPECT_EQ(ReadRaw(file), "[s]\r\nk=1\r\n");  // the bad batch did nothing
+    EXPECT_EQ(ReadBytes(file), "[s]\r\nk=1\r\n");  // the bad batch did nothing
 }
 
 #ifndef _WIN32
@@ -214,7 +196,7 @@ TEST_F(Inikey, NativeModeReadsAndWritesThroughTheSystem) {
     r = Run("--native batch " + Quote(file), "set\tS\tn\t2\nget\tS\tn\nget\tS\tk\n");
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "2\nvalue\n");
-    EXPECT_EQ(ini::GetString(ReadRaw(file), "S", "n"), "2");
+    EXPECT_EQ(ini::GetString(ReadBytes(file), "S", "n"), "2");
 }
 #endif
 

@@ -11,15 +11,17 @@
 #include <vector>
 
 #include "base/numeric_text.h"
+#include "settings/file_store.h"
 #include "settings/ini_profile.h"
 #include "settings/settings_keys.h"
-#include "settings/settings_test_folder.h"
+#include "support/case_names.h"
 #include "support/comma_locale.h"
+#include "support/game_folder_test.h"
 #include "support/utf16_file.h"
 
 namespace {
 
-using testing_support::GameFolderTest;
+using test_support::GameFolderTest;
 
 constexpr std::array<int, kOddsCount> kDefaultOdds = {80, 70, 50, 65, 60, 45,
                                                       55, 20, 30, 10, 10, 0};
@@ -104,6 +106,20 @@ TEST_F(ScriptSettingsTest, ConstructedRecordIsAllZero) {
 
 enum class ScriptsState { kAbsent, kOtherSectionsOnly, kEmptySection, kDirectory };
 
+std::string StateName(ScriptsState state) {
+    switch (state) {
+        case ScriptsState::kAbsent:
+            return "Absent";
+        case ScriptsState::kOtherSectionsOnly:
+            return "OtherSectionsOnly";
+        case ScriptsState::kEmptySection:
+            return "EmptySection";
+        case ScriptsState::kDirectory:
+            return "Directory";
+    }
+    return "Unknown";
+}
+
 class DefaultsTest : public ScriptSettingsTest,
                      public ::testing::WithParamInterface<ScriptsState> {};
 
@@ -141,7 +157,8 @@ TEST_P(DefaultsTest, EveryKeyTakesItsDefault) {
 
 INSTANTIATE_TEST_SUITE_P(States, DefaultsTest,
                          ::testing::Values(ScriptsState::kAbsent, ScriptsState::kOtherSectionsOnly,
-                                           ScriptsState::kEmptySection, ScriptsState::kDirectory));
+                                           ScriptsState::kEmptySection, ScriptsState::kDirectory),
+                         test_support::NameBy(StateName));
 
 TEST_F(ScriptSettingsTest, UITypeDefaultsToZeroWithoutSfcIni) {
     MarkRecord(m_record);
@@ -151,6 +168,10 @@ TEST_F(ScriptSettingsTest, UITypeDefaultsToZeroWithoutSfcIni) {
 
 // Each key read on its own: absent from its section (but present in a decoy section and in the
 // other file) it takes its default while every other key keeps the value of the file.
+std::string ReadKeyName(std::size_t i) {
+    return std::string(settings::KeysInReadOrder()[i]->name) + "Missing";
+}
+
 class SingleDefaultTest : public ScriptSettingsTest,
                           public ::testing::WithParamInterface<std::size_t> {};
 
@@ -190,7 +211,8 @@ TEST_P(SingleDefaultTest, OnlyTheMissingKeyTakesItsDefault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadKeys, SingleDefaultTest,
-                         ::testing::Range<std::size_t>(0, settings::kReadKeyCount));
+                         ::testing::Range<std::size_t>(0, settings::kReadKeyCount),
+                         test_support::NameBy(ReadKeyName));
 
 // ---- Bytes written ----------------------------------------------------------------------------
 
@@ -340,6 +362,10 @@ void PrintTo(const ConversionCase& c, std::ostream* out) {
     *out << c.key << "=" << c.text.substr(0, 20) << " -> " << c.saved;
 }
 
+std::string ConversionName(const ConversionCase& c) {
+    return std::string(c.key) + " " + c.text.substr(0, 24);
+}
+
 class ConversionTest : public ScriptSettingsTest,
                        public ::testing::WithParamInterface<ConversionCase> {};
 
@@ -395,7 +421,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"hullpercentB", "4294967295", "-1"}, ConversionCase{"type", "2", "1"},
         ConversionCase{"type", "256", "0"}, ConversionCase{"type", "257", "1"},
         ConversionCase{"type", "-1", "1"}, ConversionCase{"type", "abc", "0"},
-        ConversionCase{"type", "4294967040", "0"}));
+        ConversionCase{"type", "4294967040", "0"}),
+    test_support::NameBy(ConversionName, true));
 
 TEST_F(ScriptSettingsTest, OddsArePackedLittleEndian) {
     // 200, 100, 0, 255 -> 200 + 100 * 256 + 255 * 2^24 = 4278215880, i.e. -16751416
@@ -535,7 +562,7 @@ TEST_F(ScriptSettingsTest, FailedFirstLookupLeavesTheRecordUnchanged) {
     m_locator->failFromCall = 1;
     settings::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Load());
-    EXPECT_EQ(settings::LastErrorCode(), testing_support::kLookupErrorCode);
+    EXPECT_EQ(settings::LastErrorCode(), test_support::kLookupErrorCode);
     EXPECT_EQ(m_record.GetMultiplier(), 9.25f);
     EXPECT_EQ(m_record.GetRaces(), 1 << RACE_ISC);
     EXPECT_EQ(m_record.GetEra(), 7);

@@ -7,7 +7,7 @@
 #include "settings/ini_profile.h"
 #include "settings/profile_files.h"
 #include "settings/script_settings.h"
-#include "settings/settings_test_folder.h"
+#include "support/game_folder_test.h"
 #include "support/scripted_profile_files.h"
 
 #ifdef _WIN32
@@ -19,17 +19,17 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::kAccessDeniedCode;
-using testing_support::kDiskFullCode;
+using test_support::kAccessDeniedCode;
+using test_support::kDiskFullCode;
 
-class VirtualStoreTest : public testing_support::GameFolderTest {
+class VirtualStoreTest : public test_support::GameFolderTest {
 protected:
     void SetUp() override {
         GameFolderTest::SetUp();
-        m_files = std::make_shared<testing_support::ProfileFilesScript>();
+        m_files = std::make_shared<test_support::ProfileFilesScript>();
         m_files->virtualized = m_root.string();
         m_files->store = (m_root / "VirtualStore").string();
-        settings::SetProfileFiles(std::make_unique<testing_support::ScriptedProfileFiles>(m_files));
+        settings::SetProfileFiles(std::make_unique<test_support::ScriptedProfileFiles>(m_files));
     }
     void TearDown() override {
         settings::SetProfileFiles(nullptr);
@@ -51,7 +51,7 @@ protected:
         return ini::GetString(ReadBytes(path), "Mul_Tavrel", "era");
     }
 
-    std::shared_ptr<testing_support::ProfileFilesScript> m_files;
+    std::shared_ptr<test_support::ProfileFilesScript> m_files;
     CScriptSettings m_record;
 };
 

@@ -8,6 +8,7 @@
 #include "settings/game_folder.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
+#include "support/case_names.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -68,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{R"(\\?\UNC\server\share)", 0, {}}, PathCase{R"(C:Games)", 0, {}},
                       PathCase{R"(C:)", 0, {}}, PathCase{R"(Games\Product II)", 0, {}},
                       PathCase{R"(\Games)", 0, {}}, PathCase{R"(1:\Games)", 0, {}},
-                      PathCase{R"(")", 0, {}}, PathCase{"", 0, {}}));
+                      PathCase{R"(")", 0, {}}, PathCase{"", 0, {}}),
+    test_support::NameBy(&PathCase::text, true));
 
 // --- Drives and folders inside a prefix ----------------------------------------------------
 

@@ -2,45 +2,17 @@
 // Scratch folders and registry-file text for the game-folder tests.
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <system_error>
+
+#include "support/game_files.h"
 
 namespace wine_test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
-class ScratchDir {
+class ScratchDir : public test_support::TempFolder {
 public:
-    ScratchDir() {
-        std::random_device random;
-        const auto base = std::filesystem::temp_directory_path();
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            m_path =
-                base / ("tavrel_wine_" + std::to_string(random()) + "_" + std::to_string(attempt));
-            if (std::filesystem::create_directory(m_path)) return;
-        }
-        throw std::runtime_error("no scratch folder");
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-    // Creates the folder (and its parents) below the scratch folder and returns its path.
-    std::filesystem::path MakeDir(const std::filesystem::path& relative) const {
-        const auto dir = m_path / relative;
-        std::filesystem::create_directories(dir);
-        return dir;
-    }
-
-private:
-    std::filesystem::path m_path;
+    ScratchDir() : TempFolder("tc-wine-") {}
 };
 
 inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -10,7 +10,7 @@
 #include "settings/file_store.h"
 #include "settings/profile_files.h"
 
-namespace testing_support {
+namespace test_support {
 
 #ifdef _WIN32
 inline constexpr int kAccessDeniedCode = 5;  // ERROR_ACCESS_DENIED
@@ -54,4 +54,4 @@ private:
     std::shared_ptr<ProfileFilesScript> m_script;
 };
 
-}  // namespace testing_support
+}  // namespace test_support

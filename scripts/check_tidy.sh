@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs clang-tidy (the checks in .clang-tidy) over the portable code and the Linux front end,
+# with the Linux build's compile_commands.json; any finding fails. src/platform/win32 needs the
+# MinGW headers and is left out.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build/linux}
+if [ ! -f "$build/compile_commands.json" ]; then
+    echo "no $build/compile_commands.json: configure and build the linux preset first" >&2
+    exit 1
+fi
+mapfile -t files < <(git ls-files -- 'src/*.cpp' ':!:src/platform/win32/*' | sed "s|^|$PWD/|")
+run-clang-tidy-14 -quiet -j "${JOBS:-2}" -p "$build" "${files[@]}"
