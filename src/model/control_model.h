@@ -26,6 +26,10 @@ namespace fw::model {
 class ControlModel;
 class DialogModel;
 
+// The templates' font (MS Sans Serif 8 at 96 dpi) in pixels per dialog unit: 4 units across,
+// 8 down. Controls size their parts with it too.
+inline constexpr int kBaseUnitX = 6, kBaseUnitY = 13;
+
 // What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
 namespace dlgc {
 inline constexpr LRESULT WantArrows = 0x0001, WantTab = 0x0002, WantAllKeys = 0x0004,

@@ -68,8 +68,7 @@ struct PaintRecord {
     IconHandle icon = nullptr;
 };
 
-// Dialog units to pixels for the templates' font (MS Sans Serif 8 at 96 dpi).
-inline constexpr int kBaseUnitX = 6, kBaseUnitY = 13;
+// Dialog units to pixels for the templates' font (kBaseUnitX/Y in control_model.h).
 Rect DialogUnitsToPixels(const Rect& units);
 
 class DialogModel : public ControlHost {
