@@ -26,6 +26,7 @@
 #include "base/numeric_text.h"
 #include "dialog/customizer_dlg.h"
 #include "model/headless_platform.h"
+#include "rcscript/resource_set.h"
 #include "resource.h"
 #include "settings/game_folder.h"
 #include "settings/script_settings.h"
@@ -171,7 +172,7 @@ bool Play(const std::string& keyText, const fs::path& game) {
     }
     settings::SetLocator(std::make_unique<FixedFolder>(game.string()));
     theSettings = CScriptSettings();
-    fw::model::HeadlessPlatform platform;
+    fw::model::HeadlessPlatform platform(fw::ResourceSet::Program(), "TavrelCustomizer");
     fw::model::ScopedPlatform use(platform);
     // A message box takes the keys while it is up: Enter, Space and Escape close it, the others
     // do nothing there. One still up when the keys run out is closed by the ending.
