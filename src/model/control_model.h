@@ -296,7 +296,8 @@ public:
 
     // The user opens the list and picks `index`: CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK,
     // CBN_CLOSEUP (Windows leaves the order of the last three open; this is Wine's). The
-    // combo takes the focus first. False when the index is not an item.
+    // combo takes the focus first; a list already dropped has it and only picks and closes.
+    // False when the index is not an item.
     bool UserPick(int index);
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
