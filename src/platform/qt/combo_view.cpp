@@ -50,6 +50,7 @@ class ComboBox : public QComboBox {
 public:
     explicit ComboBox(QWidget* parent);
     DroppedList& List() const { return *m_list; }
+    std::function<void()> dropDown;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -102,6 +103,17 @@ public:
     int indexOfChild(const QAccessibleInterface* child) const override {
         return child != nullptr && child->object() == &Combo().List() ? 0 : -1;
     }
+    // A screen reader's "show menu" drops the list through the model, as a press does.
+    QStringList actionNames() const override {
+        return QAccessibleWidget::actionNames() << showMenuAction();
+    }
+    void doAction(const QString& name) override {
+        if (name == showMenuAction() && Combo().dropDown) {
+            Combo().dropDown();
+        } else {
+            QAccessibleWidget::doAction(name);
+        }
+    }
 
 private:
     ComboBox& Combo() const { return *static_cast<ComboBox*>(widget()); }
@@ -132,6 +144,7 @@ ComboView::ComboView(DialogWindow& window, fw::model::ControlModel& control)
     const int id = control.Id();
     // The click is only a way of choosing: the choice goes to the model, which selects,
     // closes the list and notifies the dialog.
+    static_cast<ComboBox&>(combo).dropDown = [this] { DropDown(); };
     static_cast<ComboBox&>(combo).List().onPick = [this, id](int index) {
         fw::model::DialogModel& model = Model();
         if (!model.Ended()) model.SelectComboItem(id, index);
@@ -164,9 +177,17 @@ bool ComboView::Mouse(QMouseEvent& mouse) {
         control.Send(fw::cb::ShowDropDown, FALSE, 0);
         return true;
     }
+    DropDown();
+    return true;
+}
+
+void ComboView::DropDown() {
+    fw::model::DialogModel& model = Model();
+    fw::model::ControlModel& control = Control();
+    if (model.Ended() || !control.IsEnabled()) return;
     model.Click(control.Id());
     if (!model.Ended() && control.HasFocus()) control.Send(fw::cb::ShowDropDown, TRUE, 0);
-    return true;
+    Window().AfterInput();
 }
 
 void ComboView::Stop() {

@@ -19,6 +19,8 @@ protected:
     void RefreshKind() override;
 
 private:
+    // Focuses the list and drops it, through the model.
+    void DropDown();
     void ShowList(QListWidget& list);
 };
 
