@@ -252,10 +252,14 @@ void ComboBoxModel::UserSelect(int index) {
 bool ComboBoxModel::UserPick(int index) {
     if (!Dialog().AcceptsInput() || !IsEnabled() || !IsVisible()) return false;
     if (index < 0 || index >= static_cast<int>(m_items.size())) return false;
-    Send(wm::LButtonDown, 0, 0);
-    m_dropped = true;
-    Changed();
-    NotifyParent(cbn::DropDown);
+    // A pick from a list already dropped (by the keyboard, or a press on the field) does not
+    // drop it again.
+    if (!m_dropped) {
+        Send(wm::LButtonDown, 0, 0);
+        m_dropped = true;
+        Changed();
+        NotifyParent(cbn::DropDown);
+    }
     // A pick reports a change even when it picks the item already selected. (Should the
     // drop-down handler have emptied the list, the list just closes.)
     if (index < static_cast<int>(m_items.size())) {

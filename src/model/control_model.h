@@ -26,10 +26,11 @@ namespace fw::model {
 class ControlModel;
 class DialogModel;
 
-// What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
-// The dialog base units of the templates' font (MS Sans Serif 8 at 96 dpi).
+// The templates' font (MS Sans Serif 8 at 96 dpi) in pixels per dialog unit: 4 units across,
+// 8 down. Controls size their parts with it too.
 inline constexpr int kBaseUnitX = 6, kBaseUnitY = 13;
 
+// What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
 namespace dlgc {
 inline constexpr LRESULT WantArrows = 0x0001, WantTab = 0x0002, WantAllKeys = 0x0004,
                          HasSetSel = 0x0008, DefPushButton = 0x0010, UndefPushButton = 0x0020,
@@ -295,7 +296,8 @@ public:
 
     // The user opens the list and picks `index`: CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK,
     // CBN_CLOSEUP (Windows leaves the order of the last three open; this is Wine's). The
-    // combo takes the focus first. False when the index is not an item.
+    // combo takes the focus first; a list already dropped has it and only picks and closes.
+    // False when the index is not an item.
     bool UserPick(int index);
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

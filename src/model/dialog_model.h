@@ -68,7 +68,7 @@ struct PaintRecord {
     IconHandle icon = nullptr;
 };
 
-// Dialog units to pixels for the templates' font (kBaseUnitX/Y).
+// Dialog units to pixels for the templates' font (kBaseUnitX/Y in control_model.h).
 Rect DialogUnitsToPixels(const Rect& units);
 
 class DialogModel : public ControlHost {

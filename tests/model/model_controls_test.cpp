@@ -336,6 +336,13 @@ TEST_F(ComboModelTest, PickingAnItemTakesTheFocusThenNotifies) {
                           "command 402 1", "command 402 9", "command 402 8"}));
         EXPECT_EQ(dlg.Text(kPlainCombo), "Commodore");
         EXPECT_FALSE(dlg.SelectComboItem(kPlainCombo, 2));
+        // From a list dropped already, the pick only selects and closes it.
+        dlg.PressKey(vk::F4);
+        events.clear();
+        EXPECT_TRUE(dlg.SelectComboItem(kPlainCombo, 0));
+        EXPECT_EQ(events, (Events{"command 402 1", "command 402 9", "command 402 8"}));
+        EXPECT_FALSE(dlg.Combo(kPlainCombo).IsDropped());
+        dlg.PressKey(vk::Down);
         // Keys move the selection of the focused list.
         events.clear();
         dlg.PressKey(vk::Up);

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
@@ -111,6 +112,10 @@ protected:
     static bool Checked(qtfront::DialogWindow& window, int id) {
         auto* button = qobject_cast<QAbstractButton*>(W(window, id));
         return button != nullptr && button->isChecked();
+    }
+    // The list a drop-down list shows while the model says it is dropped.
+    static QListWidget* DroppedList(qtfront::DialogWindow& window, int id) {
+        return W(window, id)->findChild<QListWidget*>(QStringLiteral("droppedList"));
     }
     static bool HasFocus(qtfront::DialogWindow& window, int id) {
         return window.focusWidget() == window.Widget(id);

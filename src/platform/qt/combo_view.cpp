@@ -1,11 +1,12 @@
 #include "platform/qt/combo_view.h"
 
-#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <functional>
 
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/dialog_window.h"
@@ -16,9 +17,40 @@ namespace {
 
 // The closed list with the focus shows its selection highlighted inside a dotted focus
 // rectangle, as the Windows drop-down list draws it; the style's focus frame is left out.
+// The dropped list: a plain framed list below the field, as Windows draws it. It never has
+// the keyboard (the keys stay with the field, for the model) and a click does not select in
+// it: the item under the released button goes to `onPick`.
+class DroppedList : public QListWidget {
+public:
+    explicit DroppedList(QWidget* parent) : QListWidget(parent) {
+        setObjectName(QStringLiteral("droppedList"));
+        setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setFocusPolicy(Qt::NoFocus);
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setUniformItemSizes(true);
+    }
+    std::function<void(int)> onPick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        event->accept();
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (event->button() == Qt::LeftButton && index.isValid() && onPick) onPick(index.row());
+    }
+};
+
 class ComboBox : public QComboBox {
 public:
     explicit ComboBox(QWidget* parent);
+    DroppedList& List() const { return *m_list; }
+    std::function<void()> dropDown;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -41,6 +73,9 @@ protected:
         }
         painter.drawControl(QStyle::CE_ComboBoxLabel, option);
     }
+
+private:
+    DroppedList* m_list;  // a window of its own, owned as a child
 };
 
 // Qt's own combo box interface names a closed list by its selection on Linux, leaving the
@@ -48,7 +83,7 @@ protected:
 // here. The selection is its value, the dropped-down list its one child.
 class ComboAccessible : public QAccessibleWidget {
 public:
-    explicit ComboAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    explicit ComboAccessible(ComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text type) const override {
         if (type == QAccessible::Value) return Combo().currentText();
@@ -57,31 +92,31 @@ public:
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
         state.expandable = true;
-        state.expanded = Combo().view()->isVisible();
+        state.expanded = Combo().List().isVisible();
         state.collapsed = !state.expanded;
         return state;
     }
     int childCount() const override { return 1; }
     QAccessibleInterface* child(int index) const override {
-        return index == 0 ? QAccessible::queryAccessibleInterface(Combo().view()) : nullptr;
+        return index == 0 ? QAccessible::queryAccessibleInterface(&Combo().List()) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return child != nullptr && child->object() == Combo().view() ? 0 : -1;
+        return child != nullptr && child->object() == &Combo().List() ? 0 : -1;
     }
-    // Showing the list only draws it: the pick goes to the model, as with the mouse.
+    // A screen reader's "show menu" drops the list through the model, as a press does.
     QStringList actionNames() const override {
         return QAccessibleWidget::actionNames() << showMenuAction();
     }
     void doAction(const QString& name) override {
-        if (name == showMenuAction()) {
-            Combo().showPopup();
+        if (name == showMenuAction() && Combo().dropDown) {
+            Combo().dropDown();
         } else {
             QAccessibleWidget::doAction(name);
         }
     }
 
 private:
-    QComboBox& Combo() const { return *static_cast<QComboBox*>(widget()); }
+    ComboBox& Combo() const { return *static_cast<ComboBox*>(widget()); }
 };
 
 QAccessibleInterface* ComboAccessibleFactory(const QString& className, QObject* object) {
@@ -90,7 +125,7 @@ QAccessibleInterface* ComboAccessibleFactory(const QString& className, QObject* 
     return combo != nullptr ? new ComboAccessible(combo) : nullptr;
 }
 
-ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
+ComboBox::ComboBox(QWidget* parent) : QComboBox(parent), m_list(new DroppedList(this)) {
     // Before any interface of a list of ours is asked for.
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(ComboAccessibleFactory);
@@ -107,14 +142,15 @@ ComboView::ComboView(DialogWindow& window, fw::model::ControlModel& control)
     combo.setEditable(false);
     combo.setContextMenuPolicy(Qt::PreventContextMenu);
     const int id = control.Id();
-    // The popup is only a way of choosing: the choice goes to the model, which decides the
-    // selection and notifies the dialog.
-    QObject::connect(&combo, &QComboBox::activated, &window, [this, id](int index) {
+    // The click is only a way of choosing: the choice goes to the model, which selects,
+    // closes the list and notifies the dialog.
+    static_cast<ComboBox&>(combo).dropDown = [this] { DropDown(); };
+    static_cast<ComboBox&>(combo).List().onPick = [this, id](int index) {
         fw::model::DialogModel& model = Model();
         if (!model.Ended()) model.SelectComboItem(id, index);
         Refresh();
         Window().AfterInput();
-    });
+    };
 }
 
 void ComboView::Place(QRect rect) {
@@ -130,20 +166,32 @@ void ComboView::Place(QRect rect) {
 }
 
 bool ComboView::Mouse(QMouseEvent& mouse) {
+    // QComboBox never sees the button: its own popup would choose by Qt's rules.
     const bool press =
         mouse.type() == QEvent::MouseButtonPress || mouse.type() == QEvent::MouseButtonDblClick;
     fw::model::DialogModel& model = Model();
-    fw::model::ControlModel& control = Control();
+    auto& control = static_cast<fw::model::ComboBoxModel&>(Control());
     if (!press || model.Ended() || !control.IsEnabled()) return true;
-    // The press gives the list the focus; then the combo box drops its list down itself,
-    // knowing to ignore this press's release.
-    model.Click(control.Id());
-    Window().AfterInput();
-    return model.Ended() || !control.HasFocus();
+    // A press on the field drops the list, or closes it when it is down, cancelling.
+    if (control.IsDropped()) {
+        control.Send(fw::cb::ShowDropDown, FALSE, 0);
+        return true;
+    }
+    DropDown();
+    return true;
 }
 
 void ComboView::DropDown() {
-    static_cast<QComboBox&>(Widget()).showPopup();
+    fw::model::DialogModel& model = Model();
+    fw::model::ControlModel& control = Control();
+    if (model.Ended() || !control.IsEnabled()) return;
+    model.Click(control.Id());
+    if (!model.Ended() && control.HasFocus()) control.Send(fw::cb::ShowDropDown, TRUE, 0);
+    Window().AfterInput();
+}
+
+void ComboView::Stop() {
+    static_cast<ComboBox&>(Widget()).List().hide();
 }
 
 void ComboView::RefreshKind() {
@@ -154,11 +202,34 @@ void ComboView::RefreshKind() {
     for (int i = 0; same && i < combo.count(); ++i) {
         same = combo.itemText(i) == FromAnsi(items[static_cast<std::size_t>(i)]);
     }
+    DroppedList& list = static_cast<ComboBox&>(combo).List();
     if (!same) {
         combo.clear();
-        for (const std::string& item : items) combo.addItem(FromAnsi(item));
+        list.clear();
+        for (const std::string& item : items) {
+            combo.addItem(FromAnsi(item));
+            list.addItem(FromAnsi(item));
+        }
     }
     if (combo.currentIndex() != model.Selection()) combo.setCurrentIndex(model.Selection());
+    if (list.currentRow() != model.Selection()) list.setCurrentRow(model.Selection());
+    const bool dropped = model.IsDropped() && combo.isVisible() && Window().isVisible();
+    if (dropped) ShowList(list);
+    if (!dropped && list.isVisible()) list.hide();
+}
+
+void ComboView::ShowList(QListWidget& list) {
+    // Below the field, as wide, as many lines as the template's height holds.
+    const auto& combo = static_cast<const QComboBox&>(Widget());
+    // A window of its own: the dialog's font does not reach it by itself.
+    if (list.font() != combo.font()) list.setFont(combo.font());
+    const int rows = std::clamp(list.count(), 1, combo.maxVisibleItems());
+    const int line = list.count() > 0 ? list.sizeHintForRow(0) : combo.fontMetrics().height();
+    const int frame = 2 * list.frameWidth();
+    list.setGeometry(QRect(combo.mapToGlobal(QPoint(0, combo.height())),
+                           QSize(combo.width(), rows * line + frame)));
+    if (list.currentRow() >= 0) list.scrollToItem(list.currentItem());
+    if (!list.isVisible()) list.show();
 }
 
 }  // namespace qtfront

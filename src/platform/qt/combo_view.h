@@ -1,7 +1,10 @@
 #pragma once
-// A drop-down list: the model's items and selection. A press gives it the focus and drops the
-// list down; the pick goes to the model, which selects and notifies the dialog.
+// A drop-down list: the model's items, selection and dropped state. A press gives it the focus
+// and drops the list through the model; a click on an item of the dropped list picks it through
+// the model, which selects, closes the list and notifies the dialog. Keys go to the model.
 #include "platform/qt/control_view.h"
+
+class QListWidget;
 
 namespace qtfront {
 
@@ -10,11 +13,15 @@ public:
     ComboView(DialogWindow& window, fw::model::ControlModel& control);
     void Place(QRect rect) override;
     bool Mouse(QMouseEvent& mouse) override;
-    // F4 and Alt+Up/Down: the list drops down (only drawn; the pick goes to the model).
-    void DropDown();
+    void Stop() override;
 
 protected:
     void RefreshKind() override;
+
+private:
+    // Focuses the list and drops it, through the model.
+    void DropDown();
+    void ShowList(QListWidget& list);
 };
 
 }  // namespace qtfront

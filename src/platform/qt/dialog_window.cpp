@@ -14,7 +14,6 @@
 
 #include "framework/dialog_placement.h"
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/combo_view.h"
 #include "platform/qt/control_view.h"
 #include "platform/qt/edit_view.h"
 
@@ -348,15 +347,6 @@ void DialogWindow::HandleKey(const QKeyEvent& key) {
         ShowDialogMenu(mapToGlobal(QPoint(0, 0)));
         return;
     }
-    // F4 and Alt+Up/Down drop a focused list down, which only draws it: the pick goes to the
-    // model.
-    if (ControlModel* focus = m_model.FocusControl();
-        focus != nullptr && focus->Kind() == ControlKind::ComboBox &&
-        ((code == Qt::Key_F4 && !modifiers.alt) ||
-         (modifiers.alt && (code == Qt::Key_Down || code == Qt::Key_Up)))) {
-        if (ControlView* view = ViewOf(focus)) static_cast<ComboView*>(view)->DropDown();
-        return;
-    }
     if (m_model.Ended()) return;
 
     if (const std::optional<UINT> named = NamedKey(code)) {
@@ -406,6 +396,16 @@ bool DialogWindow::HandleMouse(ControlView* view, QMouseEvent& mouse) {
             } else {
                 ShowDialogMenu(global);
             }
+        }
+        return true;
+    }
+    // The dropped list has the mouse: a press anywhere else in the dialog only closes it.
+    auto* dropped = dynamic_cast<fw::model::ComboBoxModel*>(m_model.FocusControl());
+    if (dropped != nullptr && dropped->IsDropped() && mouse.type() != QEvent::MouseMove &&
+        (view == nullptr || &view->Control() != dropped)) {
+        if (mouse.type() != QEvent::MouseButtonRelease) {
+            dropped->Send(fw::cb::ShowDropDown, FALSE, 0);
+            AfterInput();
         }
         return true;
     }
