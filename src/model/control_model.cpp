@@ -54,6 +54,19 @@ bool WindowModel::SetEnabledState(bool enable) {
     return wasEnabled != enable;
 }
 
+LRESULT WindowModel::TextMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case wm::SetText:
+            m_text = std::string(TextParam(lParam));
+            Changed();
+            return TRUE;
+        case wm::GetText:
+            return CopyText(m_text, wParam, lParam);
+        default:
+            return Length(m_text);
+    }
+}
+
 // ---- ControlModel
 
 std::unique_ptr<ControlModel> ControlModel::Create(const ItemTemplate& item, ControlHost& dialog) {
@@ -115,19 +128,6 @@ void ControlModel::Changed() {
 void ControlModel::NotifyParent(UINT code) {
     const auto id = static_cast<UINT>(m_item.id) & 0xFFFFu;
     m_dialog.Send(wm::Command, MakeWParam(id, code), PointerParam(GetHandle()));
-}
-
-LRESULT ControlModel::TextMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case wm::SetText:
-            m_text = std::string(TextParam(lParam));
-            Changed();
-            return TRUE;
-        case wm::GetText:
-            return CopyText(m_text, wParam, lParam);
-        default:
-            return Length(m_text);
-    }
 }
 
 // ---- ButtonModel

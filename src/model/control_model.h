@@ -89,6 +89,8 @@ protected:
     virtual void Changed() = 0;
     // EnableWindow's state change; true when the state changed.
     bool SetEnabledState(bool enable);
+    // WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH on the window's own text.
+    LRESULT TextMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string m_text;
     std::uint32_t m_style;
@@ -165,8 +167,6 @@ protected:
     void Changed() override;
     // WM_COMMAND(id, code) with this control as lParam, to the dialog.
     void NotifyParent(UINT code);
-    // WM_SETTEXT / WM_GETTEXT / WM_GETTEXTLENGTH on the text the control shows.
-    LRESULT TextMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     friend class DialogModel;  // sets the style bits the dialog manager owns (default button)

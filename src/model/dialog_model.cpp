@@ -161,13 +161,9 @@ LRESULT DialogModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(previous);
         }
         case wm::SetText:
-            m_text = std::string(TextParam(lParam));
-            Changed();
-            return TRUE;
         case wm::GetText:
-            return CopyText(m_text, wParam, lParam);
         case wm::GetTextLength:
-            return Length(m_text);
+            return TextMessage(message, wParam, lParam);
         case wm::Paint:
             RecordPaint({true, 0, 0, nullptr});
             return 0;
