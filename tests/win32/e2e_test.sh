@@ -41,22 +41,6 @@ crlf '; Multiplayer mission scripts' '[Mul_Tavrel]' 'multiplier=1.10' 'type=0' '
     'hullpercentC=657950' 'era=2' 'ModSupport=-9' '[Mul_Other]' 'multiplier=2.00' >"$SCRIPTS"
 crlf '[Graphics]' 'Width=1024' '[UI]' 'UIType=1' 'Language=en' >"$SFC"
 
-# expect_probe TITLE WHAT QUERY EXPECTED [QUERY EXPECTED]...: one question, every answer checked.
-expect_probe() {
-    local title=$1 what=$2 got want
-    shift 2
-    local queries=() expected=()
-    while (($# >= 2)); do
-        queries+=("$1")
-        expected+=("$2")
-        shift 2
-    done
-    got=$(ws_probe "$title" "${queries[@]}") || ws_die "$what: no answer from tc_probe"
-    want=$(printf '%s\n' "${expected[@]}")
-    [ "$got" = "$want" ] || ws_die "$what: expected '${want//$'\n'/ }', got '${got//$'\n'/ }'"
-    ws_log "ok: $what (${got//$'\n'/ })"
-}
-
 # A 32-bit installer writes the game's key. In a 64-bit prefix that is the 32-bit registry view
 # (Software\Wow6432Node), which a 64-bit program reaches only with KEY_WOW64_32KEY.
 ws_set_game_path "$GAME"

@@ -51,21 +51,6 @@ scripts_with() { # MULTIPLIER
 }
 sfc_with() { crlf '[Graphics]' 'Width=1024' '[UI]' "UIType=$1" 'Language=en'; }
 
-expect_probe() {
-    local title=$1 what=$2 got want
-    shift 2
-    local queries=() expected=()
-    while (($# >= 2)); do
-        queries+=("$1")
-        expected+=("$2")
-        shift 2
-    done
-    got=$(ws_probe "$title" "${queries[@]}") || ws_die "$what: no answer from tc_probe"
-    want=$(printf '%s\n' "${expected[@]}")
-    [ "$got" = "$want" ] || ws_die "$what: expected '${want//$'\n'/ }', got '${got//$'\n'/ }'"
-    ws_log "ok: $what (${got//$'\n'/ })"
-}
-
 # expect_file FILE WHAT < expected bytes
 expect_file() {
     local file=$1 what=$2

@@ -149,6 +149,22 @@ ws_probe() {
     return 1
 }
 
+# expect_probe TITLE WHAT QUERY EXPECTED [QUERY EXPECTED]...: one question, every answer checked.
+expect_probe() {
+    local title=$1 what=$2 got want
+    shift 2
+    local queries=() expected=()
+    while (($# >= 2)); do
+        queries+=("$1")
+        expected+=("$2")
+        shift 2
+    done
+    got=$(ws_probe "$title" "${queries[@]}") || ws_die "$what: no answer from tc_probe"
+    want=$(printf '%s\n' "${expected[@]}")
+    [ "$got" = "$want" ] || ws_die "$what: expected '${want//$'\n'/ }', got '${got//$'\n'/ }'"
+    ws_log "ok: $what (${got//$'\n'/ })"
+}
+
 # ws_run_app: starts the program in the background.
 ws_run_app() {
     wine "$WS_EXE" >>"$WS_ROOT/app.log" 2>&1 &
