@@ -17,13 +17,7 @@ void ResourceScriptParser::ParseDialog(unsigned id, bool extended, const Token& 
     DialogTemplate d;
     d.id = id;
     d.extended = extended;
-    d.x = ParseCoord("x");
-    ExpectComma("x of " + what);
-    d.y = ParseCoord("y");
-    ExpectComma("y of " + what);
-    d.cx = ParseCoord("width");
-    ExpectComma("width of " + what);
-    d.cy = ParseCoord("height");
+    ParseRect(what, d.x, d.y, d.cx, d.cy);
     if (extended && AcceptPunct(m_cur, ",")) ParseNumber();  // help id
 
     StyleMask style, exStyle;
@@ -157,15 +151,7 @@ ItemTemplate ResourceScriptParser::ParseControl(const DialogTemplate& d, const s
             ParseInt("control id", d.extended ? std::numeric_limits<std::int32_t>::min() : -32768,
                      d.extended ? std::numeric_limits<std::int32_t>::max() : 0xFFFF);
     };
-    auto parseRect = [&] {
-        item.x = ParseCoord("x");
-        ExpectComma("x of " + ctl);
-        item.y = ParseCoord("y");
-        ExpectComma("y of " + ctl);
-        item.cx = ParseCoord("width");
-        ExpectComma("width of " + ctl);
-        item.cy = ParseCoord("height");
-    };
+    auto parseRect = [&] { ParseRect(ctl, item.x, item.y, item.cx, item.cy); };
     auto parseTail = [&](bool withStyle) {
         if (withStyle && AcceptPunct(m_cur, ",")) {
             style = ParseStyle(m_cur);
@@ -331,6 +317,16 @@ std::vector<DialogInitEntry> ResourceScriptParser::DecodeDialogInit(const std::s
         p += length;
     }
     return entries;
+}
+
+void ResourceScriptParser::ParseRect(const std::string& what, int& x, int& y, int& cx, int& cy) {
+    x = ParseCoord("x");
+    ExpectComma("x of " + what);
+    y = ParseCoord("y");
+    ExpectComma("y of " + what);
+    cx = ParseCoord("width");
+    ExpectComma("width of " + what);
+    cy = ParseCoord("height");
 }
 
 }  // namespace fw::rcscript

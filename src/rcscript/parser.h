@@ -105,6 +105,8 @@ private:
     std::int64_t ParseNumber() { return ParseExpr(m_cur, false, 0).v; }
     int ParseInt(const std::string& what, std::int64_t lowest, std::int64_t highest);
     int ParseCoord(const std::string& what) { return ParseInt(what, -32768, 32767); }
+    // "x, y, width, height" of `what` (a dialog or a control), in dialog units.
+    void ParseRect(const std::string& what, int& x, int& y, int& cx, int& cy);
     void SkipMemoryOptions();
     void SkipBlock(const std::string& what);
 
