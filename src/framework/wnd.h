@@ -47,10 +47,6 @@ MapEntry<T> OnCommand(UINT code, UINT id, void (T::*handler)()) {
     return {wm::Command, code, id, id, handler};
 }
 template <class T>
-MapEntry<T> OnCommandRange(UINT code, UINT firstId, UINT lastId, void (T::*handler)()) {
-    return {wm::Command, code, firstId, lastId, handler};
-}
-template <class T>
 MapEntry<T> OnNotify(UINT code, UINT id, void (T::*handler)(NMHDR*, LRESULT*)) {
     return {wm::Notify, code, id, id, handler};
 }
@@ -70,8 +66,6 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
     ~CWnd() override = default;
-
-    fw::Handle GetSafeHwnd() const { return m_hWnd; }
 
     // Message handling of this window (a subclassed control, or a dialog): dispatches through
     // the message maps; what no handler consumes goes to Default().

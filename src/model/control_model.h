@@ -149,8 +149,6 @@ public:
     // Every later message to this control reaches wnd.WindowProc first; wnd's default
     // processing (Platform::CallDefault) comes back to DefWindowProc.
     void Subclass(CWnd& wnd) { m_subclass = &wnd; }
-    void Unsubclass() { m_subclass = nullptr; }
-    CWnd* Subclassed() const { return m_subclass; }
 
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Handles text, enabling, focus and dialog codes; the subclasses add their own messages.

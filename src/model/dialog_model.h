@@ -79,7 +79,6 @@ public:
                 Handle owner);
     ~DialogModel() override;
 
-    DialogHost& Host() const { return m_platform; }
     CDialog* Object() const { return m_object; }
     Handle Owner() const { return m_owner; }
     const DialogTemplate& Template() const { return m_template; }
@@ -176,7 +175,6 @@ protected:
 private:
     bool KeyToDialogManager(UINT vk, Modifiers modifiers);
     void UpdateDefaultFrames();
-    void SendToFocus(UINT message, WPARAM wParam, LPARAM lParam);
     // The control that takes a mouse click, or null when nothing may be clicked.
     ControlModel* ClickTarget(int id) const;
 

@@ -61,11 +61,6 @@ const std::array<const KeySpec*, kReadKeyCount>& KeysInReadOrder() {
     return kReadOrder;
 }
 
-const KeySpec& FindKey(SettingKey id) {
-    // The table lists the ids in their enumeration order (checked above).
-    return kKeys[static_cast<std::size_t>(id)];
-}
-
 int FirstOddsElement(SettingKey id) {
     switch (id) {
         case kHullPercentA:

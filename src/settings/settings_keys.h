@@ -61,7 +61,6 @@ inline constexpr std::size_t kReadKeyCount = 11;
 const std::array<KeySpec, kSettingKeyCount>& KeysInWriteOrder();
 // The keys that Load reads, in its order.
 const std::array<const KeySpec*, kReadKeyCount>& KeysInReadOrder();
-const KeySpec& FindKey(SettingKey id);
 
 // The first odds element that a packed odds key holds (four elements each).
 int FirstOddsElement(SettingKey id);

@@ -432,12 +432,6 @@ void DialogWindow::HandleWheel(const ControlView* view, QWheelEvent& wheel) {
     AfterInput();
 }
 
-void DialogWindow::ShowEditMenu(int id, const QPoint& globalPos) {
-    ControlView* view = ViewOf(m_model.Control(id));
-    if (view == nullptr || view->Control().Kind() != ControlKind::Edit) return;
-    static_cast<EditView*>(view)->ShowMenu(globalPos);
-}
-
 void DialogWindow::ShowDialogMenu(const QPoint& globalPos) {
     if (m_model.Ended() || !m_model.HasSystemMenu()) return;
     QMenu menu(this);

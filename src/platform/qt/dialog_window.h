@@ -46,7 +46,6 @@ public:
     // The menu a right click on the dialog's background opens: the items the dialog appended to
     // its system menu (window managers here give no system menu to extend). Exposed for tests.
     void ShowDialogMenu(const QPoint& globalPos);
-    void ShowEditMenu(int id, const QPoint& globalPos);
 
     // After every input: the model may have ended the dialog or moved the focus.
     void AfterInput();
