@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+#include "base/ascii_case.h"
+
 namespace base {
 namespace {
 
@@ -15,19 +17,6 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-char ToLowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether `text` starts with `word` (lower case), ignoring ASCII case.
-bool StartsWithNoCase(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (ToLowerAscii(text[i]) != word[i]) return false;
-    }
-    return true;
 }
 
 std::size_t SkipBlanks(std::string_view text) {
@@ -126,7 +115,7 @@ double ParseDouble(std::string_view text, std::size_t* consumed) {
             std::size_t end = length + 1;
             while (end < rest.size() &&
                    (IsDigit(rest[end]) || rest[end] == '_' ||
-                    (ToLowerAscii(rest[end]) >= 'a' && ToLowerAscii(rest[end]) <= 'z'))) {
+                    (AsciiLower(rest[end]) >= 'a' && AsciiLower(rest[end]) <= 'z'))) {
                 ++end;
             }
             if (end < rest.size() && rest[end] == ')') length = end + 1;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ascii_case.h"
 #include "model/control_model.h"
 #include "model/message_util.h"
 
@@ -9,8 +10,7 @@ namespace fw::model {
 namespace {
 
 unsigned char Fold(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+    return static_cast<unsigned char>(base::AsciiLower(c));
 }
 
 // A character's place in the list order: punctuation and blanks, then digits, then letters
@@ -31,16 +31,6 @@ int Collate(std::string_view a, std::string_view b) {
         if (difference != 0) return difference;
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (prefix.size() > text.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char x, char y) { return Fold(x) == Fold(y); });
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
 }
 
 }  // namespace
@@ -163,7 +153,8 @@ int ComboBoxModel::FindString(LPARAM text, WPARAM start, bool exact) const {
     for (int step = 0; step < count; ++step) {
         const int index = (first + step) % count;
         const std::string& item = m_items[static_cast<std::size_t>(index)];
-        if (exact ? EqualNoCase(item, wanted) : StartsWithNoCase(item, wanted)) return index;
+        if (exact ? base::EqualsNoCase(item, wanted) : base::StartsWithNoCase(item, wanted))
+            return index;
     }
     return cb::Err;
 }
@@ -210,8 +201,8 @@ void ComboBoxModel::Char(WPARAM ch) {
     const char typed = static_cast<char>(static_cast<unsigned char>(ch));
     for (int step = 1; step <= count; ++step) {
         const int index = (m_selection + step + count) % count;
-        if (StartsWithNoCase(m_items[static_cast<std::size_t>(index)],
-                             std::string_view(&typed, 1))) {
+        if (base::StartsWithNoCase(m_items[static_cast<std::size_t>(index)],
+                                   std::string_view(&typed, 1))) {
             UserSelect(index);
             return;
         }

@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ascii_case.h"
 #include "framework/wnd.h"
 #include "model/message_util.h"
 
 namespace fw::model {
 
 namespace {
-
-bool SameClass(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 ControlKind ButtonKind(std::uint32_t style) {
     switch (style & bs::TypeMask) {
@@ -71,14 +65,16 @@ LRESULT WindowModel::TextMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::unique_ptr<ControlModel> ControlModel::Create(const ItemTemplate& item, ControlHost& dialog) {
     const std::string_view name = item.className;
-    if (SameClass(name, kButtonClass)) {
+    if (base::EqualsNoCase(name, kButtonClass)) {
         return std::make_unique<ButtonModel>(item, ButtonKind(item.style), dialog);
     }
-    if (SameClass(name, kEditClass)) return std::make_unique<EditModel>(item, dialog);
-    if (SameClass(name, kComboBoxClass)) return std::make_unique<ComboBoxModel>(item, dialog);
-    if (SameClass(name, kTrackbarClass)) return std::make_unique<TrackbarModel>(item, dialog);
+    if (base::EqualsNoCase(name, kEditClass)) return std::make_unique<EditModel>(item, dialog);
+    if (base::EqualsNoCase(name, kComboBoxClass))
+        return std::make_unique<ComboBoxModel>(item, dialog);
+    if (base::EqualsNoCase(name, kTrackbarClass))
+        return std::make_unique<TrackbarModel>(item, dialog);
     const ControlKind kind =
-        SameClass(name, kStaticClass) ? ControlKind::Static : ControlKind::Other;
+        base::EqualsNoCase(name, kStaticClass) ? ControlKind::Static : ControlKind::Other;
     return std::unique_ptr<ControlModel>(new ControlModel(item, kind, dialog));
 }
 

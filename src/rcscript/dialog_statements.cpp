@@ -89,7 +89,7 @@ std::string ResourceScriptParser::CanonicalClass(std::string_view name) {
                                                   kListBoxClass, kScrollBarClass, kComboBoxClass,
                                                   kTrackbarClass};
     for (std::string_view known : kKnown) {
-        if (EqualNoCase(known, name)) return std::string(known);
+        if (EqualsNoCase(known, name)) return std::string(known);
     }
     return std::string(name);
 }
@@ -134,7 +134,7 @@ ItemTemplate ResourceScriptParser::ParseControl(const DialogTemplate& d, const s
     const ControlKeyword* info = nullptr;
     if (kw.kind == Kind::Ident) {
         for (const ControlKeyword& k : kKeywords) {
-            if (EqualNoCase(k.keyword, kw.text)) info = &k;
+            if (EqualsNoCase(k.keyword, kw.text)) info = &k;
         }
     }
     if (!info) {

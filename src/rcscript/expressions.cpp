@@ -190,7 +190,7 @@ StyleMask ResourceScriptParser::ParseStyle(Cursor& c) {
     StyleMask m;
     do {
         const Token* t = c.Peek();
-        if (t && t->kind == Kind::Ident && EqualNoCase(t->text, "NOT")) {
+        if (t && t->kind == Kind::Ident && EqualsNoCase(t->text, "NOT")) {
             Take(c, "NOT");
             m.off |= Low32(ParseExpr(c, false, 4).v);
         } else {

@@ -9,7 +9,7 @@
 namespace fw {
 
 using rcscript::Builtin;
-using rcscript::EqualNoCase;
+using rcscript::EqualsNoCase;
 using rcscript::Low32;
 
 const ResourceSet& ResourceSet::Program() {
@@ -56,7 +56,7 @@ std::string ResourceSet::IconFile(unsigned id) const {
 
 std::string VersionInfo::Value(std::string_view name) const {
     for (const auto& [key, value] : strings) {
-        if (EqualNoCase(key, name)) return value;
+        if (EqualsNoCase(key, name)) return value;
     }
     return {};
 }

@@ -10,26 +10,20 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii_case.h"
+
 namespace fw::rcscript {
 
 // What <winres.h> and the headers it pulls in define (builtins.cpp), or nothing.
 std::optional<std::int64_t> Builtin(std::string_view name);
 
-inline char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 inline std::string Upper(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = UpperAscii(c);
+    for (char& c : out) c = base::AsciiUpper(c);
     return out;
 }
 
-inline bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return UpperAscii(x) == UpperAscii(y);
-           });
-}
+using base::EqualsNoCase;
 
 inline bool IsIdentStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';

@@ -30,7 +30,7 @@ bool ResourceScriptParser::IsPunct(const Token* t, std::string_view p) {
 }
 
 bool ResourceScriptParser::IsKeyword(const Token* t, std::string_view kw) {
-    return t && t->kind == Kind::Ident && EqualNoCase(t->text, kw);
+    return t && t->kind == Kind::Ident && EqualsNoCase(t->text, kw);
 }
 
 bool ResourceScriptParser::AcceptPunct(Cursor& c, std::string_view p) {
@@ -291,10 +291,10 @@ void ResourceScriptParser::ParseVersionInfo(const Token& at) {
                    "expected BLOCK in VERSIONINFO, found " + Describe(block));
         }
         const std::string name = ParseString("the block name");
-        if (EqualNoCase(name, "StringFileInfo")) {
+        if (EqualsNoCase(name, "StringFileInfo")) {
             const Token& inner = ExpectBegin("StringFileInfo");
             while (!AtEnd(inner, "StringFileInfo")) ParseStringBlock(v);
-        } else if (EqualNoCase(name, "VarFileInfo")) {
+        } else if (EqualsNoCase(name, "VarFileInfo")) {
             const Token& inner = ExpectBegin("VarFileInfo");
             while (!AtEnd(inner, "VarFileInfo")) {
                 const Token& value = Take(m_cur, "VALUE");
@@ -309,7 +309,7 @@ void ResourceScriptParser::ParseVersionInfo(const Token& at) {
                     ExpectComma("the language of " + key);
                     const auto codePage =
                         static_cast<std::uint16_t>(ParseInt("code page", 0, 0xFFFF));
-                    if (EqualNoCase(key, "Translation")) {
+                    if (EqualsNoCase(key, "Translation")) {
                         v.translations.emplace_back(language, codePage);
                     }
                 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/ascii_case.h"
+
 namespace settings {
 
 namespace {
@@ -38,18 +40,6 @@ bool EndsWithSeparator(std::string_view path) {
 }
 
 #ifndef _WIN32
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
-
 // The spelling of `name` in `folder` as Wine would find it: the exact entry when there is one,
 // else the first entry in directory order that differs only in ASCII case.
 std::string SpellingOnDisk(std::string_view folder, std::string_view name) {
@@ -64,7 +54,7 @@ std::string SpellingOnDisk(std::string_view folder, std::string_view name) {
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
         std::string entry = it->path().filename().string();
-        if (EqualsAsciiNoCase(entry, wanted)) return entry;
+        if (base::EqualsNoCase(entry, wanted)) return entry;
     }
     return wanted;
 }

@@ -9,6 +9,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "base/ascii_case.h"
+#include "base/windows_1252.h"
+
 // Rules this engine settles where the Windows functions leave nothing observable or crash:
 // - Bytes are bytes. Any byte value may appear; lines end at CR, LF or CRLF, and there is no
 //   limit on the length of a line or of the file other than memory.
@@ -31,23 +34,14 @@ constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v';
 }
 
-constexpr char ToLowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-    }
-    return true;
-}
+using base::AsciiLower;
+using base::EqualsNoCase;
 
 struct NoCaseHash {
     std::size_t operator()(std::string_view s) const {
         std::uint64_t h = 14695981039346656037ull;
         for (char c : s) {
-            h ^= static_cast<unsigned char>(ToLowerAscii(c));
+            h ^= static_cast<unsigned char>(AsciiLower(c));
             h *= 1099511628211ull;
         }
         return static_cast<std::size_t>(h);
@@ -424,23 +418,12 @@ Splices PlanSetBatch(const Text& text, std::string_view section, std::span<const
 
 constexpr char kUnmappable = '?';
 
-// Windows-1252 bytes 0x80..0x9F; the five bytes Windows leaves undefined map to U+0081 etc.
-constexpr std::uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 std::uint16_t UnitOf(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : std::uint16_t{byte};
+    return base::DecodeWindows1252(static_cast<unsigned char>(c));
 }
 
 char CharOf(std::uint16_t unit) {
-    if (unit < 0x80 || (unit >= 0xA0 && unit < 0x100)) return static_cast<char>(unit);
-    for (std::size_t i = 0; i < std::size(kCp1252High); ++i) {
-        if (kCp1252High[i] == unit) return static_cast<char>(0x80 + i);
-    }
-    return kUnmappable;
+    return base::EncodeWindows1252(static_cast<char16_t>(unit));
 }
 
 bool IsUtf16(std::string_view bytes) {

@@ -1,39 +1,14 @@
 #include "platform/qt/ansi_text.h"
 
-#include <array>
+#include "base/windows_1252.h"
 
 namespace qtfront {
-
-namespace {
-// 0x80..0x9F of code page 1252; 0 where the code page leaves a byte undefined.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char16_t Decode(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0) {
-        const char16_t mapped = kHighControls[byte - 0x80u];
-        return mapped != 0 ? mapped : static_cast<char16_t>(byte);
-    }
-    return static_cast<char16_t>(byte);
-}
-
-char Encode(char16_t ch) {
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<char>(ch);
-    // The bytes the code page leaves undefined decode to themselves.
-    if (ch < 0xA0 && kHighControls[ch - 0x80u] == 0) return static_cast<char>(ch);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == ch) return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
-}  // namespace
 
 QString FromAnsi(std::string_view text) {
     QString result;
     result.reserve(static_cast<qsizetype>(text.size()));
-    for (const char ch : text) result.append(QChar(Decode(static_cast<unsigned char>(ch))));
+    for (const char ch : text)
+        result.append(QChar(base::DecodeWindows1252(static_cast<unsigned char>(ch))));
     return result;
 }
 
@@ -47,7 +22,7 @@ std::string ToAnsi(const QString& text) {
             result.push_back('?');
             continue;
         }
-        result.push_back(Encode(ch.unicode()));
+        result.push_back(base::EncodeWindows1252(ch.unicode()));
     }
     return result;
 }

@@ -2,19 +2,11 @@
 
 #include <algorithm>
 
+#include "base/ascii_case.h"
+
 namespace settings::wine {
 
 namespace {
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
 
 class VdfParser {
 public:
@@ -125,7 +117,7 @@ bool AllDigits(std::string_view text) {
 
 const VdfNode* VdfNode::Find(std::string_view childKey) const {
     for (const VdfNode& child : children) {
-        if (EqualsAsciiNoCase(child.key, childKey)) return &child;
+        if (base::EqualsNoCase(child.key, childKey)) return &child;
     }
     return nullptr;
 }
@@ -142,7 +134,7 @@ std::vector<std::string> SteamLibraryFolders(std::string_view text) {
     const auto top = ParseVdf(text);
     if (!top) return folders;
     for (const VdfNode& root : *top) {
-        if (!root.isBlock || !EqualsAsciiNoCase(root.key, "libraryfolders")) continue;
+        if (!root.isBlock || !base::EqualsNoCase(root.key, "libraryfolders")) continue;
         for (const VdfNode& entry : root.children) {
             if (entry.isBlock) {
                 const VdfNode* path = entry.Find("path");
