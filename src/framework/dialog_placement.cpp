@@ -6,12 +6,10 @@
 
 namespace fw {
 
-namespace {
-constexpr std::uint32_t kCenterMouse = 0x1000u;  // DS_CENTERMOUSE
-}
+namespace {}
 
 bool IsCentredOnOwner(std::uint32_t style) {
-    return (style & ws::Child) == 0 && (style & (ds::Center | kCenterMouse | ds::AbsAlign)) == 0;
+    return (style & ws::Child) == 0 && (style & (ds::Center | ds::CenterMouse | ds::AbsAlign)) == 0;
 }
 
 DialogOrigin CentreDialog(int width, int height, const Rect& around, const Rect& workArea) {

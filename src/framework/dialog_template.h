@@ -7,50 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace fw {
+#include "framework/win_types.h"
 
-// Window, button, edit, static, combo box and trackbar styles the templates use (Win32 values).
-// A template reader knows every style name of these families by its Win32 value; the constants
-// here are the ones code tests for.
-namespace ws {
-inline constexpr std::uint32_t Popup = 0x80000000u, Child = 0x40000000u, Visible = 0x10000000u,
-                               Disabled = 0x08000000u, Caption = 0x00C00000u, Border = 0x00800000u,
-                               DlgFrame = 0x00400000u, SysMenu = 0x00080000u,
-                               ThickFrame = 0x00040000u, VScroll = 0x00200000u,
-                               HScroll = 0x00100000u, Group = 0x00020000u, TabStop = 0x00010000u,
-                               MinimizeBox = 0x00020000u, MaximizeBox = 0x00010000u;
-inline constexpr std::uint32_t ExAppWindow = 0x00040000u, ExClientEdge = 0x00000200u,
-                               ExStaticEdge = 0x00020000u;
-}  // namespace ws
-namespace ds {
-inline constexpr std::uint32_t SetFont = 0x40u, ModalFrame = 0x80u, SetForeground = 0x200u,
-                               ThreeDLook = 0x4u, Center = 0x800u, AbsAlign = 0x1u, FixedSys = 0x8u,
-                               Control = 0x400u;
-}
-namespace bs {
-inline constexpr std::uint32_t PushButton = 0x0u, DefPushButton = 0x1u, CheckBox = 0x2u,
-                               AutoCheckBox = 0x3u, RadioButton = 0x4u, ThreeState = 0x5u,
-                               AutoThreeState = 0x6u, GroupBox = 0x7u, AutoRadioButton = 0x9u,
-                               PushBox = 0xAu, TypeMask = 0xFu;
-}
-namespace es {
-inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, AutoHScroll = 0x80u, ReadOnly = 0x800u,
-                               Number = 0x2000u;
-}
-namespace ss {
-inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, Right = 0x2u, Icon = 0x3u,
-                               NoPrefix = 0x80u, TypeMask = 0x1Fu;
-}
-namespace cbs {
-inline constexpr std::uint32_t Simple = 0x1u, DropDown = 0x2u, DropDownList = 0x3u, TypeMask = 0x3u,
-                               Sort = 0x100u;
-}
-namespace lbs {
-inline constexpr std::uint32_t Notify = 0x1u;
-}
-namespace tbs {
-inline constexpr std::uint32_t Horz = 0x0u, NoTicks = 0x10u;
-}
+namespace fw {
 
 // Window classes as the templates name them, compared case-insensitively.
 inline constexpr std::string_view kButtonClass = "Button";

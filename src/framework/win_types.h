@@ -1,7 +1,8 @@
 #pragma once
-// The handful of Windows types and message numbers our dialog layer speaks. Values are the real
-// Win32 ones, so the Windows front end passes them straight through; the names live in namespaces
-// so they never collide with <windows.h> macros.
+// The Windows types, message numbers, codes and styles that the portable code speaks, all of them
+// here and nowhere else. Values are the real Win32 ones, so the Windows front end passes them
+// straight through (platform/win32/win32_values.cpp checks each against <windows.h>); the names
+// live in namespaces so they never collide with <windows.h> macros.
 #include <cstdint>
 
 using BOOL = int;
@@ -42,13 +43,14 @@ inline constexpr UINT SetFocus = 0x0007, KillFocus = 0x0008, Enable = 0x000A, Se
                       IconEraseBkgnd = 0x0027, QueryDragIcon = 0x0037, Notify = 0x004E,
                       Help = 0x0053, ContextMenu = 0x007B, SetIcon = 0x0080, GetDlgCode = 0x0087,
                       KeyDown = 0x0100, KeyUp = 0x0101, Char = 0x0102, InitDialog = 0x0110,
-                      Command = 0x0111, SysCommand = 0x0112, HScroll = 0x0114, MouseMove = 0x0200,
-                      LButtonDown = 0x0201, LButtonUp = 0x0202, Cut = 0x0300, Copy = 0x0301,
-                      Paste = 0x0302, Clear = 0x0303, Undo = 0x0304;
+                      SysKeyDown = 0x0104, Command = 0x0111, SysCommand = 0x0112, HScroll = 0x0114,
+                      VScroll = 0x0115, MouseMove = 0x0200, LButtonDown = 0x0201,
+                      LButtonUp = 0x0202, Cut = 0x0300, Copy = 0x0301, Paste = 0x0302,
+                      Clear = 0x0303, Undo = 0x0304;
 }
 namespace em {
 inline constexpr UINT GetSel = 0x00B0, SetSel = 0x00B1, ReplaceSel = 0x00C2, LimitText = 0x00C5,
-                      SetReadOnly = 0x00CF, GetLimitText = 0x00D5;
+                      Undo = 0x00C7, SetReadOnly = 0x00CF, GetLimitText = 0x00D5;
 }
 namespace en {
 inline constexpr UINT SetFocus = 0x0100, KillFocus = 0x0200, Change = 0x0300, MaxText = 0x0501;
@@ -70,7 +72,8 @@ inline constexpr UINT GetCount = 0x0146, GetCurSel = 0x0147, GetLBText = 0x0148,
 inline constexpr LRESULT Err = -1;
 }  // namespace cb
 namespace cbn {
-inline constexpr UINT SelChange = 1, DropDown = 7, CloseUp = 8, SelEndOk = 9;
+inline constexpr UINT SelChange = 1, SetFocus = 3, KillFocus = 4, DropDown = 7, CloseUp = 8,
+                      SelEndOk = 9, SelEndCancel = 10;
 }
 namespace tbm {
 inline constexpr UINT GetPos = 0x0400, GetRangeMin = 0x0401, GetRangeMax = 0x0402, SetPos = 0x0405,
@@ -91,8 +94,23 @@ inline constexpr UINT Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Cont
                       Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Insert = 0x2D,
                       Delete = 0x2E, F1 = 0x70, F4 = 0x73;
 }
+// KF_ALTDOWN where a key message's lParam carries it (the high word).
+namespace kf {
+inline constexpr LPARAM AltDown = 0x20000000;
+}
+// What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
+namespace dlgc {
+inline constexpr LRESULT WantArrows = 0x0001, WantTab = 0x0002, WantAllKeys = 0x0004,
+                         HasSetSel = 0x0008, DefPushButton = 0x0010, UndefPushButton = 0x0020,
+                         RadioButton = 0x0040, WantChars = 0x0080, Static = 0x0100, Button = 0x2000;
+}
+namespace dm {
+inline constexpr UINT GetDefId = 0x0400, SetDefId = 0x0401;
+inline constexpr UINT HasDefId = 0x534B;  // DC_HASDEFID, the high word of a DM_GETDEFID result
+}  // namespace dm
 namespace mb {
-inline constexpr UINT Ok = 0x0000;
+inline constexpr UINT Ok = 0x0000, OkCancel = 0x0001, AbortRetryIgnore = 0x0002,
+                      YesNoCancel = 0x0003, YesNo = 0x0004, RetryCancel = 0x0005, TypeMask = 0x000F;
 }
 namespace mf {
 inline constexpr UINT String = 0x0000, Separator = 0x0800;
@@ -107,10 +125,53 @@ inline constexpr int CxIcon = 11, CyIcon = 12;
 namespace icon {
 inline constexpr WPARAM Small = 0, Big = 1;
 }
-// The buttons that end a dialog (IDOK, IDCANCEL).
+// The buttons that end a dialog or a message box (IDOK, IDCANCEL...).
 namespace id {
-inline constexpr int Ok = 1, Cancel = 2;
+inline constexpr int Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7;
 }
+// Window, button, edit, static, combo box and trackbar styles the templates use (Win32 values).
+// A template reader knows every style name of these families by its Win32 value; the constants
+// here are the ones code tests for.
+namespace ws {
+inline constexpr std::uint32_t Popup = 0x80000000u, Child = 0x40000000u, Visible = 0x10000000u,
+                               Disabled = 0x08000000u, Caption = 0x00C00000u, Border = 0x00800000u,
+                               DlgFrame = 0x00400000u, SysMenu = 0x00080000u,
+                               ThickFrame = 0x00040000u, VScroll = 0x00200000u,
+                               HScroll = 0x00100000u, Group = 0x00020000u, TabStop = 0x00010000u,
+                               MinimizeBox = 0x00020000u, MaximizeBox = 0x00010000u;
+inline constexpr std::uint32_t ExAppWindow = 0x00040000u, ExClientEdge = 0x00000200u,
+                               ExStaticEdge = 0x00020000u;
+}  // namespace ws
+namespace ds {
+inline constexpr std::uint32_t SetFont = 0x40u, ModalFrame = 0x80u, SetForeground = 0x200u,
+                               ThreeDLook = 0x4u, Center = 0x800u, AbsAlign = 0x1u, FixedSys = 0x8u,
+                               Control = 0x400u, CenterMouse = 0x1000u;
+}
+namespace bs {
+inline constexpr std::uint32_t PushButton = 0x0u, DefPushButton = 0x1u, CheckBox = 0x2u,
+                               AutoCheckBox = 0x3u, RadioButton = 0x4u, ThreeState = 0x5u,
+                               AutoThreeState = 0x6u, GroupBox = 0x7u, AutoRadioButton = 0x9u,
+                               PushBox = 0xAu, TypeMask = 0xFu;
+}
+namespace es {
+inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, AutoHScroll = 0x80u, ReadOnly = 0x800u,
+                               Number = 0x2000u;
+}
+namespace ss {
+inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, Right = 0x2u, Icon = 0x3u,
+                               NoPrefix = 0x80u, TypeMask = 0x1Fu;
+}
+namespace cbs {
+inline constexpr std::uint32_t Simple = 0x1u, DropDown = 0x2u, DropDownList = 0x3u, TypeMask = 0x3u,
+                               Sort = 0x100u;
+}
+namespace lbs {
+inline constexpr std::uint32_t Notify = 0x1u;
+}
+namespace tbs {
+inline constexpr std::uint32_t Horz = 0x0u, Vert = 0x2u, NoTicks = 0x10u;
+}
+
 // The framework's Help command.
 inline constexpr UINT ID_HELP = 0xE146;
 

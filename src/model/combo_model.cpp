@@ -97,8 +97,8 @@ LRESULT ComboBoxModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         case wm::KeyDown:
             KeyDown(static_cast<UINT>(wParam));
             return 0;
-        case wmx::SysKeyDown:
-            if ((lParam & wmx::AltDown) != 0 && (wParam == vk::Up || wParam == vk::Down)) {
+        case wm::SysKeyDown:
+            if ((lParam & kf::AltDown) != 0 && (wParam == vk::Up || wParam == vk::Down)) {
                 ShowList(!m_dropped, false);
             }
             return 0;
@@ -110,12 +110,12 @@ LRESULT ComboBoxModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case wm::SetFocus:
             ControlModel::DefWindowProc(message, wParam, lParam);
-            NotifyParent(cbnx::SetFocus);
+            NotifyParent(cbn::SetFocus);
             return 0;
         case wm::KillFocus:
             ShowList(false, false);
             ControlModel::DefWindowProc(message, wParam, lParam);
-            NotifyParent(cbnx::KillFocus);
+            NotifyParent(cbn::KillFocus);
             return 0;
         case wm::GetDlgCode:
             // The dialog manager passes the key it asks about in wParam.
@@ -217,7 +217,7 @@ void ComboBoxModel::ShowList(bool show, bool ok) {
         NotifyParent(cbn::DropDown);
         return;
     }
-    NotifyParent(ok ? cbn::SelEndOk : cbnx::SelEndCancel);
+    NotifyParent(ok ? cbn::SelEndOk : cbn::SelEndCancel);
     // The parent's handler may have closed the list already.
     if (!m_dropped) return;
     m_dropped = false;

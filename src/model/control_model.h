@@ -30,26 +30,6 @@ class DialogModel;
 // 8 down. Controls size their parts with it too.
 inline constexpr int kBaseUnitX = 6, kBaseUnitY = 13;
 
-// What a control tells the dialog manager about the keys it wants (WM_GETDLGCODE).
-namespace dlgc {
-inline constexpr LRESULT WantArrows = 0x0001, WantTab = 0x0002, WantAllKeys = 0x0004,
-                         HasSetSel = 0x0008, DefPushButton = 0x0010, UndefPushButton = 0x0020,
-                         RadioButton = 0x0040, WantChars = 0x0080, Static = 0x0100, Button = 0x2000;
-}
-// Dialog messages and notifications beyond win_types.h that the model uses.
-namespace dm {
-inline constexpr UINT GetDefId = 0x0400, SetDefId = 0x0401;
-inline constexpr UINT HasDefId = 0x534B;  // HIWORD of a DM_GETDEFID result
-}  // namespace dm
-namespace cbnx {
-inline constexpr UINT SetFocus = 3, KillFocus = 4, SelEndCancel = 10;
-}
-namespace wmx {
-inline constexpr UINT SysKeyDown = 0x0104;
-inline constexpr LPARAM AltDown = 0x20000000;  // KF_ALTDOWN in a key message's lParam
-}  // namespace wmx
-inline constexpr int kIdOk = 1, kIdCancel = 2;
-
 enum class ControlKind {
     PushButton,  // BS_PUSHBUTTON and BS_DEFPUSHBUTTON
     CheckBox,

@@ -148,9 +148,9 @@ LRESULT DialogModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case wm::Close: {
-            ControlModel* cancel = Control(kIdCancel);
+            ControlModel* cancel = Control(id::Cancel);
             if (cancel != nullptr && !cancel->IsEnabled()) return 0;
-            Send(wm::Command, MakeWParam(kIdCancel, bn::Clicked),
+            Send(wm::Command, MakeWParam(id::Cancel, bn::Clicked),
                  cancel != nullptr ? PointerParam(cancel->GetHandle()) : 0);
             return 0;
         }
@@ -372,7 +372,7 @@ bool DialogModel::PressKey(UINT key, Modifiers modifiers) {
             return true;
         }
         if (m_focus == nullptr) return false;
-        m_focus->Send(wmx::SysKeyDown, key, wmx::AltDown | 1);
+        m_focus->Send(wm::SysKeyDown, key, kf::AltDown | 1);
         return true;
     }
     if (KeyToDialogManager(key, modifiers)) return true;
@@ -411,8 +411,8 @@ bool DialogModel::KeyToDialogManager(UINT key, Modifiers modifiers) {
         }
         case vk::Escape: {
             if ((code & dlgc::WantAllKeys) != 0) return false;
-            ControlModel* cancel = Control(kIdCancel);
-            Send(wm::Command, MakeWParam(kIdCancel, bn::Clicked),
+            ControlModel* cancel = Control(id::Cancel);
+            Send(wm::Command, MakeWParam(id::Cancel, bn::Clicked),
                  cancel != nullptr ? PointerParam(cancel->GetHandle()) : 0);
             return true;
         }

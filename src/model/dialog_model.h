@@ -186,7 +186,7 @@ private:
     ControlModel* m_focus = nullptr;
     ControlModel* m_savedFocus = nullptr;
     int m_inactive = 0;
-    int m_defId = kIdOk;
+    int m_defId = id::Ok;
     bool m_ended = false;
     INT_PTR m_result = 0;
     bool m_minimized = false;

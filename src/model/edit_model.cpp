@@ -9,7 +9,6 @@ namespace fw::model {
 
 namespace {
 constexpr int kMaxLimit = 0x7FFFFFFE;  // EM_LIMITTEXT(0) on a single-line edit
-constexpr UINT kEmUndo = 0x00C7;
 
 // An EM_SETSEL position: negative (a huge unsigned value on Windows) means the end.
 int SelPosition(int value, int length) {
@@ -105,7 +104,7 @@ LRESULT EditModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case wm::Undo:
-        case kEmUndo: {
+        case em::Undo: {
             if (IsReadOnly() || !m_undo.has) return FALSE;
             UndoState current{true, m_text, m_anchor, m_caret};
             m_text = std::move(m_undo.text);

@@ -4,10 +4,6 @@
 
 namespace fw::model {
 
-namespace {
-constexpr int kIdOkAnswer = 1;
-}
-
 void HeadlessPlatform::OnModal(Script user) {
     m_scripts.push_back(std::move(user));
 }
@@ -36,7 +32,7 @@ INT_PTR HeadlessPlatform::RunModalLoop(DialogModel& dialog) {
 }
 
 int HeadlessPlatform::RunMessageBox(const MessageBoxRequest& request) {
-    int answer = kIdOkAnswer;
+    int answer = id::Ok;
     if (!m_answers.empty()) {
         answer = m_answers.front();
         m_answers.pop_front();

@@ -8,8 +8,6 @@
 namespace fw::model {
 
 namespace {
-constexpr std::uint32_t kTbsVert = 0x2u;
-constexpr UINT kWmVScroll = 0x0115;
 
 bool IsStepKey(WPARAM key) {
     switch (key) {
@@ -147,7 +145,7 @@ void TrackbarModel::KeyStep(UINT key) {
 void TrackbarModel::Scroll(UINT code) {
     const bool withPos = code == tb::ThumbTrack || code == tb::ThumbPosition;
     const auto pos = withPos ? static_cast<UINT>(m_pos) : 0u;
-    const UINT message = (Style() & kTbsVert) != 0 ? kWmVScroll : wm::HScroll;
+    const UINT message = (Style() & tbs::Vert) != 0 ? wm::VScroll : wm::HScroll;
     Dialog().Send(message, MakeWParam(code, pos), PointerParam(GetHandle()));
 }
 

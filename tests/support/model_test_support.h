@@ -13,8 +13,7 @@
 namespace model_test {
 
 using fw::model::DialogModel;
-using fw::model::kIdCancel;
-using fw::model::kIdOk;
+inline constexpr int kIdOk = fw::id::Ok, kIdCancel = fw::id::Cancel;
 
 inline constexpr UINT kTestDialog = 500, kNestedDialog = 501;
 // Controls of the test dialog, in template (Tab) order.

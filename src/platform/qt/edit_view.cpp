@@ -16,7 +16,6 @@ using fw::model::EditModel;
 namespace {
 
 constexpr std::uint32_t kEditRight = 0x2u;
-constexpr std::uint32_t kExClientEdge = 0x200u;
 
 // QLineEdit hides its cursor when read-only; the Windows edit shows its caret there too, the
 // focus mark of an edit without a selection.
@@ -48,7 +47,7 @@ EditView::EditView(DialogWindow& window, fw::model::ControlModel& control)
     : ControlView(window, control, new LineEdit(&window)) {
     auto& edit = static_cast<QLineEdit&>(Widget());
     edit.setFrame((control.Style() & fw::ws::Border) != 0 ||
-                  (control.Item().exStyle & kExClientEdge) != 0);
+                  (control.Item().exStyle & fw::ws::ExClientEdge) != 0);
     // The model holds the limit; the widget must never cut what it is given.
     edit.setMaxLength(std::numeric_limits<int>::max());
     edit.setDragEnabled(false);

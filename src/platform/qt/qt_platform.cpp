@@ -13,24 +13,17 @@ namespace qtfront {
 
 namespace {
 
-// MB_ button sets and the IDs a box returns for each button (Win32 values).
-constexpr UINT kMbTypeMask = 0x0Fu;
-constexpr UINT kMbOkCancel = 1, kMbAbortRetryIgnore = 2, kMbYesNoCancel = 3, kMbYesNo = 4,
-               kMbRetryCancel = 5;
-constexpr int kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6,
-              kIdNo = 7;
-
 QMessageBox::StandardButtons ButtonsOf(UINT type) {
-    switch (type & kMbTypeMask) {
-        case kMbOkCancel:
+    switch (type & fw::mb::TypeMask) {
+        case fw::mb::OkCancel:
             return QMessageBox::Ok | QMessageBox::Cancel;
-        case kMbAbortRetryIgnore:
+        case fw::mb::AbortRetryIgnore:
             return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-        case kMbYesNoCancel:
+        case fw::mb::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case kMbYesNo:
+        case fw::mb::YesNo:
             return QMessageBox::Yes | QMessageBox::No;
-        case kMbRetryCancel:
+        case fw::mb::RetryCancel:
             return QMessageBox::Retry | QMessageBox::Cancel;
         default:
             return QMessageBox::Ok;
@@ -40,22 +33,22 @@ QMessageBox::StandardButtons ButtonsOf(UINT type) {
 int IdOf(QMessageBox::StandardButton button, UINT type) {
     switch (button) {
         case QMessageBox::Cancel:
-            return kIdCancel;
+            return fw::id::Cancel;
         case QMessageBox::Abort:
-            return kIdAbort;
+            return fw::id::Abort;
         case QMessageBox::Retry:
-            return kIdRetry;
+            return fw::id::Retry;
         case QMessageBox::Ignore:
-            return kIdIgnore;
+            return fw::id::Ignore;
         case QMessageBox::Yes:
-            return kIdYes;
+            return fw::id::Yes;
         case QMessageBox::No:
-            return kIdNo;
+            return fw::id::No;
         case QMessageBox::Ok:
-            return kIdOk;
+            return fw::id::Ok;
         default:
             // Closed without a button: what Escape gives for that set.
-            return (type & kMbTypeMask) == 0 ? kIdOk : kIdCancel;
+            return (type & fw::mb::TypeMask) == 0 ? fw::id::Ok : fw::id::Cancel;
     }
 }
 

@@ -12,7 +12,6 @@ using fw::model::ControlKind;
 
 namespace {
 
-constexpr std::uint32_t kStaticTypeMask = 0x1Fu;
 constexpr std::uint32_t kStaticCenter = 0x1u, kStaticRight = 0x2u;
 // The icon a static control with SS_ICON shows takes the system's icon size, whatever the
 // template says (SM_CXICON at 96 dpi).
@@ -24,7 +23,7 @@ QWidget* CreateWidget(DialogWindow& window, const fw::model::ControlModel& contr
     auto* label = new QLabel(&window);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
-    const std::uint32_t type = control.Style() & kStaticTypeMask;
+    const std::uint32_t type = control.Style() & fw::ss::TypeMask;
     Qt::Alignment align = Qt::AlignTop;
     align |= type == kStaticCenter  ? Qt::AlignHCenter
              : type == kStaticRight ? Qt::AlignRight
@@ -42,7 +41,7 @@ StaticView::StaticView(DialogWindow& window, fw::model::ControlModel& control)
 
 bool StaticView::IsIcon() const {
     return Control().Kind() == ControlKind::Static &&
-           (Control().Style() & kStaticTypeMask) == fw::ss::Icon;
+           (Control().Style() & fw::ss::TypeMask) == fw::ss::Icon;
 }
 
 void StaticView::Place(QRect rect) {
