@@ -13,11 +13,11 @@ fail() {
     echo "check_package: $*" >&2
     exit 1
 }
-for tool in cpack lintian appstreamcli desktop-file-validate dpkg-deb; do
+for tool in cpack lintian appstreamcli desktop-file-validate dpkg-deb xvfb-run; do
     command -v "$tool" >/dev/null || fail "$tool is not installed (bash scripts/setup.sh)"
 done
 
-cmake --build "$build" --target tavrel-customizer tc_compressed_docs >/dev/null
+cmake --build "$build" --target tavrel-customizer tc_compressed_docs tc_window_probe >/dev/null
 rm -f "$build"/tavrel-customizer_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/tavrel-customizer_*.deb)
@@ -46,9 +46,13 @@ found=$(PATH="$root/install/usr/bin" command -v "$command") ||
 [ -s "$root/install/usr/share/man/man1/$command.1.gz" ] || fail "no manual page for $command"
 echo "installed: $found, desktop entry and manual page valid"
 
-# The installed program itself: it reports its start-up and closes, leaving the files alone.
+# The installed program itself, watched from outside on a virtual display: its dialog comes up
+# painted and closes on the close box (Cancel), leaving the files alone.
 cp -r demo/game "$root/game"
-output=$(TAVREL_GAME_DIR="$root/game" TAVREL_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen \
-    timeout 60 "$found" 2>&1) || fail "the installed program failed: $output"
-[[ $output == *startup_ms=* ]] || fail "the installed program did not open the dialog: $output"
+output=$(TAVREL_GAME_DIR="$root/game" timeout 60 env -u QT_QPA_PLATFORM xvfb-run -a \
+    "$build/tests/qt/tc_window_probe" -- "$found" 2>&1) || fail "the installed program failed: $output"
+[[ $output == *shown_ms=* ]] || fail "the installed program did not open the dialog: $output"
+for file in sfc.ini Assets/Scripts/scripts.ini; do
+    cmp -s "demo/game/$file" "$root/game/$file" || fail "the installed program changed $file"
+done
 echo "installed program opened the dialog: $output"

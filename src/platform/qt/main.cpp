@@ -1,16 +1,13 @@
 // The Linux program: the dialog layer's model of the Windows controls, drawn with Qt.
 #include <QApplication>
-#include <chrono>
 
 #include "app/customizer_app.h"
 #include "framework/app.h"
 #include "framework/platform.h"
 #include "platform/qt/qt_platform.h"
-#include "platform/qt/run_modes.h"
 #include "rcscript/resource_set.h"
 
 int main(int argc, char** argv) {
-    const auto mainEntry = std::chrono::steady_clock::now();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavrelCustomizer"));
     QApplication::setDesktopFileName(QStringLiteral("tavrel-customizer"));
@@ -21,7 +18,6 @@ int main(int argc, char** argv) {
     // show the program's name, as the executable's title.
     qtfront::QtPlatform platform(fw::ResourceSet::Program(), "TavrelCustomizer");
     fw::SetPlatform(&platform);
-    qtfront::InstallRunModes(platform, mainEntry);
 
     // The application object lives in the program's library; naming it here links it in, and
     // it is the one the framework will run.

@@ -25,8 +25,8 @@ public:
                         std::string executableTitle = "TavrelCustomizer");
     ~QtPlatform() override;
 
-    // Called once each dialog window is up and drawn, inside its modal loop (tests, the
-    // start-up probe and the screenshots drive the dialog from here).
+    // Called once each dialog window is up and drawn, inside its modal loop (tests and the
+    // documentation's screenshots drive the dialog from here).
     using WindowHook = std::function<void(DialogWindow&)>;
     void SetShownHook(WindowHook hook) { m_shownHook = std::move(hook); }
     // Called once each message box is up, inside its modal loop.
