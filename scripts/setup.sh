@@ -9,6 +9,8 @@ packages=(
     # Linux front end; launchers' JSON and YAML files for the Wine prefix search
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-liberation
     nlohmann-json3-dev libyaml-cpp-dev
+    # The window probe that watches the Linux program start (Xlib, DAMAGE)
+    libx11-dev libxdamage-dev
     # Checks of the Debian package
     lintian appstream desktop-file-utils
     # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its tests
