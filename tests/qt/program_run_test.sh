@@ -13,7 +13,10 @@ mkdir -p "$work"
 cp -r "$demo" "$work/game"
 export TAVREL_GAME_DIR=$work/game
 
-output=$(env -u QT_QPA_PLATFORM "$probe" --timeout 60 -- "$program")
+# On X the program loads Qt's platform plugin, whose D-Bus library leaks a buffer of its own;
+# the offscreen run below keeps the leak check for our code.
+output=$(env -u QT_QPA_PLATFORM ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    "$probe" --timeout 60 -- "$program")
 [[ $output =~ ^shown_ms=[0-9]+\.[0-9]\ realtime_ns=[0-9]+\ title=Tavrel\ Customizer ]] ||
     { echo "probe run: '$output'" >&2; exit 1; }
 echo "$output"
