@@ -2,6 +2,8 @@
 // drives them by message and the user drives them by keyboard and mouse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/model_test_support.h"
 
 namespace model_test {

@@ -2,6 +2,8 @@
 // subclassing, the system menu and painting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/model_test_support.h"
 
 namespace model_test {
