@@ -14,7 +14,7 @@ fail() {
     exit 1
 }
 for tool in cpack lintian appstreamcli desktop-file-validate dpkg-deb xvfb-run; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (bash scripts/setup.sh)"
+    command -v "$tool" >/dev/null || fail "$tool is not installed (bash scripts/setup.sh --test)"
 done
 
 cmake --build "$build" --target tavrel-customizer tc_compressed_docs tc_window_probe >/dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs clang-tidy (the checks in .clang-tidy) over the portable code and the Linux front end,
 # with the Linux build's compile_commands.json; any finding fails. src/platform/win32 needs the
-# MinGW headers and is left out.
+# MinGW headers and is left out. The release's own clang-tidy (its default LLVM) is used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,4 +11,9 @@ if [ ! -f "$build/compile_commands.json" ]; then
     exit 1
 fi
 mapfile -t files < <(git ls-files -- 'src/*.cpp' ':!:src/platform/win32/*' | sed "s|^|$PWD/|")
-run-clang-tidy-14 -quiet -j "${JOBS:-2}" -p "$build" "${files[@]}"
+command -v run-clang-tidy >/dev/null || {
+    echo "run-clang-tidy is not installed (bash scripts/setup.sh --test)" >&2
+    exit 1
+}
+clang-tidy --version | grep -i version
+run-clang-tidy -quiet -j "${JOBS:-2}" -p "$build" "${files[@]}"

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 
-bash scripts/setup.sh
+bash scripts/setup.sh --test
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target TavrelCustomizer
 exe=$repo/build/windows/src/platform/win32/TavrelCustomizer.exe

@@ -1,24 +1,55 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, test and run (skips what is there).
+# Installs the Debian/Ubuntu packages the project needs (skips what is there).
+#
+#   scripts/setup.sh          what building and running the Linux program needs (scripts/run.sh)
+#   scripts/setup.sh --test   also what every test and check needs (scripts/test.sh)
+#
+# The names are the ones Debian 12 and 13 and Ubuntu 24.04 all have (on Ubuntu from universe):
+# "clang", "clang-tidy" and "libclang-rt-dev" follow the release's default LLVM, and "wine"
+# brings the release's 64-bit loader. clang-format is not taken from the release, whose
+# versions format differently: the test set installs one pinned build from npm into
+# build/tools (scripts/check_format.sh says which).
 set -euo pipefail
+cd "$(dirname "$0")/.."
+
+test_set=0
+case "${1:-}" in
+"") ;;
+--test) test_set=1 ;;
+*)
+    echo "usage: scripts/setup.sh [--test]" >&2
+    exit 2
+    ;;
+esac
 
 packages=(
-    # Build and tests; clang-format and clang-tidy check the sources
-    cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-    clang-format-14 clang-tidy-14
+    # Build
+    cmake ninja-build g++
     # Linux front end; launchers' JSON and YAML files for the Wine prefix search
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-liberation
     nlohmann-json3-dev libyaml-cpp-dev
-    # The window probe that watches the Linux program start (Xlib, DAMAGE)
-    libx11-dev libxdamage-dev
-    # Checks of the Debian package
-    lintian appstream desktop-file-utils
-    # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its tests
-    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 fonts-wine xvfb xauth xdotool x11-utils
-    imagemagick
-    # A comma-decimal locale for the locale-independence tests
-    locales
 )
+if [ "$test_set" -eq 0 ]; then
+    # A virtual display for the dialog, only where there is no display
+    [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || packages+=(xvfb xauth)
+else
+    packages+=(
+        # Tests, benchmarks; the sanitizer and fuzzer build with the default clang
+        googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
+        # clang-tidy over the sources; npm for the pinned clang-format
+        clang-tidy npm
+        # The window probe that watches the Linux program start (Xlib, DAMAGE)
+        libx11-dev libxdamage-dev
+        # Checks of the Debian package
+        lintian appstream desktop-file-utils
+        # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its
+        # tests and what they drive and capture it with
+        g++-mingw-w64-x86-64-posix mingw-w64-tools wine fonts-wine xvfb xauth xdotool x11-utils
+        imagemagick
+        # A comma-decimal locale for the locale-independence tests
+        locales
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -34,7 +65,17 @@ if [ ${#missing[@]} -gt 0 ]; then
         "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-    as_root sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
-    as_root locale-gen >/dev/null
+[ "$test_set" -eq 1 ] || exit 0
+
+have_de() { locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
+if ! have_de; then
+    # Debian's way, which keeps it when locale-gen runs again; localedef where that is not how.
+    if [ -f /etc/locale.gen ]; then
+        as_root sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+        as_root locale-gen >/dev/null
+    fi
+    have_de || as_root localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
 fi
+
+# The pinned clang-format, the one every release installs the same way.
+bash scripts/check_format.sh --install

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, then checks the formatting, builds and runs every test: the Linux
 # build (followed by clang-tidy), the sanitizer build (with a short run of each fuzzer), and the
-# Windows cross build under Wine. The log ends with one line per step and the total.
+# Windows cross build under Wine. The log ends with one line per step and the total. The
+# presets make every warning an error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh --test
 export QT_QPA_PLATFORM=offscreen
 
 status=0

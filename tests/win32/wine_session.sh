@@ -96,7 +96,7 @@ ws_install_fonts() {
     [ -d "$fonts" ] || ws_die "no Fonts folder in the prefix $1 (wineboot did not finish?)"
     for font in "${WS_REQUIRED_FONTS[@]}"; do
         [ -s "$WS_FONT_DIR/$font" ] ||
-            ws_die "Wine's font $WS_FONT_DIR/$font is missing: install fonts-wine (bash scripts/setup.sh)"
+            ws_die "Wine's font $WS_FONT_DIR/$font is missing: install fonts-wine (bash scripts/setup.sh --test)"
     done
     cp "$WS_FONT_DIR"/* "$fonts/" || ws_die "could not copy Wine's fonts into $fonts"
     for font in "${WS_REQUIRED_FONTS[@]}"; do
