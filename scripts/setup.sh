@@ -36,8 +36,8 @@ else
     packages+=(
         # Tests, benchmarks; the sanitizer and fuzzer build with the default clang
         googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
-        # clang-tidy over the sources; npm for the pinned clang-format
-        clang-tidy npm
+        # clang-tidy over the sources
+        clang-tidy
         # The window probe that watches the Linux program start (Xlib, DAMAGE)
         libx11-dev libxdamage-dev
         # Checks of the Debian package
@@ -49,6 +49,9 @@ else
         # A comma-decimal locale for the locale-independence tests
         locales
     )
+    # npm fetches the pinned clang-format; any npm will do (a Node.js of another origin
+    # brings its own and conflicts with Debian's package)
+    command -v npm >/dev/null || packages+=(npm)
 fi
 
 missing=()
