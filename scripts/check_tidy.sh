@@ -11,9 +11,15 @@ if [ ! -f "$build/compile_commands.json" ]; then
     exit 1
 fi
 mapfile -t files < <(git ls-files -- 'src/*.cpp' ':!:src/platform/win32/*' | sed "s|^|$PWD/|")
-command -v run-clang-tidy >/dev/null || {
-    echo "run-clang-tidy is not installed (bash scripts/setup.sh --test)" >&2
+command -v clang-tidy >/dev/null || {
+    echo "clang-tidy is not installed (bash scripts/setup.sh --test)" >&2
     exit 1
 }
-clang-tidy --version | grep -i version
-run-clang-tidy -quiet -j "${JOBS:-2}" -p "$build" "${files[@]}"
+version=$(clang-tidy --version | sed -n 's/.*LLVM version \([0-9][0-9]*\).*/\1/p')
+echo "clang-tidy $(clang-tidy --version | sed -n 's/.*LLVM version \([^ ]*\).*/\1/p')"
+# The unversioned name where the release's clang-tidy package links it, else its own.
+runner=$(command -v run-clang-tidy || command -v "run-clang-tidy-$version") || {
+    echo "no run-clang-tidy for clang-tidy $version (bash scripts/setup.sh --test)" >&2
+    exit 1
+}
+"$runner" -quiet -clang-tidy-binary "$(command -v clang-tidy)" -j "${JOBS:-2}" -p "$build" "${files[@]}"

@@ -79,6 +79,7 @@ if [ ! -f "$tarball" ]; then
 fi
 
 root=$(mktemp -d "$cache/$release.XXXXXX")
+chmod 755 "$root" # a system's root, which its users (_apt) pass through
 xvfb=""
 job=""
 # Every process whose root is the scratch system, then the system itself.
