@@ -101,6 +101,11 @@ debootstrap --variant=minbase --include=$include --unpack-tarball="$tarball" \
     die "debootstrap failed (see $out/bootstrap.log)"
 log "bootstrapped in $(($(date +%s) - start)) s"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The certificate authorities this machine adds to Debian's (a proxy's): its network needs them.
+if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+    cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+    chroot "$root" update-ca-certificates >/dev/null
+fi
 git clone -q --no-hardlinks "$repo" "$root/root/tavrel"
 git -C "$root/root/tavrel" checkout -q --detach "$(git rev-parse HEAD)"
 log "cloned $(git rev-parse --short HEAD) into /root/tavrel"
