@@ -2,6 +2,8 @@
 // templates mean for keyboard and lists once the model builds them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "framework/dialog.h"
 #include "model/headless_platform.h"
 #include "rcscript/resource_set.h"
