@@ -55,7 +55,7 @@ bool CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         value = 0;
         try {
             EndDialog(-1);
-        } catch (...) {
+        } catch (...) {  // NOLINT(bugprone-empty-catch): already on the way out; nothing left to do
         }
     }
     if (result != nullptr) *result = value;

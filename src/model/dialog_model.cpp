@@ -240,7 +240,9 @@ void DialogModel::Deactivate() {
 }
 
 void DialogModel::Activate() {
-    if (m_inactive == 0 || --m_inactive > 0) return;
+    if (m_inactive == 0) return;
+    --m_inactive;
+    if (m_inactive > 0) return;
     ControlModel* saved = std::exchange(m_savedFocus, nullptr);
     if (saved != nullptr && !m_ended) SetFocusTo(saved);
 }

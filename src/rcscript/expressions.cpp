@@ -156,8 +156,9 @@ Value ResourceScriptParser::ParseUnary(Cursor& c, bool pp) {
 
 Value ResourceScriptParser::SymbolValue(const Token& t, bool pp) {
     if (const auto known = m_collected.find(t.text); known != m_collected.end()) {
-        if (!known->second) FailAt(t.source, t.line, "symbol " + t.text + " has no numeric value");
-        return Value{*known->second, false};
+        const auto& value = known->second;
+        if (value.has_value()) return Value{*value, false};
+        FailAt(t.source, t.line, "symbol " + t.text + " has no numeric value");
     }
     const auto it = m_macros.find(t.text);
     if (it != m_macros.end()) {

@@ -193,6 +193,7 @@ void ResourceScriptParser::CollectSymbols() {
             m_out.m_symbols.emplace_back(name, static_cast<long>(*value));
         } catch (const std::runtime_error&) {
             // Not a number (a string or an unknown name): not a symbol of ids.
+            value.reset();
         }
         m_collected.emplace(name, value);
     }
