@@ -22,8 +22,9 @@ bool ProfileFiles::Read(const std::string& path, std::string& bytes, bool& exist
     return ReadWholeFile(path, bytes, exists, error);
 }
 
-bool ProfileFiles::Replace(const std::string& path, std::string_view bytes, int& error) {
-    return ReplaceWholeFile(path, bytes, error);
+bool ProfileFiles::Stage(const std::string& path, std::string_view bytes, StagedFile& staged,
+                         int& error) {
+    return staged.Prepare(path, bytes, error);
 }
 
 bool ProfileFiles::CreateFolders(const std::string& folder, int& error) {
@@ -65,6 +66,7 @@ std::string ReadProfile(const std::string& path) {
 bool ProfileSave::Prepare(const std::string& path, int& error) {
     ProfileFiles& files = CurrentProfileFiles();
     m_path = path;
+    m_writes.clear();
     m_copy = files.VirtualStoreCopy(path);
     m_copyExists = false;
     bool exists = false;
@@ -72,26 +74,73 @@ bool ProfileSave::Prepare(const std::string& path, int& error) {
         // A copy that is there but cannot be read fails the save, as the real file does.
         if (!files.Read(*m_copy, m_copyBytes, exists, error)) return false;
         m_copyExists = exists;
+        m_copyOld = m_copyBytes;
     }
-    m_realReadable = files.Read(m_path, m_realBytes, exists, error);
+    m_realReadable = files.Read(m_path, m_realBytes, m_realExists, error);
+    m_realOld = m_realBytes;
     if (m_realReadable) return true;
     // Beside an existing copy the real file is a courtesy: one it may not read is left alone.
     if (m_copyExists && IsAccessDenied(error)) return true;
     return false;
 }
 
-bool ProfileSave::Write(int& error) {
+bool ProfileSave::Add(const std::string& path, const std::string& bytes,
+                      const std::string* oldBytes, bool optional, int& error) {
+    Write write{path, oldBytes, optional, StagedFile(), false};
+    if (!CurrentProfileFiles().Stage(path, bytes, write.staged, error)) return false;
+    m_writes.push_back(std::move(write));
+    return true;
+}
+
+bool ProfileSave::StageWrites(int& error) {
+    m_writes.clear();
     ProfileFiles& files = CurrentProfileFiles();
     if (m_copyExists) {
-        if (!files.Replace(*m_copy, m_copyBytes, error)) return false;
-        if (!m_realReadable || files.Replace(m_path, m_realBytes, error)) return true;
-        return IsAccessDenied(error);
+        if (!Add(*m_copy, m_copyBytes, &m_copyOld, false, error)) return false;
+        int realError = 0;
+        if (m_realReadable &&
+            !Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, true, realError) &&
+            !IsAccessDenied(realError)) {
+            error = realError;
+            m_writes.clear();
+            return false;
+        }
+        return true;
     }
-    if (files.Replace(m_path, m_realBytes, error)) return true;
+    if (Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, false, error)) return true;
     if (!IsAccessDenied(error) || !m_copy || !files.VirtualizationAllowed()) return false;
     const std::string folder = FolderOf(*m_copy);
     if (!folder.empty() && !files.CreateFolders(folder, error)) return false;
-    return files.Replace(*m_copy, m_realBytes, error);
+    return Add(*m_copy, m_realBytes, nullptr, false, error);
+}
+
+bool ProfileSave::Commit(int& error) {
+    for (Write& write : m_writes) {
+        if (write.staged.Commit(error)) {
+            write.committed = true;
+        } else if (!write.optional || !IsAccessDenied(error)) {
+            Undo();
+            return false;
+        }
+    }
+    return true;
+}
+
+// Best effort: each file goes back to the bytes it held, or away when the save created it. The
+// error that made the save fail is the one reported.
+void ProfileSave::Undo() {
+    for (auto write = m_writes.rbegin(); write != m_writes.rend(); ++write) {
+        if (!write->committed) continue;
+        write->committed = false;
+        int error = 0;
+        if (write->oldBytes == nullptr) {
+            RemoveFile(write->path, error);
+            continue;
+        }
+        StagedFile restore;
+        if (restore.Prepare(write->path, *write->oldBytes, error)) restore.Commit(error);
+    }
+    m_writes.clear();
 }
 
 }  // namespace settings

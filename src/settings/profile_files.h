@@ -10,6 +10,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "settings/file_store.h"
 
 namespace settings {
 
@@ -19,7 +22,9 @@ class ProfileFiles {
 public:
     virtual ~ProfileFiles() = default;
     virtual bool Read(const std::string& path, std::string& bytes, bool& exists, int& error);
-    virtual bool Replace(const std::string& path, std::string_view bytes, int& error);
+    // Prepares the file's replacement (file_store.h); the caller commits it.
+    virtual bool Stage(const std::string& path, std::string_view bytes, StagedFile& staged,
+                       int& error);
     virtual bool CreateFolders(const std::string& folder, int& error);
     // The file's VirtualStore copy, or std::nullopt when the file is not under a virtualized
     // folder (always on platforms without one).
@@ -41,33 +46,51 @@ bool PlatformVirtualizationAllowed();
 // unreadable file does.
 std::string ReadProfile(const std::string& path);
 
-// One file's save: Prepare reads what the save needs, before anything is written; Commit applies
-// the keys to each copy that gets them and writes it whole.
+// One file's save, in three steps so that a save of several files can make all of them ready
+// before it replaces any: Prepare reads what the save needs; Stage applies the keys to each copy
+// that gets them and prepares its replacement; Commit replaces them, and Undo puts back what a
+// Commit replaced, from the bytes Prepare read.
 //  - The keys go to the copy Load reads, and that write must succeed.
-//  - When the VirtualStore copy exists, the real file gets them too; access denied there is no
-//    failure (a standard user cannot write it, an elevated game still reads it).
+//  - When the VirtualStore copy exists, the real file gets them too, after it; access denied
+//    there is no failure (a standard user cannot write it, an elevated game still reads it).
 //  - When it does not exist and writing the real file is denied, the file is virtualized and the
 //    system allows virtualization, the copy is created (with its folders) from the real file's
 //    bytes with the keys applied, as Windows does for the game.
+// A failed Commit undoes its own replacements before it returns.
 class ProfileSave {
 public:
+    bool Prepare(const std::string& path, int& error);
     template <class Edit>
-    bool Commit(Edit&& edit, int& error) {
+    bool Stage(Edit&& edit, int& error) {
         if (m_copyExists) edit(m_copyBytes);
         if (m_realReadable) edit(m_realBytes);
-        return Write(error);
+        return StageWrites(error);
     }
-    bool Prepare(const std::string& path, int& error);
+    bool Commit(int& error);
+    void Undo();
 
 private:
-    bool Write(int& error);
+    struct Write {
+        std::string path;
+        const std::string* oldBytes;  // nullptr: the file did not exist
+        bool optional;                // access denied at any step is no failure
+        StagedFile staged;
+        bool committed = false;
+    };
+    bool StageWrites(int& error);
+    bool Add(const std::string& path, const std::string& bytes, const std::string* oldBytes,
+             bool optional, int& error);
 
     std::string m_path;
     std::optional<std::string> m_copy;
     bool m_copyExists = false;
     std::string m_copyBytes;
+    std::string m_copyOld;
     bool m_realReadable = false;
+    bool m_realExists = false;
     std::string m_realBytes;
+    std::string m_realOld;
+    std::vector<Write> m_writes;
 };
 
 }  // namespace settings

@@ -140,13 +140,15 @@ bool CScriptSettings::Load() {
     return true;
 }
 
-// Both files are read before anything is written, all edits are made in memory, and then
-// scripts.ini and sfc.ini are each written whole, so a failure never leaves a half-written file:
-// the failing file is exactly as it was. When scripts.ini has been written and sfc.ini then
-// fails, scripts.ini keeps its new values, sfc.ini its old ones, and false is returned. Which
-// copies of a file are written follows profile_files.h. On every failure the platform's last
-// error code is set for the caller's message.
+// Both files are read and every edit is made in memory; then both new versions are written and
+// flushed beside their files, and only when both are ready are scripts.ini and then sfc.ini
+// replaced. A failure before the first replacement changes neither file; when sfc.ini fails after
+// scripts.ini was replaced, scripts.ini is put back from the bytes read. Which copies of a file
+// are written follows profile_files.h. On every failure the platform's last error code is set
+// for the caller's message.
 bool CScriptSettings::Save() {
+    // A request to end the program waits for the save to finish or undo.
+    const settings::SaveInProgress saving;
     std::array<std::string, settings::kSettingsFileCount> paths;
     for (SettingsFile file : kFiles) {
         if (!BuildFilePath(*this, file, paths[FileIndex(file)])) return false;
@@ -187,7 +189,19 @@ bool CScriptSettings::Save() {
             if (!run.empty()) ini::SetStrings(content, runSection, run);
         };
         int error = 0;
-        if (!saves[FileIndex(file)].Commit(applyKeys, error)) {
+        if (!saves[FileIndex(file)].Stage(applyKeys, error)) {
+            settings::SetLastErrorCode(error);
+            return false;
+        }
+    }
+
+    for (SettingsFile file : kFiles) {
+        int error = 0;
+        if (!saves[FileIndex(file)].Commit(error)) {
+            for (SettingsFile done : kFiles) {
+                if (done == file) break;
+                saves[FileIndex(done)].Undo();
+            }
             settings::SetLastErrorCode(error);
             return false;
         }

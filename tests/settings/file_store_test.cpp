@@ -353,7 +353,7 @@ TEST_F(FileStore, KilledWriterNeverLeavesAPartialFile) {
         for (const std::string& name : Entries()) {
             if (name == "scripts.ini") continue;
             ++strays;
-            EXPECT_EQ(name.rfind(".scripts.ini.tmp", 0), 0u) << name;
+            EXPECT_EQ(name.rfind(settings::StagingPrefix("scripts.ini"), 0), 0u) << name;
             fs::remove(m_dir / name);
         }
         EXPECT_LE(strays, 1);

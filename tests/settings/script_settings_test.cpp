@@ -666,17 +666,22 @@ TEST_F(ScriptSettingsTest, MissingScriptsFolderFailsWithoutWriting) {
 }
 
 #ifndef _WIN32
-// scripts.ini is replaced, then sfc.ini cannot be: the first keeps its new values, the second
-// stays as it was, and the save reports failure.
-TEST_F(ScriptSettingsTest, FailureOnSfcIniKeepsTheNewScriptsIni) {
+// sfc.ini cannot be written: scripts.ini, ready first, is not replaced either, and the save
+// reports failure.
+TEST_F(ScriptSettingsTest, FailureOnSfcIniChangesNeitherFile) {
     // A link into a folder that does not exist reads as an absent file but cannot be written.
     std::filesystem::create_symlink(m_root / "missing" / "sfc.ini", SfcIni());
+    const bool scriptsExisted = std::filesystem::exists(ScriptsIni());
+    const std::string scripts = scriptsExisted ? ReadBytes(ScriptsIni()) : "";
     ASSERT_TRUE(m_record.Load());
     m_record.SetEra(1);
     settings::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Save());
     EXPECT_NE(settings::LastErrorCode(), 0);
-    EXPECT_EQ(SavedScriptsValue("era"), "1");
+    EXPECT_EQ(std::filesystem::exists(ScriptsIni()), scriptsExisted);
+    if (scriptsExisted) {
+        EXPECT_EQ(ReadBytes(ScriptsIni()), scripts);
+    }
     EXPECT_TRUE(std::filesystem::is_symlink(SfcIni()));
     EXPECT_FALSE(std::filesystem::exists(m_root / "missing"));
 }

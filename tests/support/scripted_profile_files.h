@@ -32,10 +32,11 @@ public:
     explicit ScriptedProfileFiles(std::shared_ptr<ProfileFilesScript> script)
         : m_script(std::move(script)) {}
 
-    bool Replace(const std::string& path, std::string_view bytes, int& error) override {
+    bool Stage(const std::string& path, std::string_view bytes, settings::StagedFile& staged,
+               int& error) override {
         const auto failing = m_script->failingWrites.find(path);
         if (failing == m_script->failingWrites.end()) {
-            return settings::ProfileFiles::Replace(path, bytes, error);
+            return settings::ProfileFiles::Stage(path, bytes, staged, error);
         }
         error = failing->second;
         settings::SetLastErrorCode(error);
