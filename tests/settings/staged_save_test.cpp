@@ -11,7 +11,9 @@
 #include "settings/script_settings.h"
 #include "support/game_folder_test.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -45,7 +47,10 @@ protected:
         std::set<std::string> entries;
         for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
             std::string item = entry.path().lexically_relative(m_root).generic_string();
-            if (entry.is_regular_file()) item += "=" + ReadBytes(entry.path());
+            if (entry.is_regular_file()) {
+                item.push_back('=');
+                item.append(ReadBytes(entry.path()));
+            }
             entries.insert(item);
         }
         return entries;
@@ -72,7 +77,7 @@ TEST_F(StagedSaveTest, EveryFailingStepLeavesBothFiles) {
         steps.end(),
         {{StoreStep::kWrite, true}, {StoreStep::kFlush, true}, {StoreStep::kRewrite, true}});
 #endif
-    m_keys.era = "1";
+    m_keys.era = std::string(1, '1');
     for (const Step& step : steps) {
         for (const fs::path& failing : {ScriptsIni(), SfcIni()}) {
             SCOPED_TRACE(testing::Message() << "step " << static_cast<int>(step.step)
@@ -116,13 +121,30 @@ TEST_F(StagedSaveTest, EveryFailingStepLeavesBothFiles) {
 #endif
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// sfc.ini is open without delete sharing, so the system's replacement of it fails once
+// scripts.ini has been replaced: that is put back, and nothing is left over.
+TEST_F(StagedSaveTest, RefusedReplacementPutsTheFirstFileBack) {
+    WriteGame(m_keys);
+    const std::set<std::string> before = Snapshot();
+    ASSERT_TRUE(m_record.Load());
+    m_record.SetEra(0);
+    const HANDLE open =
+        CreateFileA(SfcIni().string().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(m_record.Save());
+    EXPECT_NE(settings::LastErrorCode(), 0);
+    CloseHandle(open);
+    EXPECT_EQ(Snapshot(), before);
+}
+#else
 
 // What a power loss leaves is sorted out: a backup beside a torn file is what Load reads and
 // the next save rewrites the file from; stale temporary files go, one another instance holds
 // stays.
 TEST_F(StagedSaveTest, PowerLossLeftovers) {
-    m_keys.era = "1";
+    m_keys.era = std::string(1, '1');
     WriteGame(m_keys);
     const std::set<std::string> clean = Snapshot();
     const auto cutOffAt = [&](StoreStep step, bool inPlace) {
@@ -183,7 +205,7 @@ TEST_F(StagedSaveTest, PowerLossLeftovers) {
 // A file-size limit below the new file's size ends in the error, not in SIGXFSZ; a SIGTERM
 // during a save ends the program once the save is done. In children, so neither lasts.
 TEST_F(StagedSaveTest, FileSizeLimitAndTerminationDuringASave) {
-    m_keys.era = "1";
+    m_keys.era = std::string(1, '1');
     WriteGame(m_keys);
     const std::string sfc = ReadBytes(SfcIni());
     test_support::WriteBytes(ScriptsIni(),

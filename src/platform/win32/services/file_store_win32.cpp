@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <memory>
 #include <string>
 
 #include "settings/file_store.h"
@@ -98,6 +100,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
     if (file.get() == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            // A replacement cut off half-way leaves the old file under the backup name only.
+            const std::string backup = DirectoryOf(path) + "\\" + BackupName(NameOf(path));
+            if (code == ERROR_FILE_NOT_FOUND &&
+                GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                return ReadWholeFile(backup, bytes, exists, error);
+            }
             SetLastError(code);
             return true;
         }
@@ -129,59 +137,177 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
     return true;
 }
 
-bool ReplaceWholeFile(const std::string& path, std::string_view bytes, int& error) {
+struct StagedFile::State {
+    std::string target;
+    bool existed = false;
+    HANDLE temp = INVALID_HANDLE_VALUE;  // held until Commit, so no other instance removes it
+    std::string tempPath;
+    std::string backupPath;
+
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State() { Drop(); }
+
+    void Drop() {
+        if (temp != INVALID_HANDLE_VALUE) CloseHandle(temp);
+        temp = INVALID_HANDLE_VALUE;
+        if (!tempPath.empty()) DeleteFileA(tempPath.c_str());
+        tempPath.clear();
+    }
+    bool Fail(DWORD code, int& error) {
+        Drop();
+        return settings::Fail(code, error);
+    }
+};
+
+namespace {
+
+// Removes the temporary files of earlier saves of this file that a crash left behind. One that
+// another instance still has open cannot be deleted and stays; the backup is not one of them.
+void SweepTemporaries(const std::string& target) {
+    const std::string dir = DirectoryOf(target);
+    const std::string prefix = StagingPrefix(NameOf(target));
+    const std::string backup = BackupName(NameOf(target));
+    WIN32_FIND_DATAA found{};
+    const HANDLE find = FindFirstFileA((dir + "\\" + prefix + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name != backup && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            DeleteFileA((dir + "\\" + name).c_str());
+        }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
+}  // namespace
+
+StagedFile::StagedFile() = default;
+StagedFile::~StagedFile() = default;
+StagedFile::StagedFile(StagedFile&&) noexcept = default;
+StagedFile& StagedFile::operator=(StagedFile&&) noexcept = default;
+
+void StagedFile::Abort() {
+    m_state.reset();
+}
+
+bool StagedFile::InPlace() const {
+    return false;
+}
+
+bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& error) {
+    Abort();
     error = 0;
     if (path.empty()) return Fail(ERROR_PATH_NOT_FOUND, error);
-    std::string target = path;
-    DWORD attributes = GetFileAttributesA(target.c_str());
+    auto state = std::make_unique<State>();
+    State& s = *state;
+    s.target = path;
+    DWORD attributes = GetFileAttributesA(s.target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
         // Not there: created below. A missing folder makes creating the temporary file fail.
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) return Fail(code, error);
     } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        if (!ResolveLink(path, target, error)) return false;
-        attributes = GetFileAttributesA(target.c_str());
+        if (!ResolveLink(path, s.target, error)) return false;
+        attributes = GetFileAttributesA(s.target.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return Fail(GetLastError(), error);
     }
-    const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
-    if (existed && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    s.existed = attributes != INVALID_FILE_ATTRIBUTES;
+    if (s.existed && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
         return Fail(ERROR_ACCESS_DENIED, error);
     }
-    // The new file carries the original's visible attributes (hidden, system, archive).
+    // The new file carries the original's visible attributes (hidden, system, archive); the
+    // replacement call keeps them too, with the security descriptor and the streams.
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD newAttributes =
-        existed && (attributes & kept) != 0 ? (attributes & kept) : FILE_ATTRIBUTE_NORMAL;
+        s.existed && (attributes & kept) != 0 ? (attributes & kept) : FILE_ATTRIBUTE_NORMAL;
 
+    SweepTemporaries(s.target);
+    s.backupPath = DirectoryOf(s.target) + "\\" + BackupName(NameOf(s.target));
     static std::atomic<unsigned> counter{0};
-    const std::string stem = DirectoryOf(target) + "\\." + NameOf(target) + ".tmp" +
-                             std::to_string(GetCurrentProcessId());
-    std::string tempPath;
-    HANDLE created = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-        tempPath = stem + "-" + std::to_string(counter.fetch_add(1));
-        created = CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              newAttributes, nullptr);
-        if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    const std::string stem = DirectoryOf(s.target) + "\\" + StagingPrefix(NameOf(s.target));
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%lx-", static_cast<unsigned long>(GetCurrentProcessId()));
+    for (int attempt = 0; attempt < 100 && s.temp == INVALID_HANDLE_VALUE; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%x", counter.fetch_add(1));
+        s.tempPath = stem + pid + suffix;
+        // Others may read it, not delete it: a sweep of another instance passes it over.
+        s.temp = CreateFileA(s.tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             CREATE_NEW, newAttributes, nullptr);
+        if (s.temp == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }
-    if (created == INVALID_HANDLE_VALUE) return Fail(GetLastError(), error);
-    Handle temp(created);
-    const auto abandon = [&](DWORD code) {
-        if (temp.get() != INVALID_HANDLE_VALUE) temp.Close();
-        DeleteFileA(tempPath.c_str());
+    if (s.temp == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        s.tempPath.clear();
         return Fail(code, error);
-    };
-
-    if (!WriteAll(temp.get(), bytes)) return abandon(GetLastError());
-    if (!FlushFileBuffers(temp.get())) return abandon(GetLastError());
-    if (!temp.Close()) return abandon(GetLastError());
-    if (!MoveFileExA(tempPath.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return abandon(GetLastError());
     }
+    if (const int code = StoreFaultAt(StoreStep::kWrite, s.target)) {
+        return s.Fail(static_cast<DWORD>(code), error);
+    }
+    if (!WriteAll(s.temp, bytes)) return s.Fail(GetLastError(), error);
+    if (const int code = StoreFaultAt(StoreStep::kFlush, s.target)) {
+        return s.Fail(static_cast<DWORD>(code), error);
+    }
+    if (!FlushFileBuffers(s.temp)) return s.Fail(GetLastError(), error);
+    m_state = std::move(state);
+    return true;
+}
+
+// An existing file is replaced by the system's own call, which keeps its security descriptor,
+// attributes and alternate streams; each of its partial failures is put right so that the
+// original stays whole under its name and no temporary file is left.
+bool StagedFile::Commit(int& error) {
+    error = 0;
+    if (!m_state) return Fail(ERROR_INVALID_FUNCTION, error);
+    State& s = *m_state;
+    if (const int code = StoreFaultAt(StoreStep::kRename, s.target)) {
+        return s.Fail(static_cast<DWORD>(code), error);
+    }
+    const HANDLE temp = s.temp;
+    s.temp = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(temp)) return s.Fail(GetLastError(), error);
+    if (!s.existed) {
+        if (!MoveFileExA(s.tempPath.c_str(), s.target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return s.Fail(GetLastError(), error);
+        }
+        s.tempPath.clear();
+        DeleteFileA(s.backupPath.c_str());  // a crashed replacement's, now superseded
+        m_state.reset();
+        SetLastError(ERROR_SUCCESS);
+        return true;
+    }
+    DeleteFileA(s.backupPath.c_str());
+    if (!ReplaceFileA(s.target.c_str(), s.tempPath.c_str(), s.backupPath.c_str(),
+                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        const DWORD code = GetLastError();
+        // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the original has gone to the backup name.
+        if (GetFileAttributesA(s.target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetFileAttributesA(s.backupPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            MoveFileExA(s.backupPath.c_str(), s.target.c_str(), MOVEFILE_WRITE_THROUGH);
+        }
+        return s.Fail(code, error);
+    }
+    s.tempPath.clear();
+    DeleteFileA(s.backupPath.c_str());
+    m_state.reset();
     SetLastError(ERROR_SUCCESS);
     return true;
 }
+
+bool RemoveFile(const std::string& path, int& error) {
+    error = 0;
+    if (DeleteFileA(path.c_str())) return true;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
+    return Fail(code, error);
+}
+
+SaveInProgress::SaveInProgress() = default;
+SaveInProgress::~SaveInProgress() = default;
 
 bool CreateFolders(const std::string& folder, int& error) {
     error = 0;
