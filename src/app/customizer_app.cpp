@@ -1,7 +1,7 @@
 #include "app/customizer_app.h"
 
-#include "app/about_dlg.h"
 #include "dialog/customizer_dlg.h"
+#include "framework/platform.h"
 
 // theApp and theSettings (script_settings.cpp) live in different translation units, so their
 // relative construction order is not fixed; neither touches the other while being constructed
@@ -20,11 +20,12 @@ BOOL CCustomizerApp::InitInstance() {
 }
 
 void CCustomizerApp::OnHelp() {
-    // F1 pressed inside the About box reaches us too; one box at a time is enough.
-    static bool showing = false;
-    if (showing) return;
-    showing = true;
-    CAboutDlg about;
-    about.DoModal();
-    showing = false;
+    // F1 pressed inside a box (the About box, a message box) reaches us too. While a box is up
+    // its owner, the main dialog, is disabled: one box at a time is enough.
+    auto* dialog = dynamic_cast<CCustomizerDlg*>(m_pMainWnd);
+    if (dialog == nullptr || dialog->m_hWnd == nullptr ||
+        !fw::GetPlatform().IsWindowEnabled(dialog->m_hWnd)) {
+        return;
+    }
+    dialog->ShowWhereSettingsAre();
 }

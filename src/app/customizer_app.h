@@ -11,7 +11,7 @@ public:
     BOOL InitInstance() override;
 
 protected:
-    // The program has no help file: the Help command (F1) shows the About box instead.
+    // The program has no help file: the Help command (F1) tells where the settings are.
     void OnHelp() override;
 };
 

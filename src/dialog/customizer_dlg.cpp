@@ -10,7 +10,11 @@
 #include "base/numeric_text.h"
 #include "resource.h"
 #include "settings/file_store.h"
+#include "settings/game_folder.h"
+#include "settings/lookup_account.h"
+#include "settings/profile_files.h"
 #include "settings/script_settings.h"
+#include "settings/settings_keys.h"
 
 namespace {
 
@@ -320,6 +324,25 @@ void CCustomizerDlg::OnSysCommand(UINT id, LPARAM lParam) {
     } else {
         CDialog::OnSysCommand(id, lParam);
     }
+}
+
+void CCustomizerDlg::ShowWhereSettingsAre() {
+    // The same calls, in the same order, as Load's: the account is that of the last one.
+    std::string scriptsFolder;
+    std::string gameFolder;
+    std::vector<settings::SettingsFileCopy> files;
+    if (theSettings.GetScriptsPath(scriptsFolder) && theSettings.GetGamePath(gameFolder)) {
+        for (const auto& [folder, name] : {std::pair{&scriptsFolder, settings::kScriptsFileName},
+                                           std::pair{&gameFolder, settings::kSfcFileName}}) {
+            settings::SettingsFileCopy file;
+            file.path = settings::AppendPathComponent(*folder, name, false);
+            const settings::ProfileCopyInfo copy = settings::WhichProfileCopy(file.path);
+            file.virtualStore = copy.virtualStore;
+            file.virtualStoreExists = copy.virtualStoreExists;
+            files.push_back(std::move(file));
+        }
+    }
+    ShowPathMessageBox(settings::DescribeLookup(settings::LastLookupAccount(), files));
 }
 
 void CCustomizerDlg::OnPaint() {

@@ -21,6 +21,9 @@ public:
     std::string GetAccessibleName(int id) const override;
     // The text of the label on the row of control `id` (a hull's name), or "".
     std::string RowLabel(int id) const;
+    // F1: a message box saying where the settings are, or where the game was looked for. The
+    // game folder is looked up as Load looks it up, and the box tells what that lookup did.
+    void ShowWhereSettingsAre();
 
     // Slider position for a multiplier: m * 100 - 100 truncated toward zero (1.15f, held just
     // below 1.15, gives 14), saturated to the slider's range so that no value, however large or

@@ -138,6 +138,11 @@ int CDialog::ShowMessageBox(std::string_view text, const char* caption, UINT typ
     return GetPlatform().ShowMessageBox(m_hWnd, text, title, type);
 }
 
+int CDialog::ShowPathMessageBox(std::string_view text, const char* caption, UINT type) const {
+    const std::string title = caption != nullptr ? std::string(caption) : AfxGetAppName();
+    return GetPlatform().ShowPathMessageBox(m_hWnd, text, title, type);
+}
+
 void CDataExchange::Fail() {
     if (m_lastControl != nullptr) {
         GetPlatform().SetFocus(m_lastControl);

@@ -42,6 +42,9 @@ public:
     // A message box owned by this dialog; no caption means the application's name.
     int ShowMessageBox(std::string_view text, const char* caption = nullptr,
                        UINT type = fw::mb::Ok) const;
+    // The same for text with paths in the file system's spelling (Platform::ShowPathMessageBox).
+    int ShowPathMessageBox(std::string_view text, const char* caption = nullptr,
+                           UINT type = fw::mb::Ok) const;
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 

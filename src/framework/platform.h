@@ -46,6 +46,12 @@ public:
     // A message box owned by `owner`; `type` is an MB_ value (the program only uses MB_OK).
     virtual int ShowMessageBox(Handle owner, std::string_view text, std::string_view caption,
                                UINT type) = 0;
+    // As ShowMessageBox, for text holding paths as the file system spells them: UTF-8 on POSIX
+    // systems, the ANSI code page on Windows (where this is ShowMessageBox itself).
+    virtual int ShowPathMessageBox(Handle owner, std::string_view text, std::string_view caption,
+                                   UINT type) {
+        return ShowMessageBox(owner, text, caption, type);
+    }
 
     // The window's system menu: false when it has none. Items are appended at its end.
     virtual bool HasSystemMenu(Handle window) = 0;

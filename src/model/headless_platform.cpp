@@ -37,7 +37,8 @@ int HeadlessPlatform::RunMessageBox(const MessageBoxRequest& request) {
         answer = m_answers.front();
         m_answers.pop_front();
     }
-    m_boxes.push_back({request.owner, request.text, request.caption, request.type, answer});
+    m_boxes.push_back(
+        {request.owner, request.text, request.caption, request.type, answer, request.utf8Text});
     const MessageBoxRecord shown = m_boxes.back();  // the check may show boxes of its own
     if (m_whileUp) m_whileUp(shown);
     return answer;

@@ -25,6 +25,7 @@ struct MessageBoxRecord {
     std::string caption;
     UINT type = 0;
     int answer = 0;
+    bool utf8Text = false;
 };
 
 struct ModalRecord {

@@ -121,8 +121,17 @@ void ModelPlatform::EndDialog(Handle dialog, INT_PTR result) {
 
 int ModelPlatform::ShowMessageBox(Handle owner, std::string_view text, std::string_view caption,
                                   UINT type) {
-    MessageBoxRequest request{owner, DialogOf(owner), std::string(text), std::string(caption),
-                              type};
+    return RunBox(MessageBoxRequest{owner, DialogOf(owner), std::string(text), std::string(caption),
+                                    type, false});
+}
+
+int ModelPlatform::ShowPathMessageBox(Handle owner, std::string_view text, std::string_view caption,
+                                      UINT type) {
+    return RunBox(MessageBoxRequest{owner, DialogOf(owner), std::string(text), std::string(caption),
+                                    type, true});
+}
+
+int ModelPlatform::RunBox(const MessageBoxRequest& request) {
     DialogModel* ownerDialog = request.ownerDialog;
     bool reenableOwner = false;
     if (ownerDialog != nullptr) {

@@ -31,6 +31,7 @@ struct MessageBoxRequest {
     std::string text;
     std::string caption;
     UINT type = mb::Ok;
+    bool utf8Text = false;  // the text is UTF-8 (ShowPathMessageBox), not ANSI
 };
 
 // What LoadAppIcon hands out: the icon resource, for a front end to draw.
@@ -66,6 +67,8 @@ public:
     // Disables the owner's dialog while RunMessageBox runs, as a modal box does.
     int ShowMessageBox(Handle owner, std::string_view text, std::string_view caption,
                        UINT type) override;
+    int ShowPathMessageBox(Handle owner, std::string_view text, std::string_view caption,
+                           UINT type) override;
     bool HasSystemMenu(Handle window) override;
     void AppendSystemMenuItem(Handle window, UINT flags, UINT id, std::string_view text) override;
     IconHandle LoadAppIcon(UINT resourceId) override;
@@ -103,6 +106,7 @@ protected:
 
 private:
     class HandBuilt;
+    int RunBox(const MessageBoxRequest& request);
 
     std::unique_ptr<HandBuilt> m_handBuilt;  // the templates of the second constructor
     const DialogResources* m_resources;

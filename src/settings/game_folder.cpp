@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/ascii_case.h"
+#include "settings/lookup_account.h"
 
 namespace settings {
 
@@ -17,7 +18,14 @@ public:
     std::optional<std::string> Find() override {
         static const std::string variable(kGameDirVariable);
         const char* value = std::getenv(variable.c_str());
-        if (value != nullptr && *value != '\0') return std::string(value);
+        if (value != nullptr && *value != '\0') {
+            LookupAccount account;
+            account.found = true;
+            account.gameFolder = value;
+            account.how.push_back("Found through: the environment variable " + variable);
+            SetLastLookupAccount(std::move(account));
+            return std::string(value);
+        }
         if (!m_platform) m_platform = MakePlatformLocator();
         return m_platform->Find();
     }

@@ -144,3 +144,22 @@ void ProfileSave::Undo() {
 }
 
 }  // namespace settings
+
+namespace settings {
+
+ProfileCopyInfo WhichProfileCopy(const std::string& path) {
+    ProfileFiles& files = CurrentProfileFiles();
+    ProfileCopyInfo info;
+    info.virtualStore = files.VirtualStoreCopy(path);
+    if (info.virtualStore) {
+        // As ReadProfile decides: a copy that is there, readable or not, is the one read.
+        std::string bytes;
+        bool exists = false;
+        int error = 0;
+        const bool read = files.Read(*info.virtualStore, bytes, exists, error);
+        info.virtualStoreExists = !read || exists;
+    }
+    return info;
+}
+
+}  // namespace settings

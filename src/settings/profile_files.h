@@ -94,3 +94,15 @@ private:
 };
 
 }  // namespace settings
+
+namespace settings {
+
+// Which copy of `path` Load reads, for telling the player: its VirtualStore copy (when the file
+// has one) and whether that copy exists. Reads nothing but the copy's presence.
+struct ProfileCopyInfo {
+    std::optional<std::string> virtualStore;
+    bool virtualStoreExists = false;
+};
+ProfileCopyInfo WhichProfileCopy(const std::string& path);
+
+}  // namespace settings

@@ -1,9 +1,10 @@
-// The application around the main dialog: the run itself, the About box from the system menu
-// and from F1, and the icon of the minimised window.
+// The application around the main dialog: the run itself, the About box from the system menu,
+// F1's box, and the icon of the minimised window.
 #include <string>
 
 #include "app/customizer_app.h"
 #include "dialog_scenario.h"
+#include "support/scripted_profile_files.h"
 
 namespace dialog_test {
 namespace {
@@ -94,34 +95,48 @@ TEST_F(AboutTest, CommandIdsDifferingInTheLowFourBitsOpenIt) {
     EXPECT_EQ(m_platform.ModalRuns().back().result, IDCANCEL);
 }
 
-TEST_F(AboutTest, F1ShowsTheAboutBox) {
+TEST_F(AboutTest, F1TellsWhereTheSettingsAreAndOpensNoSecondBox) {
     WriteGame(GameKeys{});
+    // sfc.ini has a VirtualStore copy, scripts.ini only could have one.
+    auto script = std::make_shared<test_support::ProfileFilesScript>();
+    script->virtualized = m_root.string();
+    script->store = (m_root / "store").string();
+    settings::SetProfileFiles(std::make_unique<test_support::ScriptedProfileFiles>(script));
+    const std::string sfcCopy = script->store + "/sfc.ini";
+    std::filesystem::create_directories(script->store);
+    WriteBytes(sfcCopy, "[UI]\r\n");
     m_platform.OnModal([this](DialogModel& dlg) {
         m_main = dlg.GetHandle();
-        ExpectAbout();
-        EXPECT_TRUE(dlg.PressKey(fw::vk::F1));
-        EXPECT_EQ(AboutRuns(), 1);
-        EXPECT_FALSE(dlg.Ended());
-        dlg.Click(IDCANCEL);
-    });
-    EXPECT_EQ(fw::RunApplication(), 0);
-}
-
-TEST_F(AboutTest, F1InsideTheAboutBoxOpensNoSecondBox) {
-    WriteGame(GameKeys{});
-    m_platform.OnModal([this](DialogModel& dlg) {
-        m_main = dlg.GetHandle();
-        m_platform.OnModal([](DialogModel& about) {
-            about.PressKey(fw::vk::F1);
-            EXPECT_FALSE(about.Ended());
-            about.Click(IDOK);
+        // Windows' message box hands F1 on to its owner: that opens no second box.
+        m_platform.WhileMessageBoxUp([this](const fw::model::MessageBoxRecord&) {
+            m_platform.Send(m_main, fw::wm::Command, fw::ID_HELP, 0);
         });
         EXPECT_TRUE(dlg.PressKey(fw::vk::F1));
-        EXPECT_EQ(AboutRuns(), 1);
-        EXPECT_EQ(m_platform.UnfinishedDialogs(), 0);
+        m_platform.WhileMessageBoxUp(nullptr);
+        // Nor does F1 inside the About box.
+        m_platform.OnModal([](DialogModel& about) {
+            about.PressKey(fw::vk::F1);
+            about.Click(IDOK);
+        });
+        EXPECT_TRUE(dlg.SystemMenuCommand(IDM_ABOUTBOX));
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(fw::RunApplication(), 0);
+    settings::SetProfileFiles(nullptr);
+    ASSERT_EQ(m_platform.MessageBoxes().size(), 1u);
+    const fw::model::MessageBoxRecord& box = m_platform.MessageBoxes()[0];
+    EXPECT_EQ(box.caption, "TavrelCustomizer");
+    EXPECT_EQ(box.type, static_cast<UINT>(fw::mb::Ok));
+    EXPECT_TRUE(box.utf8Text);
+    EXPECT_NE(box.text.find("Game folder: " + m_root.string()), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find(ScriptsIni().string() + "\n  the game reads this file"),
+              std::string::npos)
+        << box.text;
+    EXPECT_NE(box.text.find(sfcCopy + "\n  your VirtualStore copy, which the game reads"),
+              std::string::npos)
+        << box.text;
+    EXPECT_EQ(AboutRuns(), 1);
+    EXPECT_EQ(m_platform.UnfinishedDialogs(), 0);
 }
 
 using IconTest = DialogScenarioTest;

@@ -1,9 +1,12 @@
 // The program from start to the written files: opening, OK, Cancel, Reset Defaults, the race
 // check's message box and the About box, on the real widgets.
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <filesystem>
 
 #include "program_fixture.h"
 #include "support/case_names.h"
@@ -197,19 +200,34 @@ TEST_F(DialogFlowTest, AboutBoxFromTheBackgroundMenu) {
     ExpectGame(ProgramKeys());
 }
 
-TEST_F(DialogFlowTest, F1OpensTheAboutBoxTwice) {
-    RunProgram(
-        [](DialogWindow& w) {
-            Key(w, Qt::Key_F1);
-            Key(w, Qt::Key_F1);
-            // Back in the main dialog with its focus.
-            EXPECT_TRUE(HasFocus(w, IDC_DIFFICULTY_SLIDER));
-            Key(w, Qt::Key_Right);
-            EXPECT_EQ(EditText(w, IDC_DIFFICULTY_VALUE), QStringLiteral("1.11"));
-            Click(w, IDCANCEL);
-        },
-        [](DialogWindow& about) { Key(about, Qt::Key_Escape); });
-    EXPECT_EQ(m_aboutRuns, 2);
+TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheBox) {
+    // A folder name outside Windows-1252: the box shows it as the file system spells it.
+    const std::filesystem::path game = m_root / std::filesystem::path(u8"Spiel \u65e5\u672c");
+    std::filesystem::create_directories(game / "Assets" / "Scripts");
+    m_locator->folder = game.string();
+    QString copied;
+    m_onBox = [&copied](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box.buttons().size(), 1);
+        QTest::keyClick(&box, Qt::Key_F1);
+        QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+        copied = QGuiApplication::clipboard()->text();
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+    };
+    RunProgram([](DialogWindow& w) {
+        Key(w, Qt::Key_F1);
+        EXPECT_TRUE(HasFocus(w, IDC_DIFFICULTY_SLIDER)) << "back in the dialog";
+        Click(w, IDCANCEL);
+    });
+    EXPECT_EQ(m_aboutRuns, 0);
+    ASSERT_EQ(m_boxes.size(), 1u) << "F1 inside the box opens no second one";
+    EXPECT_EQ(m_boxes[0].caption, "TavrelCustomizer");
+    const std::string scripts = (game / "Assets" / "Scripts" / "scripts.ini").string();
+    EXPECT_NE(m_boxes[0].text.find("\n" + scripts + "\n"), std::string::npos) << m_boxes[0].text;
+    EXPECT_NE(m_boxes[0].text.find("\n" + (game / "sfc.ini").string()), std::string::npos);
+    const QString rule = QStringLiteral("---------------------------\n");
+    EXPECT_EQ(copied, rule + "TavrelCustomizer\n" + rule + QString::fromStdString(m_boxes[0].text) +
+                          "\n" + rule + "OK   \n" + rule);
 }
 
 TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {

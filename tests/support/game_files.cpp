@@ -10,6 +10,7 @@
 
 #include "base/numeric_text.h"
 #include "settings/file_store.h"
+#include "settings/lookup_account.h"
 
 namespace test_support {
 
@@ -97,10 +98,16 @@ std::string SfcIniBytes(const GameKeys& keys) {
 
 std::optional<std::string> StubLocator::Find() {
     ++m_state->calls;
+    settings::LookupAccount account;
     if (m_state->failFromCall > 0 && m_state->calls >= m_state->failFromCall) {
+        settings::SetLastLookupAccount(std::move(account));
         settings::SetLastErrorCode(kLookupErrorCode);
         return std::nullopt;
     }
+    account.found = true;
+    account.gameFolder = m_state->folder;
+    account.how.push_back("Found through: the test's locator");
+    settings::SetLastLookupAccount(std::move(account));
     return m_state->folder;
 }
 

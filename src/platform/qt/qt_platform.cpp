@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -52,7 +53,39 @@ int IdOf(QMessageBox::StandardButton button, UINT type) {
     }
 }
 
+// Reached by the keys the box's buttons leave alone.
+class CopyWholeBox final : public QObject {
+public:
+    explicit CopyWholeBox(QMessageBox& box) : m_box(box) { box.installEventFilter(this); }
+    ~CopyWholeBox() override { m_box.removeEventFilter(this); }
+    CopyWholeBox(const CopyWholeBox&) = delete;
+    CopyWholeBox& operator=(const CopyWholeBox&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &m_box && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(MessageBoxCopyText(m_box));
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QMessageBox& m_box;
+};
+
 }  // namespace
+
+QString MessageBoxCopyText(const QMessageBox& box) {
+    const QString rule = QStringLiteral("---------------------------\n");
+    QString buttons;
+    for (QAbstractButton* button : box.buttons()) {
+        buttons += button->text().remove(QLatin1Char('&')) + QStringLiteral("   ");
+    }
+    return rule + box.windowTitle() + QLatin1Char('\n') + rule + box.text() + QLatin1Char('\n') +
+           rule + buttons + QLatin1Char('\n') + rule;
+}
 
 QtPlatform::QtPlatform(const fw::DialogResources& resources, std::string executableTitle)
     : fw::model::ModelPlatform(resources, std::move(executableTitle)) {}
@@ -92,8 +125,10 @@ int QtPlatform::RunMessageBox(const fw::model::MessageBoxRequest& request) {
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(FromAnsi(request.caption));
     box.setTextFormat(Qt::PlainText);
-    box.setText(FromAnsi(request.text));
+    box.setText(request.utf8Text ? QString::fromStdString(request.text) : FromAnsi(request.text));
     box.setStandardButtons(ButtonsOf(request.type));
+    // Ctrl+C copies the whole box as Windows' message boxes do, to paste it elsewhere.
+    CopyWholeBox copy(box);
     box.setWindowModality(Qt::ApplicationModal);
     if (m_boxHook) {
         QTimer::singleShot(0, &box, [this, &box] {

@@ -3,6 +3,7 @@
 // dialog becomes a DialogWindow; message boxes are QMessageBoxes. Everything the controls do
 // is decided by the model - this class only shows windows and runs their event loops.
 #include <QIcon>
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@ class QWidget;
 namespace qtfront {
 
 class DialogWindow;
+
+// What Ctrl+C puts on the clipboard in a message box, laid out as Windows does: the title, the
+// text and the buttons, each between lines of dashes.
+QString MessageBoxCopyText(const QMessageBox& box);
 
 class QtPlatform : public fw::model::ModelPlatform {
 public:

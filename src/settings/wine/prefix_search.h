@@ -24,6 +24,22 @@
 //     ~/.var/app/com.usebottles.bottles/data/bottles/bottles/*.
 //  7. PlayOnLinux: ~/.PlayOnLinux/wineprefix/*.
 //  8. $XDG_DATA_HOME/wineprefixes/* (when set and absolute), then ~/.local/share/wineprefixes/*.
+// Then, so that a prefix found by the steps above still wins:
+//  9. Faugus Launcher: the "prefix" of every game in faugus-launcher/games.json under
+//     $XDG_DATA_HOME, ~/.local/share, then (older versions) $XDG_CONFIG_HOME and ~/.config, then
+//     the Flatpak's data/ and config/; then ~/Faugus/*.
+// 10. umu-launcher on its own: ~/Games/umu/*.
+// 11. PortProton: <folder>/data/prefixes/* for the folder on the first line of
+//     $XDG_CONFIG_HOME/PortProton.conf and ~/.config/PortProton.conf; the Flatpak's
+//     ~/.var/app/ru.linux_gaming.PortProton/data/prefixes/*.
+// 12. Bottles: <custom_bottles_path>/* from bottles/data.yml (the XDG data folders of step 6 and
+//     the Flatpak's); then every bottle of every Bottles library whose placeholder.yml names
+//     the folder the bottle was moved to ("Path").
+// 13. Flatpak Heroic and Steam: a folder below the home that a Flatpak's file names but that
+//     does not exist is looked for under ~/.var/app/<app id>/ with the same path below it.
+// 14. Steam libraries whose steamapps folder is spelled in another case (SteamApps).
+// 15. Minigalaxy: <install_dir>/*/prefix, install_dir from minigalaxy/config.json under
+//     $XDG_CONFIG_HOME, ~/.config and the Flatpak's config/ (default ~/GOG Games).
 // Folders found by listing, and configuration files, are taken in name order; prefixes named in
 // a configuration file in the file's order. A configuration file that is not a regular file, is
 // larger than kMaxLauncherConfigSize or cannot be read is passed over, as is a value in it that
@@ -40,6 +56,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/lookup_account.h"
 #include "settings/wine/registry_file.h"
 
 namespace settings::wine {
@@ -63,10 +80,25 @@ std::vector<std::string> MachineKeyViews(std::string_view keyPath, Arch arch);
 // A string value of HKLM from the text of a prefix's system.reg, looked up in MachineKeyViews
 // order; nullopt when no view holds it. The text is read once, up to the end of the last view's
 // section (RegistryFile::ScanKeys).
+// `view`, when given, gets the key path of the view that held it.
 std::optional<std::string> ReadMachineString(std::string_view systemReg, std::string_view keyPath,
-                                             std::string_view valueName);
+                                             std::string_view valueName,
+                                             std::string* view = nullptr);
 
-// The prefix folders to try, in order (see above).
+// Where a prefix to try came from, for the account of the search.
+struct PrefixOrigin {
+    std::string launcher;        // "Wine", "Heroic", "Steam", ...
+    std::filesystem::path file;  // the launcher's file that names it; empty when listed
+    std::string entry;           // the game's entry in that file, when it names several
+};
+
+struct PrefixCandidate {
+    std::filesystem::path prefix;
+    PrefixOrigin origin;
+};
+
+// The prefix folders to try, in order (see above), with where each came from.
+std::vector<PrefixCandidate> ListPrefixCandidates(const Environment& env);
 std::vector<std::filesystem::path> ListPrefixes(const Environment& env);
 
 struct GameFolderMatch {
@@ -74,10 +106,18 @@ struct GameFolderMatch {
     std::string windowsPath;       // the value as stored
     std::filesystem::path folder;  // its host path
     bool exists = false;
+    PrefixOrigin origin;
+    std::string keyView;  // the key that held the value
 };
 
+// With `account`, the search writes down what it does: the places passed over and why, and
+// for the match the facts F1 shows.
 std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::string_view keyPath,
-                                              std::string_view valueName);
+                                              std::string_view valueName,
+                                              LookupAccount* account = nullptr);
+
+// The account's lines for a match: launcher file and entry, prefix, registry key.
+void DescribeMatch(const GameFolderMatch& match, LookupAccount& account);
 
 // FindGameFolder that remembers the prefix where the folder was found and asks that prefix
 // first next time (its registry is read again and the path built afresh). When the remembered
@@ -86,10 +126,11 @@ std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::strin
 class GameFolderSearch {
 public:
     std::optional<GameFolderMatch> Find(const Environment& env, std::string_view keyPath,
-                                        std::string_view valueName);
+                                        std::string_view valueName,
+                                        LookupAccount* account = nullptr);
 
 private:
-    std::optional<std::filesystem::path> m_prefix;
+    std::optional<PrefixCandidate> m_prefix;
 };
 
 }  // namespace settings::wine

@@ -9,6 +9,7 @@
 
 #include "settings/file_store.h"
 #include "settings/game_folder.h"
+#include "settings/lookup_account.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
 
@@ -47,7 +48,14 @@ public:
         if (!env.home) env.home = AccountHome();
         env.xdgDataHome = Variable("XDG_DATA_HOME");
         env.xdgConfigHome = Variable("XDG_CONFIG_HOME");
-        const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue);
+        LookupAccount account;
+        const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue, &account);
+        if (!account.found) {
+            account.advice =
+                "Install the game through a launcher, or start this program with the game's "
+                "prefix in WINEPREFIX (WINEPREFIX=/path/to/prefix tavrel-customizer).";
+        }
+        SetLastLookupAccount(std::move(account));
         if (!match) {
             SetLastErrorCode(ENOENT);
             return std::nullopt;

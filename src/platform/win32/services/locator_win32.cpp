@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "settings/game_folder.h"
+#include "settings/lookup_account.h"
 
 namespace settings {
 
@@ -52,15 +53,31 @@ LONG ReadFolder(REGSAM view, std::string& folder) {
 }
 
 class RegistryLocator final : public GameFolderLocator {
+    static std::string Found(const std::string& folder, const std::string& key) {
+        LookupAccount account;
+        account.found = true;
+        account.gameFolder = folder;
+        account.how.push_back("Registry: " + key);
+        SetLastLookupAccount(std::move(account));
+        return folder;
+    }
+
 public:
     std::optional<std::string> Find() override {
         // A 32-bit installer writes to the 32-bit view; in a 64-bit process that is not the
         // view opened by default. The process's own view comes second.
         std::string folder;
+        const std::string key = "HKEY_LOCAL_MACHINE\\" + std::string(kGameRegistryKey);
         const LONG wow32 = ReadFolder(KEY_WOW64_32KEY, folder);
-        if (wow32 == ERROR_SUCCESS) return folder;
+        if (wow32 == ERROR_SUCCESS) return Found(folder, key + ", value Path (32-bit view)");
         const LONG native = ReadFolder(0, folder);
-        if (native == ERROR_SUCCESS) return folder;
+        if (native == ERROR_SUCCESS) return Found(folder, key + ", value Path (native view)");
+        LookupAccount account;
+        account.looked.push_back({"32-bit view", key, PassedOver::kNoGameKey});
+        account.looked.push_back({"native view", key, PassedOver::kNoGameKey});
+        account.advice =
+            "Reinstall the game: its installer records the game folder in the registry.";
+        SetLastLookupAccount(std::move(account));
         // "Not found" in one view says less than, say, "access denied" in the other.
         const LONG reported = native == ERROR_FILE_NOT_FOUND ? wow32 : native;
         SetLastError(static_cast<DWORD>(reported));

@@ -1,0 +1,119 @@
+#include "settings/lookup_account.h"
+
+#include <algorithm>
+
+namespace settings {
+
+namespace {
+
+LookupAccount& Slot() {
+    static LookupAccount account;
+    return account;
+}
+
+const char* Reason(PassedOver why, bool several) {
+    switch (why) {
+        case PassedOver::kNotThere:
+            return "not there";
+        case PassedOver::kUnreadable:
+            return several ? "launcher files that could not be read"
+                           : "a launcher file that could not be read";
+        case PassedOver::kNoGameKey:
+            return several ? "no game key in their registries" : "no game key in its registry";
+        case PassedOver::kGameFolderMissing:
+            return several ? "the game folders they name are missing"
+                           : "the game folder it names is missing";
+    }
+    return "";
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// The folder all the paths lie in ("" when they share none).
+std::string CommonFolder(const std::vector<const LookedPlace*>& run) {
+    std::string common = run.front()->path;
+    for (const LookedPlace* place : run) {
+        const std::string& path = place->path;
+        std::size_t n = 0;
+        while (n < common.size() && n < path.size() && common[n] == path[n]) ++n;
+        common.resize(n);
+    }
+    while (!common.empty() && !IsSeparator(common.back())) common.pop_back();
+    if (common.size() > 1) common.pop_back();
+    return common;
+}
+
+std::string RunLine(const std::vector<const LookedPlace*>& run) {
+    std::string line = run.front()->group + ": ";
+    const bool several = run.size() > 1;
+    if (run.size() <= 2) {
+        line += run.front()->path;
+        if (several) line += ", " + run.back()->path;
+    } else {
+        const std::string common = CommonFolder(run);
+        line += std::to_string(run.size()) + " places";
+        if (!common.empty()) line += " in " + common;
+    }
+    return line + ": " + Reason(run.front()->why, several);
+}
+
+}  // namespace
+
+const LookupAccount& LastLookupAccount() {
+    return Slot();
+}
+
+void SetLastLookupAccount(LookupAccount account) {
+    Slot() = std::move(account);
+}
+
+std::string DescribeLookup(const LookupAccount& account, const std::vector<SettingsFileCopy>& files,
+                           std::size_t maxPlaceLines) {
+    std::string text;
+    if (account.found) {
+        text = "Game folder: " + account.gameFolder + "\n";
+        for (const std::string& line : account.how) text += line + "\n";
+        text += "\nThe settings are read from and written to:\n";
+        for (const SettingsFileCopy& file : files) {
+            if (file.virtualStore && file.virtualStoreExists) {
+                text += *file.virtualStore +
+                        "\n  your VirtualStore copy, which the game reads. The file in the game "
+                        "folder, " +
+                        file.path + ", is updated as well where Windows allows it.\n";
+            } else if (file.virtualStore) {
+                text += file.path +
+                        "\n  the game reads this file. Where Windows does not allow writing it, "
+                        "OK writes your VirtualStore copy " +
+                        *file.virtualStore + " instead, which the game then reads.\n";
+            } else {
+                text += file.path + "\n";
+            }
+        }
+        return text;
+    }
+    text = "The game folder was not found.";
+    if (!account.looked.empty()) text += " Places looked, in order:";
+    text += "\n";
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < account.looked.size();) {
+        std::vector<const LookedPlace*> run{&account.looked[i]};
+        std::size_t j = i + 1;
+        while (j < account.looked.size() && account.looked[j].group == run.front()->group &&
+               account.looked[j].why == run.front()->why) {
+            run.push_back(&account.looked[j++]);
+        }
+        lines.push_back(RunLine(run));
+        i = j;
+    }
+    const std::size_t shown = std::min(lines.size(), std::max<std::size_t>(maxPlaceLines, 1));
+    for (std::size_t i = 0; i < shown; ++i) text += lines[i] + "\n";
+    if (shown < lines.size()) {
+        text += "... and " + std::to_string(lines.size() - shown) + " more lines like these.\n";
+    }
+    if (!account.advice.empty()) text += "\n" + account.advice + "\n";
+    return text;
+}
+
+}  // namespace settings

@@ -1,0 +1,49 @@
+#pragma once
+// What the most recent game-folder lookup did: where it found the folder and how, or every place
+// it looked and why each was passed over. The lookups record it as they run and F1 shows it;
+// Load and Save never read it, they look the folder up afresh.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace settings {
+
+enum class PassedOver {
+    kNotThere,           // the folder or file does not exist
+    kUnreadable,         // a launcher file that could not be read or used
+    kNoGameKey,          // a registry without the game's key or value
+    kGameFolderMissing,  // the registry names a game folder that is missing
+};
+
+struct LookedPlace {
+    std::string group;  // the launcher (or registry view) the place belongs to
+    std::string path;   // as the file system spells it
+    PassedOver why = PassedOver::kNotThere;
+};
+
+struct LookupAccount {
+    bool found = false;
+    std::string gameFolder;
+    std::vector<std::string> how;     // found: where the folder came from, one fact a line
+    std::vector<LookedPlace> looked;  // not found: in the order looked
+    std::string advice;               // not found: what the player can do
+};
+
+const LookupAccount& LastLookupAccount();
+void SetLastLookupAccount(LookupAccount account);
+
+// One settings file as Load reads it: its path in the game folder and, where Windows keeps one
+// for the game, its VirtualStore copy and whether that copy exists.
+struct SettingsFileCopy {
+    std::string path;
+    std::optional<std::string> virtualStore;
+    bool virtualStoreExists = false;
+};
+
+// The text F1 shows. Places looked are grouped by launcher, a run of places with the same reason
+// on one line, and at most `maxPlaceLines` lines of them.
+std::string DescribeLookup(const LookupAccount& account, const std::vector<SettingsFileCopy>& files,
+                           std::size_t maxPlaceLines = 20);
+
+}  // namespace settings
