@@ -7,8 +7,8 @@
 # Runs of the program:
 #   1. slider keys, Tab order, the AI list, typing into an odds field and leaving it, Enter:
 #      scripts.ini and sfc.ini are compared byte for byte with the expected files;
-#   2. a change, the About box from the system menu and from F1 (the main dialog disabled
-#      meanwhile), then Escape: nothing is written;
+#   2. a change, the About box from the system menu (the main dialog disabled meanwhile), F1's
+#      box with the files' paths, then Escape: nothing is written;
 #   3. no registry value: the load error carries the program's name as caption, the dialog
 #      stays open, Escape ends it and nothing is written.
 # Every wait has its own limit; CTest stops the whole test at three minutes.
@@ -131,13 +131,22 @@ expect_probe "$WS_MAIN_TITLE" "the main dialog is enabled again, its value kept"
     enabled:0 1 "text:$IDC_DIFFICULTY_VALUE" 3
 ws_wait_focus "$MAIN" || ws_die "main dialog did not get the focus back"
 
-# F1 is the Help command, which opens the About box as well.
+# F1 is the Help command: a message box saying where the settings are. F1 inside it, which
+# Windows hands on to the disabled main dialog, opens no second box.
+APP_NAME=$(basename "$EXE" .exe)
 ws_keys F1
-ABOUT=$(ws_wait_window "$WS_ABOUT_TITLE" 10) || ws_die "F1 did not open the About box"
-ws_log "ok: F1 opened the About box"
-ws_wait_focus "$ABOUT" || ws_die "About box did not get the focus"
+BOX=$(ws_wait_window "$APP_NAME" 10) || ws_die "F1 did not open the settings box"
+MESSAGE=$(ws_probe "$APP_NAME" statics)
+case "$MESSAGE" in
+    "Game folder: "*"scripts.ini"*"sfc.ini"*) ws_log "ok: F1 tells where the settings are" ;;
+    *) ws_die "unexpected F1 text: '$MESSAGE'" ;;
+esac
+ws_wait_focus "$BOX" || ws_die "settings box did not get the focus"
+ws_keys F1
+sleep 1
 ws_keys Return
-ws_wait_no_window "$WS_ABOUT_TITLE" 10 || ws_die "Enter did not close the second About box"
+ws_wait_no_window "$APP_NAME" 10 || ws_die "F1 inside the box opened a second box"
+ws_log "ok: F1 inside the box opened no second one"
 ws_wait_focus "$MAIN" || ws_die "main dialog did not get the focus back"
 ws_keys Escape
 finish_main
@@ -149,7 +158,6 @@ ws_log "run 3: no registry value"
 ws_delete_game_key
 ws_run_app
 # The message box's caption is the application's name: the executable's name without ".exe".
-APP_NAME=$(basename "$EXE" .exe)
 BOX=$(ws_wait_window "$APP_NAME" 30) || ws_die "no message box captioned \"$APP_NAME\""
 MESSAGE=$(ws_probe "$APP_NAME" statics)
 case "$MESSAGE" in
