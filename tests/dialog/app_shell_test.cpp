@@ -102,7 +102,7 @@ TEST_F(AboutTest, F1TellsWhereTheSettingsAreAndOpensNoSecondBox) {
     script->virtualized = m_root.string();
     script->store = (m_root / "store").string();
     settings::SetProfileFiles(std::make_unique<test_support::ScriptedProfileFiles>(script));
-    const std::string sfcCopy = script->store + "/sfc.ini";
+    const std::string sfcCopy = (std::filesystem::path(script->store) / "sfc.ini").string();
     std::filesystem::create_directories(script->store);
     WriteBytes(sfcCopy, "[UI]\r\n");
     m_platform.OnModal([this](DialogModel& dlg) {

@@ -4,7 +4,8 @@
 #   screenshot.sh OUTDIR [TavrelCustomizer.exe [tc_probe.exe]]
 #
 # writes OUTDIR/win32-main.png (the main dialog filled from a sample game folder) and
-# OUTDIR/win32-about.png (the About box opened from the system menu). Without paths, the
+# OUTDIR/win32-about.png (the About box opened from the system menu) and OUTDIR/win32-help.png
+# (F1's box). Without paths, the
 # executables of build/windows are used (cmake --preset windows && cmake --build build/windows).
 set -euo pipefail
 
@@ -56,6 +57,13 @@ ws_probe "$WS_ABOUT_TITLE" ncactivate >/dev/null
 shoot "$ABOUT" "$OUT/win32-about.png"
 ws_keys Return
 ws_wait_no_window "$WS_ABOUT_TITLE" 10 || true
+ws_wait_focus "$MAIN" || true
+ws_keys F1
+HELP=$(ws_wait_window "$(basename "$EXE" .exe)" 10) || ws_die "F1's box did not appear"
+ws_wait_focus "$HELP" || true
+shoot "$HELP" "$OUT/win32-help.png"
+ws_keys Return
+ws_wait_no_window "$(basename "$EXE" .exe)" 10 || true
 ws_wait_focus "$MAIN" || true
 ws_keys Escape
 ws_wait_app_exit 15 || ws_die "program did not end"
