@@ -95,7 +95,8 @@ bool ProfileSave::Add(const std::string& path, const std::string& bytes,
 bool ProfileSave::StageWrites(int& error) {
     m_writes.clear();
     ProfileFiles& files = CurrentProfileFiles();
-    if (m_copyExists) {
+    // A copy only exists where there is a copy's path; saying so lets the checker see it too.
+    if (m_copyExists && m_copy.has_value()) {
         if (!Add(*m_copy, m_copyBytes, &m_copyOld, false, error)) return false;
         int realError = 0;
         if (m_realReadable &&
