@@ -415,6 +415,7 @@ void AddBottlesElsewhere(PrefixList& list, const std::optional<fs::path>& dataHo
     bases.emplace_back(home / ".var/app" / std::string(kBottlesFlatpak) / "data/bottles",
                        kBottlesFlatpak);
     std::vector<std::pair<fs::path, std::string_view>> libraries;
+    libraries.reserve(bases.size() * 2);  // each data.yml may add its custom library
     for (const auto& [base, app] : bases) libraries.emplace_back(base / "bottles", app);
     std::string text;
     for (const auto& [base, app] : bases) {
