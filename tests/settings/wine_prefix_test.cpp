@@ -474,13 +474,16 @@ protected:
     wine_test::ScratchDir m_scratch;
 };
 
-TEST_F(LaterLaunchers, FaugusAndUmuComeAfterTheFirstSteps) {
+TEST_F(LaterLaunchers, FaugusUmuAndWineZguiComeAfterTheFirstSteps) {
     const fs::path pol = AddPrefix(".PlayOnLinux/wineprefix/sfc");
     const fs::path data = AddPrefix("disk/faugus-data");
     const fs::path config = AddPrefix("disk/faugus-config");
     const fs::path flatpak = AddPrefix("disk/faugus-flatpak");
     const fs::path listed = AddPrefix("Faugus/sfc");
     const fs::path umu = AddPrefix("Games/umu/umu-default");
+    const fs::path zgui = AddPrefix(".local/share/winezgui/Prefixes/sfc-setup");
+    const fs::path zguiFlatpak =
+        AddPrefix(".var/app/io.github.fastrizwaan.WineZGUI/data/winezgui/Prefixes/sfc");
     Write(".local/share/faugus-launcher/games.json",
           R"([{"gameid": "sfc", "title": "SFC", "prefix": ")" + Home() +
               R"(/disk/faugus-data"}, {"title": "no prefix"}, {"prefix": 3}, "x"])");
@@ -491,7 +494,7 @@ TEST_F(LaterLaunchers, FaugusAndUmuComeAfterTheFirstSteps) {
     Write(".var/app/io.github.Faugus.faugus-launcher/config/faugus-launcher/games.json",
           R"({"not": "a list"})");
     EXPECT_EQ(ListPrefixes(HomeOnly()),
-              (std::vector<fs::path>{pol, data, config, flatpak, listed, umu}));
+              (std::vector<fs::path>{pol, data, config, flatpak, listed, umu, zgui, zguiFlatpak}));
 }
 
 TEST_F(LaterLaunchers, PortProtonFolderFromTheFirstLine) {

@@ -531,6 +531,12 @@ PrefixList ListAll(const Environment& env) {
     }
     AddSteamInOtherCase(list, steamLater);
     AddMinigalaxy(list, configHome);
+    // WineZGUI keeps one prefix per program, native or as its Flatpak.
+    const PrefixOrigin winezgui{"WineZGUI", {}, {}};
+    if (dataHome) list.AddListed(*dataHome / "winezgui/Prefixes", {}, winezgui);
+    list.AddListed(*home / ".local/share/winezgui/Prefixes", {}, winezgui);
+    list.AddListed(*home / ".var/app/io.github.fastrizwaan.WineZGUI/data/winezgui/Prefixes", {},
+                   winezgui);
     // Files of the last steps are not Flatpak Heroic's or Steam's: nothing more is deferred.
     return list;
 }
