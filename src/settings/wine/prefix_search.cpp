@@ -377,7 +377,7 @@ void AddPortProton(PrefixList& list, const std::optional<fs::path>& configHome) 
     for (const fs::path& file : files) {
         if (!ReadLauncherFile(list, "PortProton", file, text)) continue;
         const auto folder = PortProtonFolder(text);
-        const auto absolute = folder ? AbsoluteFolder(*folder) : std::nullopt;
+        const auto absolute = AbsoluteFolder(folder);
         if (!absolute) {
             list.Note("PortProton", file, PassedOver::kUnreadable);
             continue;
@@ -424,7 +424,7 @@ void AddBottlesElsewhere(PrefixList& list, const std::optional<fs::path>& dataHo
         bool valid = false;
         const auto custom = YamlTopLevelText(text, "custom_bottles_path", valid);
         if (valid && !custom) continue;  // no custom library: the default one is step 6's
-        const auto folder = custom ? AbsoluteFolder(*custom) : std::nullopt;
+        const auto folder = AbsoluteFolder(custom);
         if (!folder) {
             list.Note("Bottles", file, PassedOver::kUnreadable);
             continue;
@@ -450,7 +450,7 @@ void AddMinigalaxy(PrefixList& list, const std::optional<fs::path>& configHome) 
         if (!ReadLauncherFile(list, "Minigalaxy", file, text)) continue;
         bool valid = false;
         const auto folder = MinigalaxyInstallDir(text, Utf8FromPath(home), valid);
-        const auto absolute = folder ? AbsoluteFolder(*folder) : std::nullopt;
+        const auto absolute = AbsoluteFolder(folder);
         if (!valid || (folder && !absolute)) {
             list.Note("Minigalaxy", file, PassedOver::kUnreadable);
             continue;
