@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "framework/dialog_placement.h"
+#include "platform/qt/accessible_names.h"
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/control_view.h"
 #include "platform/qt/edit_view.h"
@@ -126,6 +127,7 @@ void DialogWindow::BuildViews() {
         widget.setObjectName(QStringLiteral("control%1").arg(control->Id()));
         widget.setFocusPolicy(Qt::NoFocus);
         widget.installEventFilter(this);
+        NameAfterRow(widget, m_model, *control);
         const fw::ItemTemplate& item = control->Item();
         view->Place(MapDialogRect(m_units, item.x, item.y, item.cx, item.cy));
         m_byWidget.emplace(&widget, view.get());
