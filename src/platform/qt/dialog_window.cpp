@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -33,7 +32,7 @@ fw::Rect ToRect(const QRect& rect) {
 }  // namespace
 
 DialogWindow::DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, QWidget* owner)
-    : QDialog(owner), m_model(model), m_appIcon(appIcon) {
+    : QDialog(owner), m_model(model), m_appIcon(appIcon), m_run(model) {
     const fw::DialogTemplate& dialogTemplate = model.Template();
     // A modal frame with a caption: no minimise or maximise box, a close box with the system
     // menu.
@@ -102,7 +101,7 @@ void DialogWindow::RefreshDialog() {
         setWindowIcon(m_appIcon);
         m_hasIcon = true;
     }
-    if (m_model.Ended() && m_loop != nullptr) m_loop->quit();
+    m_run.ModelChanged();
     SyncFocus();
 }
 
@@ -122,11 +121,8 @@ void DialogWindow::SyncFocus() {
 }
 
 void DialogWindow::AfterInput() {
-    if (m_model.Ended()) {
-        if (m_loop != nullptr) m_loop->quit();
-        return;
-    }
-    SyncFocus();
+    // The model's end has reached the modal run through the observer.
+    if (!m_model.Ended()) SyncFocus();
 }
 
 // ---- Running
@@ -159,12 +155,7 @@ void DialogWindow::Run(const std::function<void(DialogWindow&)>& whenShown) {
     QTimer::singleShot(2000, this, [this] {
         if (m_onShown) m_onShown();
     });
-    if (!m_model.Ended()) {
-        QEventLoop loop;
-        m_loop = &loop;
-        loop.exec(QEventLoop::DialogExec);
-        m_loop = nullptr;
-    }
+    m_run.Exec();
     m_closing = true;
     for (const auto& view : m_views) view->Stop();
     hide();

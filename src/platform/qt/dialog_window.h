@@ -3,7 +3,7 @@
 // of the DialogModel (control_view.h), which draws the control and takes its mouse; the window
 // places and refreshes the views, shows the dialog's caption, icon and focus, keeps the mouse
 // for a dropped list, and hands every key (translated in key_translator.h), character, wheel
-// notch and menu command to the model's user actions, and runs the modal loop. No widget
+// notch and menu command to the model's user actions. Its modal loop is a ModalRun. No widget
 // changes its own state.
 #include <QDialog>
 #include <QIcon>
@@ -16,8 +16,8 @@
 #include "model/dialog_model.h"
 #include "platform/qt/dialog_units.h"
 #include "platform/qt/key_translator.h"
+#include "platform/qt/modal_run.h"
 
-class QEventLoop;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
@@ -93,7 +93,7 @@ private:
     bool m_shownDone = false;
     bool m_closing = false;
     std::function<void()> m_onShown;
-    QEventLoop* m_loop = nullptr;
+    ModalRun m_run;
 };
 
 }  // namespace qtfront
