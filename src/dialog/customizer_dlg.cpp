@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 #include "app/about_dlg.h"
@@ -209,28 +208,13 @@ int CCustomizerDlg::IconOffset(int extent, int iconExtent) {
     return static_cast<int>(spare / 2);
 }
 
-std::string CCustomizerDlg::RowLabel(int id) const {
-    // The hull's name is the label on its odds field's row, the one nearest the field: read from
-    // the template so that the screen reader says what the dialog shows.
-    const fw::DialogTemplate* dialog = fw::GetPlatform().Resources().FindDialog(GetTemplateId());
-    const fw::ItemTemplate* field = dialog != nullptr ? dialog->FindItem(id) : nullptr;
-    if (field == nullptr) return {};
-    const fw::ItemTemplate* label = nullptr;
-    for (const fw::ItemTemplate& item : dialog->items) {
-        if (item.y != field->y || item.className != fw::kStaticClass || item.text.empty() ||
-            (item.style & fw::ss::TypeMask) == fw::ss::Icon)
-            continue;
-        if (label == nullptr || std::abs(item.x - field->x) < std::abs(label->x - field->x))
-            label = &item;
-    }
-    return label != nullptr ? label->text : std::string();
-}
-
 std::string CCustomizerDlg::GetAccessibleName(int id) const {
+    // A hull row's box and field are named after the hull class its label shows.
     for (const HullRow& row : Hulls()) {
-        if (id == row.useId) return "Use " + RowLabel(row.oddsId);
-        if (id == row.oddsId) return RowLabel(row.oddsId) + " odds (%)";
+        if (id == row.useId) return "Use " + std::string(kRowLabel);
+        if (id == row.oddsId) return std::string(kRowLabel) + " odds (%)";
     }
+    // The other controls without text have their labels above them, or a group box's title.
     switch (id) {
         case IDC_MONSTER_ODDS:
             return "Monster odds (%)";

@@ -19,8 +19,6 @@ public:
     // Hull rows by their class ("Use Battleship", "Battleship odds (%)"), the rest by what
     // the labels beside them say.
     std::string GetAccessibleName(int id) const override;
-    // The text of the label on the row of control `id` (a hull's name), or "".
-    std::string RowLabel(int id) const;
     // F1: a message box saying where the settings are, or where the game was looked for. The
     // game folder is looked up as Load looks it up, and the box tells what that lookup did.
     void ShowWhereSettingsAre();

@@ -1,6 +1,7 @@
 #pragma once
 // Modal dialogs and dialog data exchange.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/wnd.h"
@@ -50,8 +51,10 @@ public:
 
     // The name a screen reader announces for child `id` when the control has no text of its
     // own to be named by (an edit, a list, a trackbar, a box without text); empty when the
-    // dialog gives it none.
+    // dialog gives it none, and the front end names the control after the label on its row.
+    // kRowLabel in the name stands for that label.
     virtual std::string GetAccessibleName(int id) const;
+    static constexpr std::string_view kRowLabel = "{row label}";
 
     // Control objects attached by DDX_Control or SubclassDlgItem; detached again when the modal
     // run ends.

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -10,81 +9,30 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
-#include <optional>
+#include <cstdlib>
 
 #include "framework/dialog_placement.h"
+#include "platform/qt/accessible_names.h"
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/control_view.h"
 #include "platform/qt/edit_view.h"
+#include "platform/qt/key_translator.h"
 
 namespace qtfront {
 
 using fw::model::ControlKind;
 using fw::model::ControlModel;
-using fw::model::Modifiers;
 
 namespace {
-
-// The keys the dialog layer knows by their virtual-key codes; characters go as WM_CHAR.
-std::optional<UINT> NamedKey(int key) {
-    namespace vk = fw::vk;
-    switch (key) {
-        case Qt::Key_Backspace:
-            return vk::Back;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return vk::Tab;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return vk::Return;
-        case Qt::Key_Escape:
-            return vk::Escape;
-        case Qt::Key_Space:
-            return vk::Space;
-        case Qt::Key_PageUp:
-            return vk::Prior;
-        case Qt::Key_PageDown:
-            return vk::Next;
-        case Qt::Key_End:
-            return vk::End;
-        case Qt::Key_Home:
-            return vk::Home;
-        case Qt::Key_Left:
-            return vk::Left;
-        case Qt::Key_Up:
-            return vk::Up;
-        case Qt::Key_Right:
-            return vk::Right;
-        case Qt::Key_Down:
-            return vk::Down;
-        case Qt::Key_Insert:
-            return vk::Insert;
-        case Qt::Key_Delete:
-            return vk::Delete;
-        case Qt::Key_F1:
-            return vk::F1;
-        case Qt::Key_F4:
-            return vk::F4;
-        default:
-            return std::nullopt;
-    }
-}
 
 fw::Rect ToRect(const QRect& rect) {
     return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
 }
 
-void TypeAnsi(fw::model::DialogModel& model, const QString& text) {
-    for (const char ch : ToAnsi(text)) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 0x20 && byte != 0x7F) model.TypeChar(ch);
-    }
-}
-
 }  // namespace
 
 DialogWindow::DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, QWidget* owner)
-    : QDialog(owner), m_model(model), m_appIcon(appIcon) {
+    : QDialog(owner), m_model(model), m_appIcon(appIcon), m_run(model) {
     const fw::DialogTemplate& dialogTemplate = model.Template();
     // A modal frame with a caption: no minimise or maximise box, a close box with the system
     // menu.
@@ -126,6 +74,7 @@ void DialogWindow::BuildViews() {
         widget.setObjectName(QStringLiteral("control%1").arg(control->Id()));
         widget.setFocusPolicy(Qt::NoFocus);
         widget.installEventFilter(this);
+        NameAfterRow(widget, m_model, *control);
         const fw::ItemTemplate& item = control->Item();
         view->Place(MapDialogRect(m_units, item.x, item.y, item.cx, item.cy));
         m_byWidget.emplace(&widget, view.get());
@@ -152,7 +101,7 @@ void DialogWindow::RefreshDialog() {
         setWindowIcon(m_appIcon);
         m_hasIcon = true;
     }
-    if (m_model.Ended() && m_loop != nullptr) m_loop->quit();
+    m_run.ModelChanged();
     SyncFocus();
 }
 
@@ -172,11 +121,8 @@ void DialogWindow::SyncFocus() {
 }
 
 void DialogWindow::AfterInput() {
-    if (m_model.Ended()) {
-        if (m_loop != nullptr) m_loop->quit();
-        return;
-    }
-    SyncFocus();
+    // The model's end has reached the modal run through the observer.
+    if (!m_model.Ended()) SyncFocus();
 }
 
 // ---- Running
@@ -209,12 +155,7 @@ void DialogWindow::Run(const std::function<void(DialogWindow&)>& whenShown) {
     QTimer::singleShot(2000, this, [this] {
         if (m_onShown) m_onShown();
     });
-    if (!m_model.Ended()) {
-        QEventLoop loop;
-        m_loop = &loop;
-        loop.exec(QEventLoop::DialogExec);
-        m_loop = nullptr;
-    }
+    m_run.Exec();
     m_closing = true;
     for (const auto& view : m_views) view->Stop();
     hide();
@@ -303,7 +244,7 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::InputMethod:
             // Text composed by an input method arrives as characters, like typed ones.
             if (!m_model.Ended()) {
-                TypeAnsi(m_model, static_cast<QInputMethodEvent*>(event)->commitString());
+                TypeChars(TypedChars(static_cast<QInputMethodEvent*>(event)->commitString()));
             }
             AfterInput();
             return true;
@@ -329,44 +270,30 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void DialogWindow::HandleKey(const QKeyEvent& key) {
     ReactivateFromApp();
-    const Qt::KeyboardModifiers held = key.modifiers();
-    Modifiers modifiers;
-    modifiers.shift = (held & Qt::ShiftModifier) != 0;
-    modifiers.ctrl = (held & Qt::ControlModifier) != 0;
-    modifiers.alt = (held & Qt::AltModifier) != 0;
-    const int code = key.key();
-    if (code == Qt::Key_Backtab) modifiers.shift = true;
-
-    // Menus: the menu key and Shift+F10 open the focused control's, Alt+Space the window's.
-    if (code == Qt::Key_Menu ||
-        (code == Qt::Key_F10 && modifiers.shift && !modifiers.ctrl && !modifiers.alt)) {
-        KeyboardContextMenu();
-        return;
-    }
-    if (code == Qt::Key_Space && modifiers.alt && !modifiers.ctrl) {
-        ShowDialogMenu(mapToGlobal(QPoint(0, 0)));
-        return;
+    const KeyInput input = TranslateKey(key.key(), key.modifiers(), key.text());
+    switch (input.action) {
+        case KeyInput::Action::ControlMenu:
+            KeyboardContextMenu();
+            return;
+        case KeyInput::Action::WindowMenu:
+            ShowDialogMenu(mapToGlobal(QPoint(0, 0)));
+            return;
+        default:
+            break;
     }
     if (m_model.Ended()) return;
-
-    if (const std::optional<UINT> named = NamedKey(code)) {
-        // Moving with the keyboard turns the focus cues on, as WM_CHANGEUISTATE does: Qt's
-        // styles then draw the focus frame on buttons and lists too.
-        if (*named == fw::vk::Tab || (*named >= fw::vk::Left && *named <= fw::vk::Down)) {
-            setAttribute(Qt::WA_KeyboardFocusChange, true);
-        }
-        m_model.PressKey(*named, modifiers);
-    } else if (code >= Qt::Key_A && code <= Qt::Key_Z && (modifiers.ctrl || modifiers.alt) &&
-               !(modifiers.ctrl && modifiers.alt)) {
-        // Ctrl+letter: the model makes the control character (copy, paste, cut, undo, select
-        // all) as TranslateMessage would; Alt+letter is a mnemonic.
-        m_model.PressKey(static_cast<UINT>(code), modifiers);
-    } else if (modifiers.ctrl != modifiers.alt) {
-        // Ctrl or Alt with anything else types nothing (Ctrl+Alt is AltGr).
-    } else {
-        TypeAnsi(m_model, key.text());
+    if (input.action == KeyInput::Action::PressKey) {
+        // Qt's styles then draw the focus frame on buttons and lists too.
+        if (input.showFocusCues) setAttribute(Qt::WA_KeyboardFocusChange, true);
+        m_model.PressKey(input.vk, input.modifiers);
+    } else if (input.action == KeyInput::Action::TypeChars) {
+        TypeChars(input.chars);
     }
     AfterInput();
+}
+
+void DialogWindow::TypeChars(const std::string& chars) {
+    for (const char ch : chars) m_model.TypeChar(ch);
 }
 
 void DialogWindow::KeyboardContextMenu() {
@@ -422,12 +349,9 @@ void DialogWindow::HandleWheel(const ControlView* view, QWheelEvent& wheel) {
     ControlModel* focus = m_model.FocusControl();
     if (view == nullptr || &view->Control() != focus || m_model.Ended()) return;
     if (focus->Kind() != ControlKind::ComboBox && focus->Kind() != ControlKind::Trackbar) return;
-    m_wheelRemainder += wheel.angleDelta().y();
-    constexpr int kNotch = 120;
-    while (std::abs(m_wheelRemainder) >= kNotch && !m_model.Ended()) {
-        const bool up = m_wheelRemainder > 0;
-        m_wheelRemainder += up ? -kNotch : kNotch;
-        m_model.PressKey(up ? fw::vk::Up : fw::vk::Down);
+    const int notches = m_wheel.Turn(wheel.angleDelta().y());
+    for (int i = 0; i < std::abs(notches) && !m_model.Ended(); ++i) {
+        m_model.PressKey(notches > 0 ? fw::vk::Up : fw::vk::Down);
     }
     AfterInput();
 }

@@ -1,20 +1,23 @@
 #pragma once
 // One modal dialog of the model, drawn with Qt widgets. The window holds one view per control
 // of the DialogModel (control_view.h), which draws the control and takes its mouse; the window
-// runs the modal loop, shows the dialog's caption, icon and focus, and hands every key,
-// character, wheel turn and menu command to the model's user actions. No widget changes its
-// own state.
+// places and refreshes the views, shows the dialog's caption, icon and focus, keeps the mouse
+// for a dropped list, and hands every key (translated in key_translator.h), character, wheel
+// notch and menu command to the model's user actions. Its modal loop is a ModalRun. No widget
+// changes its own state.
 #include <QDialog>
 #include <QIcon>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "model/dialog_model.h"
 #include "platform/qt/dialog_units.h"
+#include "platform/qt/key_translator.h"
+#include "platform/qt/modal_run.h"
 
-class QEventLoop;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
@@ -64,6 +67,7 @@ private:
     void CentreOnOwner();
 
     void HandleKey(const QKeyEvent& key);
+    void TypeChars(const std::string& chars);
     bool HandleMouse(ControlView* view, QMouseEvent& mouse);
     void HandleWheel(const ControlView* view, QWheelEvent& wheel);
     void KeyboardContextMenu();
@@ -81,7 +85,7 @@ private:
     std::unordered_map<const QObject*, ControlView*> m_byWidget;
     std::unordered_map<const fw::model::ControlModel*, ControlView*> m_byControl;
 
-    int m_wheelRemainder = 0;
+    WheelNotches m_wheel;
     bool m_appDeactivated = false;  // another program has the keyboard
     fw::model::ControlModel* m_shownFocus = nullptr;
     bool m_hasIcon = false;
@@ -89,7 +93,7 @@ private:
     bool m_shownDone = false;
     bool m_closing = false;
     std::function<void()> m_onShown;
-    QEventLoop* m_loop = nullptr;
+    ModalRun m_run;
 };
 
 }  // namespace qtfront
