@@ -1,112 +1,70 @@
 #!/usr/bin/env python3
-"""Fails, listing them, when the quoted includes of a source tree run in a loop.
+"""include_cycles.py <src dir>: fails, listing them, when quoted includes run in a loop.
 
-A header and its source (x.h, x.cpp) are one node: a loop through a class's own .cpp counts.
-Includes are resolved as the build resolves them: beside the including file, then from the
-tree's root (the rooms' include spelling). Ones that resolve to nothing (system headers, the
-resource ids) are outside the graph.
-
-    include_cycles.py <src dir>
+A header and its source (x.h, x.cpp) are one node. An include is resolved as the compiler does:
+beside the including file, then from the tree's root (the rooms' spelling); ones that resolve
+to no file of the tree (system headers, the resource ids) are outside the graph.
 """
 import os
 import re
 import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
-SOURCES = (".h", ".cpp", ".inl")
 
 
 def node(path, root):
-    rel = os.path.relpath(path, root)
-    stem, ext = os.path.splitext(rel)
-    return stem if ext in (".h", ".cpp") else rel
+    stem, ext = os.path.splitext(os.path.relpath(path, root))
+    return stem if ext in (".h", ".cpp") else stem + ext
 
 
 def graph(root):
     edges = {}
     for folder, _, names in os.walk(root):
-        for name in names:
-            if not name.endswith(SOURCES):
-                continue
+        for name in sorted(n for n in names if n.endswith((".h", ".cpp", ".inl"))):
             path = os.path.join(folder, name)
-            here = node(path, root)
-            edges.setdefault(here, set())
+            here = edges.setdefault(node(path, root), set())
             with open(path, encoding="utf-8", errors="replace") as f:
-                text = f.read()
-            for spelled in INCLUDE.findall(text):
+                spelled = INCLUDE.findall(f.read())
+            for include in spelled:
                 for base in (folder, root):
-                    target = os.path.normpath(os.path.join(base, spelled))
+                    target = os.path.join(base, include)
                     if os.path.isfile(target):
-                        there = node(target, root)
-                        if there != here:
-                            edges[here].add(there)
+                        here.add(node(target, root))
                         break
+    for name, targets in edges.items():
+        targets.discard(name)
     return edges
 
 
-def cycles(edges):
-    """Strongly connected components of more than one node (Tarjan), each with one loop."""
-    index, low, stack, on_stack, found = {}, {}, [], set(), []
-    counter = [0]
+def loops(edges):
+    """One loop for each edge that leads back into the depth-first path."""
+    found, path, state = [], [], {}
 
     def visit(v):
-        index[v] = low[v] = counter[0]
-        counter[0] += 1
-        stack.append(v)
-        on_stack.add(v)
-        for w in sorted(edges.get(v, ())):
-            if w not in index:
+        state[v] = "open"
+        path.append(v)
+        for w in sorted(edges[v]):
+            if state.get(w) == "open":
+                found.append(path[path.index(w):] + [w])
+            elif w not in state:
                 visit(w)
-                low[v] = min(low[v], low[w])
-            elif w in on_stack:
-                low[v] = min(low[v], index[w])
-        if low[v] == index[v]:
-            component = []
-            while True:
-                w = stack.pop()
-                on_stack.discard(w)
-                component.append(w)
-                if w == v:
-                    break
-            if len(component) > 1:
-                found.append(sorted(component))
+        path.pop()
+        state[v] = "done"
 
-    sys.setrecursionlimit(10000)
     for v in sorted(edges):
-        if v not in index:
+        if v not in state:
             visit(v)
     return found
 
 
-def loop_in(component, edges):
-    """One loop through the component's first node, for the message."""
-    members = set(component)
-    start = component[0]
-    paths = [[start]]
-    seen = {start}
-    while paths:
-        path = paths.pop(0)
-        for w in sorted(edges[path[-1]] & members):
-            if w == start:
-                return path + [start]
-            if w not in seen:
-                seen.add(w)
-                paths.append(path + [w])
-    return component
-
-
 def main():
     if len(sys.argv) != 2:
-        print(__doc__.strip().splitlines()[-1].strip(), file=sys.stderr)
-        return 2
-    root = os.path.abspath(sys.argv[1])
-    edges = graph(root)
-    found = cycles(edges)
-    for component in found:
-        print("include loop: " + " -> ".join(loop_in(component, edges)))
-        if len(component) > 2:
-            print("  (with " + ", ".join(component) + ")")
-    print(f"{len(edges)} files checked, {len(found)} loop(s)")
+        sys.exit(__doc__)
+    edges = graph(os.path.abspath(sys.argv[1]))
+    found = loops(edges)
+    for loop in found:
+        print("include loop: " + " -> ".join(loop))
+    print(f"{len(edges)} files (a header and its source as one), {len(found)} loop(s)")
     return 1 if found else 0
 
 
