@@ -1,6 +1,5 @@
 #include "model/dialog_model.h"
 
-#include <stdexcept>
 #include <utility>
 
 #include "framework/dialog.h"
@@ -37,10 +36,6 @@ private:
     Modifiers& m_held;
     Modifiers m_before;
 };
-
-std::string UnknownId(int id) {
-    return "the dialog has no such control: " + std::to_string(id);
-}
 
 }  // namespace
 
@@ -96,30 +91,6 @@ ControlModel* DialogModel::Control(int id) const {
     return nullptr;
 }
 
-namespace {
-template <class T>
-T& Typed(ControlModel* control, int id, ControlKind kind) {
-    auto* typed = dynamic_cast<T*>(control);
-    if (typed == nullptr || (kind != ControlKind::Other && control->Kind() != kind)) {
-        throw std::invalid_argument(UnknownId(id));
-    }
-    return *typed;
-}
-}  // namespace
-
-ButtonModel& DialogModel::Button(int id) const {
-    return Typed<ButtonModel>(Control(id), id, ControlKind::Other);
-}
-EditModel& DialogModel::Edit(int id) const {
-    return Typed<EditModel>(Control(id), id, ControlKind::Edit);
-}
-ComboBoxModel& DialogModel::Combo(int id) const {
-    return Typed<ComboBoxModel>(Control(id), id, ControlKind::ComboBox);
-}
-TrackbarModel& DialogModel::Trackbar(int id) const {
-    return Typed<TrackbarModel>(Control(id), id, ControlKind::Trackbar);
-}
-
 // ---- Messages for the dialog window
 
 LRESULT DialogModel::Send(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -165,7 +136,7 @@ LRESULT DialogModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case wm::GetTextLength:
             return TextMessage(message, wParam, lParam);
         case wm::Paint:
-            RecordPaint({true, 0, 0, nullptr});
+            Painted({true, 0, 0, nullptr});
             return 0;
         case dm::GetDefId:
             return MakeLResult(m_defId, static_cast<int>(dm::HasDefId));
@@ -339,10 +310,6 @@ void DialogModel::AppendSystemMenuItem(UINT flags, UINT id, std::string_view tex
     Changed();
 }
 
-void DialogModel::RecordPaint(const PaintRecord& record) {
-    m_paintLog.push_back(record);
-}
-
 void DialogModel::SetClipboardText(std::string text) {
     m_platform.SetClipboardText(std::move(text));
 }
@@ -353,11 +320,6 @@ std::string DialogModel::ClipboardText() const {
 
 bool DialogModel::AcceptsInput() const {
     return !m_ended && IsEnabled() && !m_minimized;
-}
-
-int DialogModel::DefaultButtonId() const {
-    if (m_focus != nullptr && m_focus->Kind() == ControlKind::PushButton) return m_focus->Id();
-    return m_defId;
 }
 
 // ---- The user's actions
@@ -459,13 +421,6 @@ bool DialogModel::TypeChar(char ch) {
     return true;
 }
 
-bool DialogModel::TypeText(std::string_view text) {
-    for (char ch : text) {
-        if (!TypeChar(ch)) return false;
-    }
-    return true;
-}
-
 ControlModel* DialogModel::ClickTarget(int id) const {
     if (!AcceptsInput()) return nullptr;
     ControlModel* control = Control(id);
@@ -476,7 +431,8 @@ ControlModel* DialogModel::ClickTarget(int id) const {
 bool DialogModel::Click(int id) {
     ControlModel* control = ClickTarget(id);
     if (control == nullptr) return false;
-    if (control->Kind() == ControlKind::Trackbar) return ClickTrack(id, TrackPos(id));
+    if (auto* trackbar = dynamic_cast<TrackbarModel*>(control))
+        return ClickTrack(id, trackbar->Pos());
     control->Send(wm::LButtonDown, 0, 0);
     if (!m_ended) control->Send(wm::LButtonUp, 0, 0);
     return true;
@@ -490,14 +446,6 @@ bool DialogModel::SelectComboItem(int id, int index) {
 bool DialogModel::ClickTrack(int id, int position) {
     auto* trackbar = dynamic_cast<TrackbarModel*>(ClickTarget(id));
     if (trackbar == nullptr || !trackbar->UserPressTrack(position)) return false;
-    trackbar->UserRelease();
-    return true;
-}
-
-bool DialogModel::DragThumb(int id, const std::vector<int>& positions) {
-    auto* trackbar = dynamic_cast<TrackbarModel*>(ClickTarget(id));
-    if (trackbar == nullptr || !trackbar->UserPressThumb()) return false;
-    for (int position : positions) trackbar->UserDragTo(position);
     trackbar->UserRelease();
     return true;
 }
@@ -549,48 +497,7 @@ void DialogModel::Minimize(bool minimized) {
         Activate();
     }
     Changed();
-    Paint();
-}
-
-void DialogModel::Paint() {
     Send(wm::Paint, 0, 0);
-}
-
-// ---- Inspection
-
-namespace {
-ControlModel& Existing(ControlModel* control, int id) {
-    if (control == nullptr) throw std::invalid_argument(UnknownId(id));
-    return *control;
-}
-}  // namespace
-
-int DialogModel::Focus() const {
-    return m_focus != nullptr ? m_focus->Id() : 0;
-}
-std::string DialogModel::Text(int id) const {
-    return Existing(Control(id), id).Text();
-}
-UINT DialogModel::Check(int id) const {
-    return Button(id).Check();
-}
-bool DialogModel::Enabled(int id) const {
-    return Existing(Control(id), id).IsEnabled();
-}
-int DialogModel::ComboSelection(int id) const {
-    return Combo(id).Selection();
-}
-std::vector<std::string> DialogModel::ComboItems(int id) const {
-    return Combo(id).Items();
-}
-int DialogModel::TrackPos(int id) const {
-    return Trackbar(id).Pos();
-}
-std::pair<int, int> DialogModel::TrackRange(int id) const {
-    return {Trackbar(id).RangeMin(), Trackbar(id).RangeMax()};
-}
-std::pair<int, int> DialogModel::Selection(int id) const {
-    return Edit(id).Selection();
 }
 
 }  // namespace fw::model

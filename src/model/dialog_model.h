@@ -85,23 +85,18 @@ public:
     const std::vector<std::unique_ptr<ControlModel>>& Controls() const { return m_controls; }
     // The first control with this id, or null.
     ControlModel* Control(int id) const;
-    // Typed access; throws std::invalid_argument when there is no such control of that kind.
-    ButtonModel& Button(int id) const;
-    EditModel& Edit(int id) const;
-    ComboBoxModel& Combo(int id) const;
-    TrackbarModel& Trackbar(int id) const;
+    // The control with this id if it takes a mouse click now, else null.
+    ControlModel* ClickTarget(int id) const;
 
     // ---- The user's actions. Each returns false and does nothing when the dialog takes no
     // input (ended, disabled by a modal child, minimised) or the target cannot take it.
     bool PressKey(UINT vk, Modifiers modifiers = {});
     // WM_CHAR to the focused control; '\t', '\r' and '\x1b' are pressed as their keys.
     bool TypeChar(char ch);
-    bool TypeText(std::string_view text);
     // Mouse click on a control: it takes the focus first (where it can), then acts.
     bool Click(int id);
     bool SelectComboItem(int id, int index);
     bool ClickTrack(int id, int position);  // on the track; the thumb's own place drags it
-    bool DragThumb(int id, const std::vector<int>& positions);
     // Mouse selection in an edit: focus, then EM_SETSEL.
     bool SelectText(int id, int start, int end);
     // An edit's context menu: wm::Paste, Cut, Copy, Undo or Clear sent to the control, or
@@ -111,24 +106,12 @@ public:
     bool CloseBox();
     // Minimising and restoring the window; both repaint it.
     void Minimize(bool minimized);
-    // The system asks the window to repaint (WM_PAINT).
-    void Paint();
 
     void SetClipboardText(std::string text) override;
     std::string ClipboardText() const override;
 
-    // ---- Inspection. The id forms throw std::invalid_argument for an unknown id.
+    // ---- Inspection.
     ControlModel* FocusControl() const override { return m_focus; }
-    int Focus() const;  // the focused control's id, 0 when no control has the focus
-    std::string Text(int id) const;
-    UINT Check(int id) const;
-    bool Enabled(int id) const;
-    int ComboSelection(int id) const;
-    std::vector<std::string> ComboItems(int id) const;
-    int TrackPos(int id) const;
-    std::pair<int, int> TrackRange(int id) const;
-    std::pair<int, int> Selection(int id) const;
-    int DefaultButtonId() const;  // the button Enter would press now
     bool Ended() const override { return m_ended; }
     INT_PTR Result() const { return m_result; }
     bool IsMinimized() const { return m_minimized; }
@@ -136,7 +119,6 @@ public:
     bool HasSystemMenu() const { return (Style() & ws::SysMenu) != 0; }
     const std::vector<MenuItem>& SystemMenu() const { return m_systemMenu; }
     IconHandle Icon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
-    const std::vector<PaintRecord>& PaintLog() const { return m_paintLog; }
     Rect ClientRect() const { return m_clientRect; }
     void SetClientRect(const Rect& rect) { m_clientRect = rect; }
 
@@ -155,7 +137,10 @@ public:
     Modifiers KeyModifiers() const override { return m_modifiers; }
     void End(INT_PTR result);
     void AppendSystemMenuItem(UINT flags, UINT id, std::string_view text);
-    void RecordPaint(const PaintRecord& record);
+    // What WM_PAINT drew, told to the paint observer.
+    void Painted(const PaintRecord& record) {
+        if (m_paintObserver) m_paintObserver(record);
+    }
     // The window loses the keyboard focus to another (a modal child) and gets it back; nests.
     void Deactivate();
     void Activate();
@@ -168,6 +153,10 @@ public:
     void SetObserver(std::function<void(DialogModel&)> observer) {
         m_observer = std::move(observer);
     }
+    // Told what each WM_PAINT draws (none by default: the front ends draw for themselves).
+    void SetPaintObserver(std::function<void(const PaintRecord&)> observer) {
+        m_paintObserver = std::move(observer);
+    }
 
 protected:
     void Changed() override;
@@ -175,8 +164,6 @@ protected:
 private:
     bool KeyToDialogManager(UINT vk, Modifiers modifiers);
     void UpdateDefaultFrames();
-    // The control that takes a mouse click, or null when nothing may be clicked.
-    ControlModel* ClickTarget(int id) const;
 
     DialogHost& m_platform;
     DialogTemplate m_template;
@@ -193,9 +180,9 @@ private:
     Modifiers m_modifiers;
     std::vector<MenuItem> m_systemMenu;
     IconHandle m_bigIcon = nullptr, m_smallIcon = nullptr;
-    std::vector<PaintRecord> m_paintLog;
     Rect m_clientRect;
     std::function<void(DialogModel&)> m_observer;
+    std::function<void(const PaintRecord&)> m_paintObserver;
 };
 
 }  // namespace fw::model

@@ -282,7 +282,7 @@ void ModelPlatform::EndPaint(Handle, PaintHandle) {}
 
 void ModelPlatform::DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) {
     if (DialogModel* dialog = FindDialog(reinterpret_cast<Handle>(paint))) {
-        dialog->RecordPaint({false, x, y, icon});
+        dialog->Painted({false, x, y, icon});
     }
 }
 

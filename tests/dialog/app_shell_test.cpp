@@ -146,9 +146,9 @@ TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
     RunDialog([&](DialogModel& dlg) {
         const int cx = m_platform.GetSystemMetrics(fw::sm::CxIcon);
         const int cy = m_platform.GetSystemMetrics(fw::sm::CyIcon);
-        dlg.Paint();
-        ASSERT_FALSE(dlg.PaintLog().empty());
-        EXPECT_TRUE(dlg.PaintLog().back().defaultPaint);
+        Paint(dlg);
+        ASSERT_FALSE(PaintLog(dlg).empty());
+        EXPECT_TRUE(PaintLog(dlg).back().defaultPaint);
 
         dlg.Minimize(true);
         struct Case {
@@ -158,9 +158,9 @@ TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
         for (const Case& c : {Case{cx + 9, cy + 1, 5, 1}, Case{cx - 2, cy - 4, 0, -1},
                               Case{cx, cy, 0, 0}, Case{cx - 4, cy + 37, -1, 19}}) {
             dlg.SetClientRect({10, 20, 10 + c.width, 20 + c.height});
-            dlg.Paint();
-            ASSERT_FALSE(dlg.PaintLog().empty());
-            const fw::model::PaintRecord& painted = dlg.PaintLog().back();
+            Paint(dlg);
+            ASSERT_FALSE(PaintLog(dlg).empty());
+            const fw::model::PaintRecord& painted = PaintLog(dlg).back();
             EXPECT_FALSE(painted.defaultPaint);
             EXPECT_EQ(painted.x, c.x) << c.width;
             EXPECT_EQ(painted.y, c.y) << c.height;

@@ -38,10 +38,10 @@ TEST_F(RaceModeTest, MissingMixedSetChecksAllTenBoxes) {
     keys.srace.reset();
     WriteGame(keys);
     RunDialog([](DialogModel& dlg) {
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
         SelectRaceMode(dlg, "Mixed");
         EXPECT_EQ(RaceBits(dlg), 1023);
-        EXPECT_TRUE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_TRUE(Enabled(dlg, IDC_MONSTER_ODDS));
         dlg.Click(IDCANCEL);
     });
 }
@@ -50,20 +50,20 @@ TEST_F(RaceModeTest, MonsterOddsCountOnlyInMixedMode) {
     WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_MONSTER_USE);
-        EXPECT_EQ(dlg.Check(IDC_MONSTER_USE), 1u);
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_EQ(Check(dlg, IDC_MONSTER_USE), 1u);
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
 
         SelectRaceMode(dlg, "Mixed");  // Gorn and the monster
-        EXPECT_TRUE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_TRUE(Enabled(dlg, IDC_MONSTER_ODDS));
         dlg.Click(IDC_MONSTER_USE);
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
         dlg.Click(IDC_MONSTER_USE);
-        EXPECT_TRUE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_TRUE(Enabled(dlg, IDC_MONSTER_ODDS));
         TypeInto(dlg, IDC_MONSTER_ODDS, "40");
 
         SelectRaceMode(dlg, "Single");
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
-        EXPECT_EQ(dlg.Text(IDC_MONSTER_ODDS), "40");
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
+        EXPECT_EQ(Text(dlg, IDC_MONSTER_ODDS), "40");
         // The monster checked in Single mode went into the Single set.
         EXPECT_EQ(RaceBits(dlg), 3 | 512);
         dlg.Click(IDOK);
@@ -81,9 +81,9 @@ TEST_F(RaceModeTest, SwitchingRewritesNoOtherControl) {
         TypeInto(dlg, IDC_ODDS_FRIGATE, "5");
         dlg.Click(IDC_ERA_LATE);
         SelectRaceMode(dlg, "Mixed");
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.26");
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "5");
-        EXPECT_EQ(dlg.Check(IDC_ERA_LATE), 1u);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.26");
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "5");
+        EXPECT_EQ(Check(dlg, IDC_ERA_LATE), 1u);
         EXPECT_EQ(HullBits(dlg), 5144);
         EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), "Commodore");
         dlg.Click(IDCANCEL);
@@ -97,24 +97,24 @@ TEST_F(HullBoxTest, EachUseBoxEnablesOnlyItsOwnField) {
     RunDialog([](DialogModel& dlg) {
         for (const HullBox& box : kHullBoxes) {
             const std::vector<std::string> texts = OddsTexts(dlg);
-            const bool wasChecked = dlg.Check(box.useId) != 0;
+            const bool wasChecked = Check(dlg, box.useId) != 0;
             std::vector<bool> enabled;
-            for (const HullBox& other : kHullBoxes) enabled.push_back(dlg.Enabled(other.oddsId));
+            for (const HullBox& other : kHullBoxes) enabled.push_back(Enabled(dlg, other.oddsId));
 
             dlg.Click(box.useId);
-            EXPECT_EQ(dlg.Enabled(box.oddsId), !wasChecked) << box.useId;
+            EXPECT_EQ(Enabled(dlg, box.oddsId), !wasChecked) << box.useId;
             for (std::size_t i = 0; i < std::size(kHullBoxes); ++i) {
                 if (kHullBoxes[i].oddsId != box.oddsId) {
-                    EXPECT_EQ(dlg.Enabled(kHullBoxes[i].oddsId), enabled[i]) << box.useId;
+                    EXPECT_EQ(Enabled(dlg, kHullBoxes[i].oddsId), enabled[i]) << box.useId;
                 }
             }
             // The number stays in a disabled field.
             EXPECT_EQ(OddsTexts(dlg), texts);
 
             dlg.Click(box.useId);
-            EXPECT_EQ(dlg.Enabled(box.oddsId), wasChecked) << box.useId;
+            EXPECT_EQ(Enabled(dlg, box.oddsId), wasChecked) << box.useId;
         }
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.25");
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.25");
         EXPECT_EQ(RaceBits(dlg), 3);
         dlg.Click(IDCANCEL);
     });

@@ -26,7 +26,7 @@ TEST_F(KeyboardTest, ClosedAiListTakesPagesAndSideArrows) {
     RunDialog([](DialogModel& dlg) {
         dlg.PressKey(Tab);
         dlg.PressKey(Tab);
-        ASSERT_EQ(dlg.Focus(), IDC_AI_LEVEL);
+        ASSERT_EQ(Focus(dlg), IDC_AI_LEVEL);
         dlg.PressKey(Prior);  // Admiral to Captain: the whole list is one page
         dlg.Click(IDOK);
     });
@@ -46,7 +46,7 @@ TEST_F(KeyboardTest, ArrowFromTheLastBoxLandsOnTheGroupBoxAndTabGoesOnFromThere)
         FocusOn(dlg, IDC_FORCE_ERA);
         dlg.PressKey(Right);  // onto the "Extra options" group box
         dlg.PressKey(Tab, {.shift = true});
-        ASSERT_EQ(dlg.Focus(), IDC_FORCE_ERA);
+        ASSERT_EQ(Focus(dlg), IDC_FORCE_ERA);
         dlg.PressKey(Space);
         dlg.Click(IDOK);
     });
@@ -60,14 +60,14 @@ TEST_F(KeyboardTest, UpInAnOddsFieldMovesTheCaretSoTypingInserts) {
     RunDialog([](DialogModel& dlg) {
         FocusOn(dlg, IDC_USE_FRIGATE);
         dlg.PressKey(Tab);  // into the Frigate odds, "11" selected
-        ASSERT_EQ(dlg.Focus(), IDC_ODDS_FRIGATE);
+        ASSERT_EQ(Focus(dlg), IDC_ODDS_FRIGATE);
         dlg.PressKey(fw::vk::Next);  // nothing in a single-line edit
         dlg.PressKey(fw::vk::Up);    // as Left: the selection goes, the caret moves one back
         dlg.PressKey('7');
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "171");
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "171");
         dlg.PressKey(Down);
         dlg.PressKey(fw::vk::Back);
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "17");
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "17");
         dlg.PressKey(Return);
     });
     GameKeys expected;

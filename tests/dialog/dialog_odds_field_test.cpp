@@ -16,11 +16,11 @@ protected:
     // Types into the Frigate field from empty, then leaves it with Tab.
     static std::string TypeAndLeave(DialogModel& dlg, std::string_view typed) {
         TypeInto(dlg, IDC_ODDS_FRIGATE, "");
-        dlg.TypeText(typed);
-        const std::string before = dlg.Text(IDC_ODDS_FRIGATE);
+        TypeText(dlg, typed);
+        const std::string before = Text(dlg, IDC_ODDS_FRIGATE);
         dlg.PressKey(fw::vk::Tab);
-        EXPECT_NE(dlg.Focus(), IDC_ODDS_FRIGATE);
-        return before + " -> " + dlg.Text(IDC_ODDS_FRIGATE);
+        EXPECT_NE(Focus(dlg), IDC_ODDS_FRIGATE);
+        return before + " -> " + Text(dlg, IDC_ODDS_FRIGATE);
     }
 };
 
@@ -45,8 +45,8 @@ TEST_F(OddsFieldTest, OnlyDigitsCanBeTyped) {
         EXPECT_EQ(TypeAndLeave(dlg, "1234"), "123 -> 100");
         // Backspace still edits.
         TypeInto(dlg, IDC_ODDS_FRIGATE, "");
-        dlg.TypeText("47\b9");
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "49");
+        TypeText(dlg, "47\b9");
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "49");
         dlg.Click(IDCANCEL);
     });
 }
@@ -57,7 +57,7 @@ TEST_F(OddsFieldTest, ClipboardShortcutsDoNothing) {
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
         dlg.TypeChar('\x16');  // Ctrl+V
         dlg.TypeChar('\x18');  // Ctrl+X
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "11");
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "11");
         dlg.TypeChar('\x03');  // Ctrl+C
         EXPECT_EQ(dlg.ClipboardText(), "42");
         dlg.Click(IDCANCEL);
@@ -77,9 +77,9 @@ TEST_P(OddsPasteTest, PastedTextMeetsOnlyTheLeavingRule) {
         dlg.SetClipboardText(GetParam().pasted);
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
         dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, fw::wm::Paste);
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), GetParam().pasted);
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), GetParam().pasted);
         dlg.PressKey(fw::vk::Tab);
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), GetParam().left);
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), GetParam().left);
         dlg.Click(IDCANCEL);
     });
 }

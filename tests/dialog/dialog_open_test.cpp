@@ -15,8 +15,8 @@ using OpenTest = DialogScenarioTest;
 TEST_F(OpenTest, EveryControlShowsTheFiles) {
     WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 25);
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.25");
+        EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), 25);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.25");
         EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), "Commodore");
         EXPECT_EQ(SelectedText(dlg, IDC_RACE_MODE), "Single");
         EXPECT_EQ(RaceBits(dlg), 3);
@@ -24,15 +24,15 @@ TEST_F(OpenTest, EveryControlShowsTheFiles) {
         EXPECT_EQ(OddsTexts(dlg), (std::vector<std::string>{"11", "22", "33", "44", "55", "66",
                                                             "77", "88", "99", "100", "25"}));
         for (const HullBox& box : kHullBoxes) {
-            EXPECT_EQ(dlg.Enabled(box.oddsId), dlg.Check(box.useId) != 0) << box.oddsId;
+            EXPECT_EQ(Enabled(dlg, box.oddsId), Check(dlg, box.useId) != 0) << box.oddsId;
         }
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
-        EXPECT_EQ(dlg.Check(IDC_ERA_EARLY), 0u);
-        EXPECT_EQ(dlg.Check(IDC_ERA_MIDDLE), 1u);
-        EXPECT_EQ(dlg.Check(IDC_ERA_LATE), 0u);
-        EXPECT_EQ(dlg.Check(IDC_FORCE_ERA), 1u);
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
+        EXPECT_EQ(Check(dlg, IDC_ERA_EARLY), 0u);
+        EXPECT_EQ(Check(dlg, IDC_ERA_MIDDLE), 1u);
+        EXPECT_EQ(Check(dlg, IDC_ERA_LATE), 0u);
+        EXPECT_EQ(Check(dlg, IDC_FORCE_ERA), 1u);
         // The first tab stop takes the focus after a successful start.
-        EXPECT_EQ(dlg.Focus(), IDC_DIFFICULTY_SLIDER);
+        EXPECT_EQ(Focus(dlg), IDC_DIFFICULTY_SLIDER);
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -42,12 +42,12 @@ TEST_F(OpenTest, EveryControlShowsTheFiles) {
 TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
     WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
-        for (const HullBox& box : kHullBoxes) EXPECT_EQ(dlg.Edit(box.oddsId).Limit(), 3);
-        EXPECT_EQ(dlg.Edit(IDC_MONSTER_ODDS).Limit(), 3);
-        EXPECT_GT(dlg.Edit(IDC_DIFFICULTY_VALUE).Limit(), 3);
-        EXPECT_EQ(dlg.TrackRange(IDC_DIFFICULTY_SLIDER), std::make_pair(-50, 200));
-        EXPECT_EQ(dlg.Trackbar(IDC_DIFFICULTY_SLIDER).LineSize(), 1);
-        EXPECT_EQ(dlg.Trackbar(IDC_DIFFICULTY_SLIDER).PageSize(), 10);
+        for (const HullBox& box : kHullBoxes) EXPECT_EQ(Edit(dlg, box.oddsId).Limit(), 3);
+        EXPECT_EQ(Edit(dlg, IDC_MONSTER_ODDS).Limit(), 3);
+        EXPECT_GT(Edit(dlg, IDC_DIFFICULTY_VALUE).Limit(), 3);
+        EXPECT_EQ(TrackRange(dlg, IDC_DIFFICULTY_SLIDER), std::make_pair(-50, 200));
+        EXPECT_EQ(Trackbar(dlg, IDC_DIFFICULTY_SLIDER).LineSize(), 1);
+        EXPECT_EQ(Trackbar(dlg, IDC_DIFFICULTY_SLIDER).PageSize(), 10);
 
         const std::vector<fw::model::MenuItem>& menu = dlg.SystemMenu();
         ASSERT_GE(menu.size(), 2u);
@@ -72,8 +72,8 @@ TEST_F(OpenTest, MixedModeShowsTheMixedSet) {
     RunDialog([&](DialogModel& dlg) {
         EXPECT_EQ(SelectedText(dlg, IDC_RACE_MODE), "Mixed");
         EXPECT_EQ(RaceBits(dlg), 544);  // Gorn and the monster
-        EXPECT_TRUE(dlg.Enabled(IDC_MONSTER_ODDS));
-        EXPECT_EQ(dlg.Text(IDC_MONSTER_ODDS), "25");
+        EXPECT_TRUE(Enabled(dlg, IDC_MONSTER_ODDS));
+        EXPECT_EQ(Text(dlg, IDC_MONSTER_ODDS), "25");
         dlg.Click(IDCANCEL);
     });
 }
@@ -83,26 +83,26 @@ TEST_F(OpenTest, MonsterInTheSingleSetLeavesItsOddsDisabled) {
     keys.rrace = "515";  // Federation, Klingon, monster
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Check(IDC_MONSTER_USE), 1u);
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
-        EXPECT_EQ(dlg.Text(IDC_MONSTER_ODDS), "25");
+        EXPECT_EQ(Check(dlg, IDC_MONSTER_USE), 1u);
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
+        EXPECT_EQ(Text(dlg, IDC_MONSTER_ODDS), "25");
         dlg.Click(IDCANCEL);
     });
 }
 
 TEST_F(OpenTest, MissingFilesGiveTheRecordDefaults) {
     RunDialog([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 10);
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.1");
+        EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), 10);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.1");
         EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), "Captain");
         EXPECT_EQ(SelectedText(dlg, IDC_RACE_MODE), "Single");
         EXPECT_EQ(RaceBits(dlg), 1023);
         EXPECT_EQ(HullBits(dlg), 8184);
         EXPECT_EQ(OddsTexts(dlg), (std::vector<std::string>{"80", "70", "50", "65", "60", "45",
                                                             "55", "20", "30", "10", "10"}));
-        EXPECT_EQ(dlg.Check(IDC_ERA_LATE), 1u);
-        EXPECT_EQ(dlg.Check(IDC_FORCE_ERA), 1u);  // ModSupport -9 has bit 4
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_EQ(Check(dlg, IDC_ERA_LATE), 1u);
+        EXPECT_EQ(Check(dlg, IDC_FORCE_ERA), 1u);  // ModSupport -9 has bit 4
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
         dlg.Click(IDCANCEL);
     });
     EXPECT_TRUE(Boxes().empty());
@@ -124,8 +124,8 @@ TEST_P(OpenMultiplierTest, SliderAndValueBoxFollowTheLoadedValue) {
     keys.multiplier = GetParam().text;
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), GetParam().position);
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), GetParam().shown);
+        EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), GetParam().position);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), GetParam().shown);
         dlg.Click(IDCANCEL);
     });
 }
@@ -159,7 +159,7 @@ TEST_P(OpenEraTest, ChecksExactlyOneEraButton) {
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
         for (int id : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) {
-            EXPECT_EQ(dlg.Check(id), id == GetParam().button ? 1u : 0u) << id;
+            EXPECT_EQ(Check(dlg, id), id == GetParam().button ? 1u : 0u) << id;
         }
         dlg.Click(IDCANCEL);
     });
@@ -176,7 +176,7 @@ TEST_F(OpenTest, SignedOddsByteShowsNegative) {
     keys.hullpercentA = PackOdds(231, 22, 33, 44);
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "-25");
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "-25");
         dlg.Click(IDCANCEL);
     });
 }
@@ -197,7 +197,7 @@ TEST_F(OpenTest, ModSupportBitFourChecksForceEra) {
     keys.modSupport = "8";
     WriteGame(keys);
     RunDialog([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Check(IDC_FORCE_ERA), 0u);
+        EXPECT_EQ(Check(dlg, IDC_FORCE_ERA), 0u);
         dlg.Click(IDCANCEL);
     });
 }
@@ -215,17 +215,17 @@ TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
 
         EXPECT_FALSE(dlg.Ended());
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "0");
-        EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 0);
-        EXPECT_EQ(dlg.TrackRange(IDC_DIFFICULTY_SLIDER), std::make_pair(-50, 200));
-        EXPECT_EQ(dlg.ComboSelection(IDC_AI_LEVEL), -1);
-        EXPECT_EQ(dlg.ComboSelection(IDC_RACE_MODE), -1);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "0");
+        EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), 0);
+        EXPECT_EQ(TrackRange(dlg, IDC_DIFFICULTY_SLIDER), std::make_pair(-50, 200));
+        EXPECT_EQ(ComboSelection(dlg, IDC_AI_LEVEL), -1);
+        EXPECT_EQ(ComboSelection(dlg, IDC_RACE_MODE), -1);
         EXPECT_EQ(RaceBits(dlg), 0);
         EXPECT_EQ(HullBits(dlg), 0);
-        for (int id : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) EXPECT_EQ(dlg.Check(id), 0u);
+        for (int id : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) EXPECT_EQ(Check(dlg, id), 0u);
         for (const std::string& text : OddsTexts(dlg)) EXPECT_EQ(text, "");
-        for (const HullBox& box : kHullBoxes) EXPECT_TRUE(dlg.Enabled(box.oddsId));
-        EXPECT_EQ(dlg.Edit(IDC_ODDS_FRIGATE).Limit(), 3);
+        for (const HullBox& box : kHullBoxes) EXPECT_TRUE(Enabled(dlg, box.oddsId));
+        EXPECT_EQ(Edit(dlg, IDC_ODDS_FRIGATE).Limit(), 3);
         EXPECT_EQ(dlg.SystemMenu().back().id, static_cast<UINT>(IDM_ABOUTBOX));
         dlg.Click(IDCANCEL);
     });
@@ -248,7 +248,7 @@ TEST_F(FailedLoadTest, OkAsksForARaceThenReportsTheSaveAndStaysOpen) {
         EXPECT_EQ(Boxes()[2].text, "Error saving to scripts.ini; code 3.");
         EXPECT_EQ(Boxes()[2].caption, "TavrelCustomizer");
         EXPECT_FALSE(dlg.Ended());
-        EXPECT_EQ(dlg.Check(IDC_RACE_FEDERATION), 1u);
+        EXPECT_EQ(Check(dlg, IDC_RACE_FEDERATION), 1u);
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);

@@ -16,24 +16,24 @@ TEST_F(ResetTest, EveryControlTakesItsDefault) {
     WriteGame(keys);
     RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_RESET_DEFAULTS);
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.7");
-        EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 70);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.7");
+        EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), 70);
         EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), "Admiral");
         EXPECT_EQ(SelectedText(dlg, IDC_RACE_MODE), "Single");
         EXPECT_EQ(RaceBits(dlg), 255);
         EXPECT_EQ(HullBits(dlg), 8184);
         EXPECT_EQ(OddsTexts(dlg), (std::vector<std::string>{"80", "70", "50", "65", "60", "45",
                                                             "55", "20", "30", "10", "10"}));
-        for (const HullBox& box : kHullBoxes) EXPECT_TRUE(dlg.Enabled(box.oddsId));
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
-        EXPECT_EQ(dlg.Check(IDC_ERA_EARLY), 0u);
-        EXPECT_EQ(dlg.Check(IDC_ERA_MIDDLE), 0u);
-        EXPECT_EQ(dlg.Check(IDC_ERA_LATE), 1u);
-        EXPECT_EQ(dlg.Check(IDC_FORCE_ERA), 0u);
+        for (const HullBox& box : kHullBoxes) EXPECT_TRUE(Enabled(dlg, box.oddsId));
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
+        EXPECT_EQ(Check(dlg, IDC_ERA_EARLY), 0u);
+        EXPECT_EQ(Check(dlg, IDC_ERA_MIDDLE), 0u);
+        EXPECT_EQ(Check(dlg, IDC_ERA_LATE), 1u);
+        EXPECT_EQ(Check(dlg, IDC_FORCE_ERA), 0u);
 
         // A monster checked now still needs Mixed mode for its odds.
         dlg.Click(IDC_MONSTER_USE);
-        EXPECT_FALSE(dlg.Enabled(IDC_MONSTER_ODDS));
+        EXPECT_FALSE(Enabled(dlg, IDC_MONSTER_ODDS));
         dlg.Click(IDCANCEL);
     });
 }
@@ -92,8 +92,8 @@ TEST_F(ResetTest, SliderStepsOnFromTheDefault) {
         dlg.Click(IDC_RESET_DEFAULTS);
         ASSERT_TRUE(dlg.SetFocusTo(dlg.Control(IDC_DIFFICULTY_SLIDER)));
         dlg.PressKey(fw::vk::Right);
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "1.71");
-        EXPECT_EQ(dlg.TrackPos(IDC_DIFFICULTY_SLIDER), 71);
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.71");
+        EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), 71);
         dlg.Click(IDCANCEL);
     });
 }

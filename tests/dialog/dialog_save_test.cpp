@@ -43,7 +43,7 @@ TEST_F(SaveTest, OkRebuildsTheSetsAndWritesEveryKey) {
 TEST_F(SaveTest, EditsReachTheFilesOnOk) {
     WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
-        ASSERT_EQ(dlg.Focus(), IDC_DIFFICULTY_SLIDER);
+        ASSERT_EQ(Focus(dlg), IDC_DIFFICULTY_SLIDER);
         dlg.PressKey(fw::vk::End);
         dlg.Click(IDC_USE_FRIGATE);
         dlg.Click(IDC_USE_WAR_DESTROYER);
@@ -81,7 +81,7 @@ TEST_F(SaveTest, EnterConfirmsWithoutLeavingTheFieldAndStillCapsTheOdds) {
     WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "742");
-        ASSERT_EQ(dlg.Focus(), IDC_ODDS_CARRIER);
+        ASSERT_EQ(Focus(dlg), IDC_ODDS_CARRIER);
         dlg.PressKey(fw::vk::Return);
     });
     EXPECT_EQ(result, IDOK);
@@ -101,7 +101,7 @@ TEST_F(SaveTest, ClearedHullKeepsItsOddsAndAnEmptyFieldStoresZero) {
     RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "25");
         dlg.Click(IDC_USE_CARRIER);
-        EXPECT_FALSE(dlg.Enabled(IDC_ODDS_CARRIER));
+        EXPECT_FALSE(Enabled(dlg, IDC_ODDS_CARRIER));
         TypeInto(dlg, IDC_ODDS_FRIGATE, "");
         dlg.Click(IDOK);
     });
@@ -153,7 +153,7 @@ TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
         EXPECT_FALSE(dlg.Ended());
         ExpectGame(GameKeys{});
-        EXPECT_EQ(dlg.Text(IDC_DIFFICULTY_VALUE), "3");
+        EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "3");
 
         dlg.Click(IDC_RACE_PIRATES);
         dlg.Click(IDOK);
@@ -224,8 +224,8 @@ TEST_P(FailedSaveTest, ReportsTheCodeAndSucceedsOnRetry) {
         EXPECT_EQ(Boxes()[0].caption, "TavrelCustomizer");
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
         EXPECT_FALSE(dlg.Ended());
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "9");
-        EXPECT_EQ(dlg.Check(IDC_RACE_ROMULAN), 1u);
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "9");
+        EXPECT_EQ(Check(dlg, IDC_RACE_ROMULAN), 1u);
         EXPECT_EQ(SelectedText(dlg, IDC_AI_LEVEL), "Captain");
         EXPECT_TRUE(std::filesystem::is_directory(Blocked()));
 

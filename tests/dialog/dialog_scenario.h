@@ -12,11 +12,11 @@
 
 #include "base/numeric_text.h"
 #include "dialog/customizer_dlg.h"
-#include "model/headless_platform.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
 #include "settings/script_settings.h"
 #include "support/game_folder_test.h"
+#include "support/headless_platform.h"
 
 namespace dialog_test {
 
@@ -57,7 +57,7 @@ inline constexpr HullBox kHullBoxes[] = {
 inline int RaceBits(const DialogModel& dlg) {
     int bits = 0;
     for (const RaceBox& box : kRaceBoxes) {
-        if (dlg.Check(box.id) != 0) bits |= 1 << box.bit;
+        if (Check(dlg, box.id) != 0) bits |= 1 << box.bit;
     }
     return bits;
 }
@@ -66,7 +66,7 @@ inline int RaceBits(const DialogModel& dlg) {
 inline int HullBits(const DialogModel& dlg) {
     int bits = 0;
     for (const HullBox& box : kHullBoxes) {
-        if (dlg.Check(box.useId) != 0) bits |= 1 << box.bit;
+        if (Check(dlg, box.useId) != 0) bits |= 1 << box.bit;
     }
     return bits;
 }
@@ -74,27 +74,27 @@ inline int HullBits(const DialogModel& dlg) {
 // The odds fields' texts, Frigate to Battleship, then the monster's.
 inline std::vector<std::string> OddsTexts(const DialogModel& dlg) {
     std::vector<std::string> texts;
-    for (const HullBox& box : kHullBoxes) texts.push_back(dlg.Text(box.oddsId));
-    texts.push_back(dlg.Text(IDC_MONSTER_ODDS));
+    for (const HullBox& box : kHullBoxes) texts.push_back(Text(dlg, box.oddsId));
+    texts.push_back(Text(dlg, IDC_MONSTER_ODDS));
     return texts;
 }
 
 // Picks "Single" or "Mixed" in the race-mode list the way the user does.
 inline void SelectRaceMode(DialogModel& dlg, std::string_view mode) {
-    const std::vector<std::string> items = dlg.ComboItems(IDC_RACE_MODE);
+    const std::vector<std::string> items = ComboItems(dlg, IDC_RACE_MODE);
     const auto found = std::find(items.begin(), items.end(), mode);
     ASSERT_NE(found, items.end()) << mode;
     ASSERT_TRUE(dlg.SelectComboItem(IDC_RACE_MODE, static_cast<int>(found - items.begin())));
 }
 
 inline std::string SelectedText(const DialogModel& dlg, int comboId) {
-    const int index = dlg.ComboSelection(comboId);
-    return index < 0 ? std::string() : dlg.ComboItems(comboId).at(static_cast<std::size_t>(index));
+    const int index = ComboSelection(dlg, comboId);
+    return index < 0 ? std::string() : ComboItems(dlg, comboId).at(static_cast<std::size_t>(index));
 }
 
 // Clicks a box only when its state differs.
 inline void SetBox(DialogModel& dlg, int id, bool checked) {
-    if ((dlg.Check(id) != 0) != checked) {
+    if ((Check(dlg, id) != 0) != checked) {
         ASSERT_TRUE(dlg.Click(id)) << id;
     }
 }
@@ -105,7 +105,7 @@ inline void TypeInto(DialogModel& dlg, int id, std::string_view text) {
     if (text.empty()) {
         ASSERT_TRUE(dlg.TypeChar('\b'));
     } else {
-        ASSERT_TRUE(dlg.TypeText(text));
+        ASSERT_TRUE(TypeText(dlg, text));
     }
 }
 

@@ -16,8 +16,8 @@ protected:
     static void Focus(DialogModel& dlg) {
         ASSERT_TRUE(dlg.SetFocusTo(dlg.Control(IDC_DIFFICULTY_SLIDER)));
     }
-    static std::string Value(const DialogModel& dlg) { return dlg.Text(IDC_DIFFICULTY_VALUE); }
-    static int Thumb(const DialogModel& dlg) { return dlg.TrackPos(IDC_DIFFICULTY_SLIDER); }
+    static std::string Value(const DialogModel& dlg) { return Text(dlg, IDC_DIFFICULTY_VALUE); }
+    static int Thumb(const DialogModel& dlg) { return TrackPos(dlg, IDC_DIFFICULTY_SLIDER); }
 };
 
 TEST_F(SliderTest, ArrowStepsKeepTwoDecimalsAndTheThumbInStep) {
@@ -73,14 +73,14 @@ TEST_F(SliderTest, HomeEndAndTheLimits) {
 TEST_F(SliderTest, DraggingFollowsTheThumb) {
     Open("1.1");
     RunDialog([](DialogModel& dlg) {
-        dlg.DragThumb(IDC_DIFFICULTY_SLIDER, {5, -20, -41});
+        DragThumb(dlg, IDC_DIFFICULTY_SLIDER, {5, -20, -41});
         EXPECT_EQ(Value(dlg), "0.59");
         EXPECT_EQ(Thumb(dlg), -41);
-        dlg.DragThumb(IDC_DIFFICULTY_SLIDER, {-300});
+        DragThumb(dlg, IDC_DIFFICULTY_SLIDER, {-300});
         EXPECT_EQ(Value(dlg), "0.5");
-        dlg.DragThumb(IDC_DIFFICULTY_SLIDER, {150, 400});
+        DragThumb(dlg, IDC_DIFFICULTY_SLIDER, {150, 400});
         EXPECT_EQ(Value(dlg), "3");
-        dlg.DragThumb(IDC_DIFFICULTY_SLIDER, {57});
+        DragThumb(dlg, IDC_DIFFICULTY_SLIDER, {57});
         EXPECT_EQ(Value(dlg), "1.57");
         dlg.Click(IDOK);
     });
@@ -179,8 +179,8 @@ TEST_F(SliderTest, StepsLeaveTheOtherControlsAlone) {
         dlg.PressKey(fw::vk::Right);
         EXPECT_EQ(RaceBits(dlg), 7);
         EXPECT_EQ(HullBits(dlg), 5144 - 1024);
-        EXPECT_FALSE(dlg.Enabled(IDC_ODDS_CARRIER));
-        EXPECT_EQ(dlg.Text(IDC_ODDS_FRIGATE), "64");
+        EXPECT_FALSE(Enabled(dlg, IDC_ODDS_CARRIER));
+        EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "64");
         dlg.Click(IDCANCEL);
     });
 }

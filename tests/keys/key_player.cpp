@@ -25,11 +25,11 @@
 
 #include "base/numeric_text.h"
 #include "dialog/customizer_dlg.h"
-#include "model/headless_platform.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
 #include "settings/game_folder.h"
 #include "settings/script_settings.h"
+#include "support/headless_platform.h"
 
 namespace {
 

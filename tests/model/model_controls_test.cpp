@@ -21,18 +21,18 @@ TEST_F(EditModelTest, LimitAppliesToTypingAndPasteButNotToSetText) {
         SendTo(dlg, kEdit1, em::LimitText, 3);
         dlg.Click(kEdit1);
         events.clear();
-        dlg.TypeText("12345");
-        EXPECT_EQ(dlg.Text(kEdit1), "123");
+        TypeText(dlg, "12345");
+        EXPECT_EQ(Text(dlg, kEdit1), "123");
         EXPECT_EQ(std::count(events.begin(), events.end(), "command 101 1281"), 2);  // EN_MAXTEXT
 
         SendTo(dlg, kEdit1, wm::SetText, 0, Str("0123456789"));
-        EXPECT_EQ(dlg.Text(kEdit1), "0123456789");
+        EXPECT_EQ(Text(dlg, kEdit1), "0123456789");
         EXPECT_EQ(SendTo(dlg, kEdit1, em::GetLimitText), 3);
 
         SendTo(dlg, kEdit1, wm::SetText, 0, Str(""));
         dlg.SetClipboardText("abcdef\r\nsecond line");
         dlg.ContextMenuCommand(kEdit1, wm::Paste);
-        EXPECT_EQ(dlg.Text(kEdit1), "abc");
+        EXPECT_EQ(Text(dlg, kEdit1), "abc");
         dlg.Click(kIdOk);
     });
 }
@@ -43,16 +43,16 @@ TEST_F(EditModelTest, ReplaceSelIsCutToFitAndTypingReplacesTheSelection) {
         SendTo(dlg, kEdit1, wm::SetText, 0, Str("ab"));
         SendTo(dlg, kEdit1, em::SetSel, 2, 2);
         SendTo(dlg, kEdit1, em::ReplaceSel, TRUE, Str("123456"));
-        EXPECT_EQ(dlg.Text(kEdit1), "ab123");
+        EXPECT_EQ(Text(dlg, kEdit1), "ab123");
 
         // At the limit a typed character only goes in over a selection.
         dlg.Click(kEdit1);
         dlg.TypeChar('x');
-        EXPECT_EQ(dlg.Text(kEdit1), "ab123");
+        EXPECT_EQ(Text(dlg, kEdit1), "ab123");
         dlg.SelectText(kEdit1, 1, 3);
         dlg.TypeChar('x');
-        EXPECT_EQ(dlg.Text(kEdit1), "ax23");
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{2, 2}));
+        EXPECT_EQ(Text(dlg, kEdit1), "ax23");
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{2, 2}));
         dlg.Click(kIdOk);
     });
 }
@@ -60,22 +60,22 @@ TEST_F(EditModelTest, ReplaceSelIsCutToFitAndTypingReplacesTheSelection) {
 TEST_F(EditModelTest, BackspaceDeleteAndCaretKeys) {
     Run([&](DialogModel& dlg) {
         dlg.Click(kEdit1);
-        dlg.TypeText("hello");
+        TypeText(dlg, "hello");
         dlg.PressKey(vk::Back);
-        EXPECT_EQ(dlg.Text(kEdit1), "hell");
+        EXPECT_EQ(Text(dlg, kEdit1), "hell");
         dlg.PressKey(vk::Home);
         dlg.PressKey(vk::Back);  // nothing before the caret
         dlg.PressKey(vk::Delete);
-        EXPECT_EQ(dlg.Text(kEdit1), "ell");
+        EXPECT_EQ(Text(dlg, kEdit1), "ell");
         dlg.PressKey(vk::Right, {.shift = true});
         dlg.PressKey(vk::Right, {.shift = true});
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 2}));
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 2}));
         dlg.PressKey(vk::Back);
-        EXPECT_EQ(dlg.Text(kEdit1), "l");
+        EXPECT_EQ(Text(dlg, kEdit1), "l");
         dlg.PressKey(vk::End);
         dlg.PressKey(vk::Left, {.shift = true});
         dlg.PressKey(vk::Delete);
-        EXPECT_EQ(dlg.Text(kEdit1), "");
+        EXPECT_EQ(Text(dlg, kEdit1), "");
         dlg.Click(kIdOk);
     });
 }
@@ -83,29 +83,29 @@ TEST_F(EditModelTest, BackspaceDeleteAndCaretKeys) {
 TEST_F(EditModelTest, ClipboardShortcutsAndSingleLevelUndo) {
     Run([&](DialogModel& dlg) {
         dlg.Click(kEdit1);
-        dlg.TypeText("abc");
+        TypeText(dlg, "abc");
         dlg.PressKey('A', {.ctrl = true});
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 3}));
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 3}));
         dlg.PressKey('C', {.ctrl = true});
         EXPECT_EQ(dlg.ClipboardText(), "abc");
         dlg.PressKey(vk::End);
         dlg.PressKey('V', {.ctrl = true});
-        EXPECT_EQ(dlg.Text(kEdit1), "abcabc");
+        EXPECT_EQ(Text(dlg, kEdit1), "abcabc");
         dlg.PressKey('Z', {.ctrl = true});
-        EXPECT_EQ(dlg.Text(kEdit1), "abc");
+        EXPECT_EQ(Text(dlg, kEdit1), "abc");
         dlg.PressKey('Z', {.ctrl = true});  // undo of the undo
-        EXPECT_EQ(dlg.Text(kEdit1), "abcabc");
+        EXPECT_EQ(Text(dlg, kEdit1), "abcabc");
         dlg.PressKey('A', {.ctrl = true});
         dlg.PressKey('X', {.ctrl = true});
-        EXPECT_EQ(dlg.Text(kEdit1), "");
+        EXPECT_EQ(Text(dlg, kEdit1), "");
         EXPECT_EQ(dlg.ClipboardText(), "abcabc");
 
         // A run of typing is one undo step; WM_SETTEXT forgets it.
-        dlg.TypeText("xyz");
+        TypeText(dlg, "xyz");
         dlg.PressKey('Z', {.ctrl = true});
-        EXPECT_EQ(dlg.Text(kEdit1), "");
+        EXPECT_EQ(Text(dlg, kEdit1), "");
         SendTo(dlg, kEdit1, wm::SetText, 0, Str("set"));
-        EXPECT_FALSE(dlg.Edit(kEdit1).CanUndo());
+        EXPECT_FALSE(Edit(dlg, kEdit1).CanUndo());
         EXPECT_EQ(SendTo(dlg, kEdit1, wm::Undo), FALSE);
         dlg.Click(kIdOk);
     });
@@ -115,16 +115,16 @@ TEST_F(EditModelTest, ReadOnlyEditRefusesTheUserButNotTheProgram) {
     Run([&](DialogModel& dlg) {
         SendTo(dlg, kReadOnlyEdit, wm::SetText, 0, Str("1.1"));
         dlg.Click(kReadOnlyEdit);
-        dlg.TypeText("9");
+        TypeText(dlg, "9");
         dlg.PressKey(vk::Back);
         dlg.SetClipboardText("x");
         dlg.ContextMenuCommand(kReadOnlyEdit, wm::Paste);
-        EXPECT_EQ(dlg.Text(kReadOnlyEdit), "1.1");
+        EXPECT_EQ(Text(dlg, kReadOnlyEdit), "1.1");
         SendTo(dlg, kReadOnlyEdit, em::SetSel, 0, -1);
         dlg.PressKey('C', {.ctrl = true});
         EXPECT_EQ(dlg.ClipboardText(), "1.1");
         SendTo(dlg, kReadOnlyEdit, em::ReplaceSel, FALSE, Str("2"));
-        EXPECT_EQ(dlg.Text(kReadOnlyEdit), "2");
+        EXPECT_EQ(Text(dlg, kReadOnlyEdit), "2");
         dlg.Click(kIdOk);
     });
 }
@@ -139,7 +139,7 @@ TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
         return shown;
     };
     Run([&](DialogModel& dlg) {
-        auto& edit = dlg.Edit(kEdit1);
+        auto& edit = Edit(dlg, kEdit1);
         std::vector<std::string> texts;
         for (const auto& item : edit.ContextMenu()) texts.emplace_back(item.text);
         EXPECT_EQ(texts, (std::vector<std::string>{"&Undo", "", "Cu&t", "&Copy", "&Paste",
@@ -147,7 +147,7 @@ TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
         dlg.SetClipboardText("");
         EXPECT_EQ(states(edit), "000000");  // empty text, empty clipboard
         dlg.Click(kEdit1);
-        dlg.TypeText("ab");
+        TypeText(dlg, "ab");
         EXPECT_EQ(states(edit), "100001");
         dlg.SetClipboardText("x");
         dlg.SelectText(kEdit1, 0, 1);
@@ -157,7 +157,7 @@ TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
         // Read-only: only Copy and Select All.
         SendTo(dlg, kReadOnlyEdit, wm::SetText, 0, Str("1.1"));
         dlg.SelectText(kReadOnlyEdit, 0, 2);
-        EXPECT_EQ(states(dlg.Edit(kReadOnlyEdit)), "001001");
+        EXPECT_EQ(states(Edit(dlg, kReadOnlyEdit)), "001001");
         dlg.Click(kIdOk);
     });
 }
@@ -165,7 +165,7 @@ TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
 TEST_F(EditModelTest, DoubleClickWordIsTheRunOfNonBlanks) {
     Run([&](DialogModel& dlg) {
         SendTo(dlg, kEdit1, wm::SetText, 0, Str("ab c\td  e"));
-        const auto& edit = dlg.Edit(kEdit1);
+        const auto& edit = Edit(dlg, kEdit1);
         EXPECT_EQ(edit.WordAt(1), (std::pair{0, 2}));
         EXPECT_EQ(edit.WordAt(2), (std::pair{0, 2}));  // just after a word
         EXPECT_EQ(edit.WordAt(4), (std::pair{3, 4}));  // a tab ends it
@@ -184,10 +184,10 @@ TEST_F(EditModelTest, TextAndSelectionMessages) {
         EXPECT_EQ(SendTo(dlg, kEdit1, wm::GetText, 3, Str(buffer)), 2);
         EXPECT_STREQ(buffer, "he");
         EXPECT_EQ(SendTo(dlg, kEdit1, wm::GetText, 0, Str(buffer)), 0);  // buffer untouched
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 0}));             // SetText: caret at 0
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 0}));            // SetText: caret at 0
 
         SendTo(dlg, kEdit1, em::SetSel, 0, -1);
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 5}));
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 5}));
         SendTo(dlg, kEdit1, em::SetSel, 4, 1);
         std::uint32_t start = 0, end = 0;
         const LRESULT packed = SendTo(dlg, kEdit1, em::GetSel, reinterpret_cast<WPARAM>(&start),
@@ -196,7 +196,7 @@ TEST_F(EditModelTest, TextAndSelectionMessages) {
         EXPECT_EQ(end, 4u);
         EXPECT_EQ(packed, 1 | (4 << 16));
         SendTo(dlg, kEdit1, em::SetSel, static_cast<WPARAM>(-1), 0);  // deselect, caret stays
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{1, 1}));
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{1, 1}));
         dlg.Click(kIdOk);
     });
 }
@@ -210,9 +210,9 @@ TEST_F(ButtonModelTest, SetCheckCapsTwoStateBoxesAndIgnoresPushButtons) {
         SendTo(dlg, kCheck, bm::SetCheck, 2);
         EXPECT_EQ(SendTo(dlg, kCheck, bm::GetCheck), 1);
         SendTo(dlg, kCheck, bm::SetCheck, 5);
-        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        EXPECT_EQ(Check(dlg, kCheck), 1u);
         SendTo(dlg, kIdOk, bm::SetCheck, 1);
-        EXPECT_EQ(dlg.Check(kIdOk), 0u);
+        EXPECT_EQ(Check(dlg, kIdOk), 0u);
         dlg.Click(kIdOk);
     });
 }
@@ -228,12 +228,12 @@ TEST_F(ButtonModelTest, RadioTabStopFollowsItsCheck) {
         EXPECT_FALSE(dlg.Control(kRadio1)->IsTabStop());
         // BM_SETCHECK alone leaves the others checked.
         SendTo(dlg, kRadio3, bm::SetCheck, 1);
-        EXPECT_EQ(dlg.Check(kRadio2), 1u);
+        EXPECT_EQ(Check(dlg, kRadio2), 1u);
         // A click checks one and unchecks the rest, tab stops following.
         dlg.Click(kRadio1);
-        EXPECT_EQ(dlg.Check(kRadio1), 1u);
-        EXPECT_EQ(dlg.Check(kRadio2), 0u);
-        EXPECT_EQ(dlg.Check(kRadio3), 0u);
+        EXPECT_EQ(Check(dlg, kRadio1), 1u);
+        EXPECT_EQ(Check(dlg, kRadio2), 0u);
+        EXPECT_EQ(Check(dlg, kRadio3), 0u);
         EXPECT_TRUE(dlg.Control(kRadio1)->IsTabStop());
         EXPECT_FALSE(dlg.Control(kRadio3)->IsTabStop());
         dlg.Click(kIdOk);
@@ -243,24 +243,24 @@ TEST_F(ButtonModelTest, RadioTabStopFollowsItsCheck) {
 TEST_F(ButtonModelTest, SpaceTogglesAFocusedCheckBoxAndArrowsWalkTheRadioGroup) {
     Run([&](DialogModel& dlg) {
         dlg.Click(kCheck);
-        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        EXPECT_EQ(Check(dlg, kCheck), 1u);
         events.clear();
         dlg.PressKey(vk::Space);
-        EXPECT_EQ(dlg.Check(kCheck), 0u);
+        EXPECT_EQ(Check(dlg, kCheck), 0u);
         EXPECT_EQ(events, (Events{"command 201 0"}));
 
         dlg.Click(kRadio1);
         dlg.PressKey(vk::Down);
-        EXPECT_EQ(dlg.Focus(), kRadio2);
-        EXPECT_EQ(dlg.Check(kRadio2), 1u);
-        EXPECT_EQ(dlg.Check(kRadio1), 0u);
+        EXPECT_EQ(Focus(dlg), kRadio2);
+        EXPECT_EQ(Check(dlg, kRadio2), 1u);
+        EXPECT_EQ(Check(dlg, kRadio1), 0u);
         dlg.PressKey(vk::Up);
         dlg.PressKey(vk::Up);  // the group box heads the group and takes the focus too
-        EXPECT_EQ(dlg.Focus(), -1);
-        EXPECT_EQ(dlg.Check(kRadio1), 1u);
+        EXPECT_EQ(Focus(dlg), -1);
+        EXPECT_EQ(Check(dlg, kRadio1), 1u);
         dlg.PressKey(vk::Up);  // wraps within the group
-        EXPECT_EQ(dlg.Focus(), kRadio3);
-        EXPECT_EQ(dlg.Check(kRadio3), 1u);
+        EXPECT_EQ(Focus(dlg), kRadio3);
+        EXPECT_EQ(Check(dlg, kRadio3), 1u);
         dlg.Click(kIdOk);
     });
 }
@@ -274,14 +274,14 @@ TEST_F(ComboModelTest, SortedListOrdersLikeTheSystem) {
         for (const char* text : {"Single", "Mixed"}) {
             SendTo(dlg, kSortedCombo, cb::AddString, 0, Str(text));
         }
-        EXPECT_EQ(dlg.ComboItems(kSortedCombo), (std::vector<std::string>{"Mixed", "Single"}));
+        EXPECT_EQ(ComboItems(dlg, kSortedCombo), (std::vector<std::string>{"Mixed", "Single"}));
         SendTo(dlg, kSortedCombo, cb::ResetContent);
         for (const char* text : {"normal", "Hard", "9", "banana", "_x", "Apple", "10", "Easy",
                                  "Harder", "cherry", "Banana", "apple"}) {
             SendTo(dlg, kSortedCombo, cb::AddString, 0, Str(text));
         }
         // A string equal but for case goes before the one already there.
-        EXPECT_EQ(dlg.ComboItems(kSortedCombo),
+        EXPECT_EQ(ComboItems(dlg, kSortedCombo),
                   (std::vector<std::string>{"_x", "10", "9", "apple", "Apple", "Banana", "banana",
                                             "cherry", "Easy", "Hard", "Harder", "normal"}));
         // The unsorted list keeps the order of adding.
@@ -298,12 +298,12 @@ TEST_F(ComboModelTest, SelectStringMatchesPrefixesFromTheTop) {
         }
         const auto minusOne = static_cast<WPARAM>(-1);
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("har")), 1);
-        EXPECT_EQ(dlg.Text(kSortedCombo), "Hard");
+        EXPECT_EQ(Text(dlg, kSortedCombo), "Hard");
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("HARDE")), 2);
         // No match and the empty text leave the selection alone.
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("x")), cb::Err);
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, minusOne, Str("")), cb::Err);
-        EXPECT_EQ(dlg.ComboSelection(kSortedCombo), 2);
+        EXPECT_EQ(ComboSelection(dlg, kSortedCombo), 2);
         // From a start index the search begins after it and wraps.
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, 1, Str("h")), 2);
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SelectString, 2, Str("h")), 1);
@@ -316,10 +316,10 @@ TEST_F(ComboModelTest, SelectStringMatchesPrefixesFromTheTop) {
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::GetLBTextLen, 3), cb::Err);
         // A drop list keeps no text of its own.
         EXPECT_EQ(SendTo(dlg, kSortedCombo, wm::SetText, 0, Str("Easy")), cb::Err);
-        EXPECT_EQ(dlg.Text(kSortedCombo), "Hard");
+        EXPECT_EQ(Text(dlg, kSortedCombo), "Hard");
         EXPECT_EQ(SendTo(dlg, kSortedCombo, cb::SetCurSel, 3), cb::Err);
-        EXPECT_EQ(dlg.ComboSelection(kSortedCombo), -1);
-        EXPECT_EQ(dlg.Text(kSortedCombo), "");
+        EXPECT_EQ(ComboSelection(dlg, kSortedCombo), -1);
+        EXPECT_EQ(Text(dlg, kSortedCombo), "");
         dlg.Click(kIdOk);
     });
 }
@@ -336,20 +336,20 @@ TEST_F(ComboModelTest, PickingAnItemTakesTheFocusThenNotifies) {
         EXPECT_EQ(events,
                   (Events{"edit:killfocus", "command 101 512", "command 402 3", "command 402 7",
                           "command 402 1", "command 402 9", "command 402 8"}));
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Commodore");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Commodore");
         EXPECT_FALSE(dlg.SelectComboItem(kPlainCombo, 2));
         // From a list dropped already, the pick only selects and closes it.
         dlg.PressKey(vk::F4);
         events.clear();
         EXPECT_TRUE(dlg.SelectComboItem(kPlainCombo, 0));
         EXPECT_EQ(events, (Events{"command 402 1", "command 402 9", "command 402 8"}));
-        EXPECT_FALSE(dlg.Combo(kPlainCombo).IsDropped());
+        EXPECT_FALSE(Combo(dlg, kPlainCombo).IsDropped());
         dlg.PressKey(vk::Down);
         // Keys move the selection of the focused list.
         events.clear();
         dlg.PressKey(vk::Up);
         dlg.PressKey(vk::Up);
-        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 0);
+        EXPECT_EQ(ComboSelection(dlg, kPlainCombo), 0);
         EXPECT_EQ(events, (Events{"command 402 1"}));
         dlg.Click(kIdOk);
     });
@@ -364,33 +364,33 @@ TEST_F(ComboModelTest, ClosedListKeysMoveTheSelection) {
         events.clear();
         // Right and Left are Down and Up; nothing moves past the ends.
         dlg.PressKey(vk::Right);
-        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 1);
+        EXPECT_EQ(ComboSelection(dlg, kPlainCombo), 1);
         dlg.PressKey(vk::Left);
         dlg.PressKey(vk::Left);
-        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 0);
+        EXPECT_EQ(ComboSelection(dlg, kPlainCombo), 0);
         EXPECT_EQ(events, (Events{"command 402 1", "command 402 1"}));
         // A page is the items the dropped list shows (three here), less one.
         const int page = 3;
         dlg.PressKey(vk::Next);
-        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), page - 1);
+        EXPECT_EQ(ComboSelection(dlg, kPlainCombo), page - 1);
         dlg.PressKey(vk::Next);
         dlg.PressKey(vk::Next);
-        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 5);
+        EXPECT_EQ(ComboSelection(dlg, kPlainCombo), 5);
         dlg.PressKey(vk::Prior);
-        EXPECT_EQ(dlg.ComboSelection(kPlainCombo), 5 - page + 1);
+        EXPECT_EQ(ComboSelection(dlg, kPlainCombo), 5 - page + 1);
         dlg.PressKey(vk::Home);
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Captain");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Captain");
         dlg.PressKey(vk::End);
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Major");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Major");
         // A letter selects the next item starting with it, wrapping.
         dlg.PressKey('C');
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Captain");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Captain");
         dlg.PressKey('C');
         dlg.PressKey('C');
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Cadet");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Cadet");
         dlg.PressKey('X');
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Cadet");
-        EXPECT_FALSE(dlg.Combo(kPlainCombo).IsDropped());
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Cadet");
+        EXPECT_FALSE(Combo(dlg, kPlainCombo).IsDropped());
         dlg.Click(kIdOk);
     });
 }
@@ -401,13 +401,13 @@ TEST_F(ComboModelTest, DroppedListTakesTheKeysAndEnterOrEscapeCloseIt) {
             SendTo(dlg, kPlainCombo, cb::AddString, 0, Str(text));
         }
         dlg.SelectComboItem(kPlainCombo, 0);
-        auto& combo = dlg.Combo(kPlainCombo);
+        auto& combo = Combo(dlg, kPlainCombo);
         events.clear();
         dlg.PressKey(vk::F4);
         EXPECT_TRUE(combo.IsDropped());
         dlg.PressKey(vk::Down);
         dlg.PressKey('A');
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Admiral");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Admiral");
         // Enter closes the list; the dialog's default button is not pressed.
         dlg.PressKey(vk::Return);
         EXPECT_FALSE(combo.IsDropped());
@@ -423,7 +423,7 @@ TEST_F(ComboModelTest, DroppedListTakesTheKeysAndEnterOrEscapeCloseIt) {
         dlg.PressKey(vk::Escape);
         EXPECT_FALSE(combo.IsDropped());
         EXPECT_FALSE(dlg.Ended());
-        EXPECT_EQ(dlg.Text(kPlainCombo), "Captain");
+        EXPECT_EQ(Text(dlg, kPlainCombo), "Captain");
         EXPECT_EQ(events,
                   (Events{"command 402 7", "command 402 1", "command 402 10", "command 402 8"}));
         // Alt+Up and F4 close it too; Tab closes it on the way to the next control.
@@ -434,7 +434,7 @@ TEST_F(ComboModelTest, DroppedListTakesTheKeysAndEnterOrEscapeCloseIt) {
         dlg.PressKey(vk::F4);
         dlg.PressKey(vk::Tab);
         EXPECT_FALSE(combo.IsDropped());
-        EXPECT_EQ(dlg.Focus(), kSlider);
+        EXPECT_EQ(Focus(dlg), kSlider);
         // With the list closed, Enter is the dialog's again.
         dlg.PressKey(vk::Return);
         EXPECT_TRUE(dlg.Ended());
@@ -447,7 +447,7 @@ class TrackbarModelTest : public ModelFixture {};
 
 TEST_F(TrackbarModelTest, PageSizeFollowsTheRangeUntilSet) {
     Run([&](DialogModel& dlg) {
-        auto& slider = dlg.Trackbar(kSlider);
+        auto& slider = Trackbar(dlg, kSlider);
         EXPECT_EQ(slider.PageSize(), 20);
         SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 65);
         EXPECT_EQ(slider.PageSize(), 13);
@@ -467,17 +467,17 @@ TEST_F(TrackbarModelTest, PageSizeFollowsTheRangeUntilSet) {
 TEST_F(TrackbarModelTest, PositionStaysWithinTheRange) {
     Run([&](DialogModel& dlg) {
         SendTo(dlg, kSlider, tbm::SetPos, TRUE, -1);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 0);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 0);
         SendTo(dlg, kSlider, tbm::SetPos, TRUE, 1000);
         EXPECT_EQ(SendTo(dlg, kSlider, tbm::GetPos), 100);
         SendTo(dlg, kSlider, tbm::SetRange, FALSE, (50 << 16) | 20);
-        EXPECT_EQ(dlg.TrackRange(kSlider), (std::pair{20, 50}));
+        EXPECT_EQ(TrackRange(dlg, kSlider), (std::pair{20, 50}));
         SendTo(dlg, kSlider, tbm::SetPos, TRUE, 30);
         SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 25);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 25);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 25);
         SendTo(dlg, kSlider, tbm::SetRangeMax, FALSE, 50);
         SendTo(dlg, kSlider, tbm::SetRangeMin, FALSE, 70);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 70);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 70);
         dlg.Click(kIdOk);
     });
 }
@@ -491,22 +491,22 @@ TEST_F(TrackbarModelTest, KeysStepNotifyAndEndTrackEvenAtTheLimits) {
         dlg.Click(kSlider);
         events.clear();
         dlg.PressKey(vk::Right);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 196);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 196);
         dlg.PressKey(vk::Next);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 200);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 200);
         dlg.PressKey(vk::Down);  // already at the maximum: the code still comes
         EXPECT_EQ(events, (Events{"hscroll 1 0", "hscroll 8 0", "hscroll 3 0", "hscroll 8 0",
                                   "hscroll 1 0", "hscroll 8 0"}));
         events.clear();
         dlg.PressKey(vk::Up);
         dlg.PressKey(vk::Prior);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 189);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 189);
         dlg.PressKey(vk::Home);
-        EXPECT_EQ(dlg.TrackPos(kSlider), -50);
+        EXPECT_EQ(TrackPos(dlg, kSlider), -50);
         dlg.PressKey(vk::Left);
-        EXPECT_EQ(dlg.TrackPos(kSlider), -50);
+        EXPECT_EQ(TrackPos(dlg, kSlider), -50);
         dlg.PressKey(vk::End);
-        EXPECT_EQ(dlg.TrackPos(kSlider), 200);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 200);
         EXPECT_EQ(events, (Events{"hscroll 0 0", "hscroll 8 0", "hscroll 2 0", "hscroll 8 0",
                                   "hscroll 6 0", "hscroll 8 0", "hscroll 0 0", "hscroll 8 0",
                                   "hscroll 7 0", "hscroll 8 0"}));
@@ -520,10 +520,10 @@ TEST_F(TrackbarModelTest, ClickOnTheTrackPagesTowardTheClick) {
         SendTo(dlg, kSlider, tbm::SetPos, TRUE, 95);
         events.clear();
         EXPECT_TRUE(dlg.ClickTrack(kSlider, 100));
-        EXPECT_EQ(dlg.TrackPos(kSlider), 100);
-        EXPECT_EQ(dlg.Focus(), kSlider);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 100);
+        EXPECT_EQ(Focus(dlg), kSlider);
         EXPECT_TRUE(dlg.ClickTrack(kSlider, 0));
-        EXPECT_EQ(dlg.TrackPos(kSlider), 90);
+        EXPECT_EQ(TrackPos(dlg, kSlider), 90);
         // The edit that had the focus loses it first.
         EXPECT_EQ(events, (Events{"command 101 512", "hscroll 3 0", "hscroll 8 0", "notify 501 -16",
                                   "hscroll 2 0", "hscroll 8 0", "notify 501 -16"}));
@@ -533,7 +533,7 @@ TEST_F(TrackbarModelTest, ClickOnTheTrackPagesTowardTheClick) {
 
 TEST_F(TrackbarModelTest, HeldPressPagesOnOneWayUntilTheThumbReachesTheMouse) {
     Run([&](DialogModel& dlg) {
-        auto& slider = dlg.Trackbar(kSlider);
+        auto& slider = Trackbar(dlg, kSlider);
         SendTo(dlg, kSlider, tbm::SetPageSize, 0, 10);
         SendTo(dlg, kSlider, tbm::SetPos, TRUE, 80);
         EXPECT_FALSE(slider.UserHoldTrack(0)) << "no press held";
@@ -564,13 +564,13 @@ TEST_F(TrackbarModelTest, DragTracksClampedPositionsThenReleases) {
         SendTo(dlg, kSlider, tbm::SetPos, TRUE, 10);
         GetPlatform().SetFocus(dlg.Control(kSlider)->GetHandle());
         events.clear();
-        EXPECT_TRUE(dlg.DragThumb(kSlider, {5, -41, -60, -70}));
-        EXPECT_EQ(dlg.TrackPos(kSlider), -50);
+        EXPECT_TRUE(DragThumb(dlg, kSlider, {5, -41, -60, -70}));
+        EXPECT_EQ(TrackPos(dlg, kSlider), -50);
         EXPECT_EQ(events, (Events{"hscroll 5 5", "hscroll 5 -41", "hscroll 5 -50", "hscroll 4 -50",
                                   "hscroll 8 0", "notify 501 -16"}));
         // A disabled trackbar takes no mouse.
         platform.EnableWindow(dlg.Control(kSlider)->GetHandle(), false);
-        EXPECT_FALSE(dlg.DragThumb(kSlider, {0}));
+        EXPECT_FALSE(DragThumb(dlg, kSlider, {0}));
         EXPECT_FALSE(dlg.ClickTrack(kSlider, 100));
         dlg.Click(kIdOk);
     });

@@ -17,8 +17,8 @@ class DialogModelTest : public ModelFixture {};
 TEST_F(DialogModelTest, InitialFocusGoesToTheFirstTabStopWithItsTextSelected) {
     dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit1, "abc"); };
     Run([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Focus(), kEdit1);
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 3}));
+        EXPECT_EQ(Focus(dlg), kEdit1);
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 3}));
         dlg.Click(kIdOk);
     });
 }
@@ -30,8 +30,8 @@ TEST_F(DialogModelTest, FalseFromInitLeavesTheFocusWhereTheHandlerPutIt) {
         GetPlatform().SetFocus(d.GetDlgItem(kEdit2));
     };
     Run([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Focus(), kEdit2);
-        EXPECT_EQ(dlg.Selection(kEdit2), (std::pair{0, 0}));  // a plain SetFocus selects nothing
+        EXPECT_EQ(Focus(dlg), kEdit2);
+        EXPECT_EQ(Selection(dlg, kEdit2), (std::pair{0, 0}));  // a plain SetFocus selects nothing
         dlg.Click(kIdOk);
     });
 }
@@ -42,7 +42,7 @@ TEST_F(DialogModelTest, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
         std::vector<int> forward;
         for (int i = 0; i < 10; ++i) {
             dlg.PressKey(vk::Tab);
-            forward.push_back(dlg.Focus());
+            forward.push_back(Focus(dlg));
         }
         // The disabled box, the unchecked radios, the group box, the statics and the box
         // without WS_TABSTOP are skipped.
@@ -50,19 +50,19 @@ TEST_F(DialogModelTest, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
                   (std::vector<int>{kEdit2, kCheck, kSortedCombo, kPlainCombo, kSlider,
                                     kReadOnlyEdit, kIdCancel, kOtherButton, kIdOk, kEdit1}));
         dlg.PressKey(vk::Tab, {.shift = true});
-        EXPECT_EQ(dlg.Focus(), kIdOk);
+        EXPECT_EQ(Focus(dlg), kIdOk);
         dlg.PressKey(vk::Tab);
         dlg.PressKey(vk::Tab);
-        EXPECT_EQ(dlg.Selection(kEdit2), (std::pair{0, 2}));  // tabbing in selects the text
+        EXPECT_EQ(Selection(dlg, kEdit2), (std::pair{0, 2}));  // tabbing in selects the text
 
         // A checked radio is its group's tab stop; a newly enabled box is one again.
         SendTo(dlg, kRadio2, bm::SetCheck, 1);
         GetPlatform().EnableWindow(dlg.Control(kDisabledCheck)->GetHandle(), true);
         dlg.PressKey(vk::Tab);
         dlg.PressKey(vk::Tab);
-        EXPECT_EQ(dlg.Focus(), kDisabledCheck);
+        EXPECT_EQ(Focus(dlg), kDisabledCheck);
         dlg.PressKey(vk::Tab);
-        EXPECT_EQ(dlg.Focus(), kRadio2);
+        EXPECT_EQ(Focus(dlg), kRadio2);
         dlg.Click(kIdOk);
     });
 }
@@ -73,29 +73,29 @@ TEST_F(DialogModelTest, ArrowsWalkTheGroupOfAControlThatDoesNotWantThem) {
         // The check box's group: the label that starts it, the box, the disabled box (skipped).
         dlg.Click(kCheck);
         dlg.PressKey(vk::Right);
-        EXPECT_EQ(dlg.Focus(), -1);  // the label takes the focus
+        EXPECT_EQ(Focus(dlg), -1);  // the label takes the focus
         EXPECT_EQ(dlg.FocusControl()->Kind(), fw::model::ControlKind::Static);
         dlg.PressKey(vk::Down);
-        EXPECT_EQ(dlg.Focus(), kCheck);
+        EXPECT_EQ(Focus(dlg), kCheck);
         dlg.PressKey(vk::Up);
         dlg.PressKey(vk::Tab);  // Tab goes on from the label
-        EXPECT_EQ(dlg.Focus(), kCheck);
-        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        EXPECT_EQ(Focus(dlg), kCheck);
+        EXPECT_EQ(Check(dlg, kCheck), 1u);
 
         // The controls before the first WS_GROUP continue the last group, so Right from the
         // last control reaches the first edit, whose text is selected as Tab would.
         dlg.Click(kNoTabCheck);
         dlg.PressKey(vk::Right);
-        EXPECT_EQ(dlg.Focus(), kEdit1);
-        EXPECT_EQ(dlg.Selection(kEdit1), (std::pair{0, 2}));
+        EXPECT_EQ(Focus(dlg), kEdit1);
+        EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 2}));
         // A push button moves on too, and the default frame follows the focus.
         dlg.Click(kOtherButton);
         dlg.PressKey(vk::Left);
-        EXPECT_EQ(dlg.Focus(), kIdCancel);
-        EXPECT_EQ(dlg.DefaultButtonId(), kIdCancel);
+        EXPECT_EQ(Focus(dlg), kIdCancel);
+        EXPECT_EQ(DefaultButtonId(dlg), kIdCancel);
         dlg.PressKey(vk::Left);
-        EXPECT_EQ(dlg.Focus(), kReadOnlyEdit);
-        EXPECT_EQ(dlg.DefaultButtonId(), kIdOk);
+        EXPECT_EQ(Focus(dlg), kReadOnlyEdit);
+        EXPECT_EQ(DefaultButtonId(dlg), kIdOk);
         dlg.Click(kIdOk);
     });
 }
@@ -104,7 +104,7 @@ TEST_F(DialogModelTest, EnterPressesTheDefaultButtonWithoutMovingTheFocus) {
     SpyControl edit(events, "edit");
     dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
     EXPECT_EQ(Run([&](DialogModel& dlg) {
-                  dlg.TypeText("742");
+                  TypeText(dlg, "742");
                   events.clear();
                   dlg.PressKey(vk::Return);
               }),
@@ -115,21 +115,21 @@ TEST_F(DialogModelTest, EnterPressesTheDefaultButtonWithoutMovingTheFocus) {
 
 TEST_F(DialogModelTest, AFocusedPushButtonIsTheDefaultUntilTheFocusLeavesThem) {
     Run([&](DialogModel& dlg) {
-        EXPECT_EQ(dlg.DefaultButtonId(), kIdOk);
-        EXPECT_TRUE(dlg.Button(kIdOk).IsDefault());
+        EXPECT_EQ(DefaultButtonId(dlg), kIdOk);
+        EXPECT_TRUE(Button(dlg, kIdOk).IsDefault());
         dlg.PressKey(vk::Tab, {.shift = true});
         dlg.PressKey(vk::Tab, {.shift = true});
-        ASSERT_EQ(dlg.Focus(), kOtherButton);
-        EXPECT_TRUE(dlg.Button(kOtherButton).IsDefault());
-        EXPECT_FALSE(dlg.Button(kIdOk).IsDefault());
+        ASSERT_EQ(Focus(dlg), kOtherButton);
+        EXPECT_TRUE(Button(dlg, kOtherButton).IsDefault());
+        EXPECT_FALSE(Button(dlg, kIdOk).IsDefault());
         events.clear();
         dlg.PressKey(vk::Return);
         EXPECT_EQ(events, (Events{"command 601 0"}));
         dlg.PressKey(vk::Tab);
         dlg.PressKey(vk::Tab);
-        EXPECT_EQ(dlg.Focus(), kEdit1);
-        EXPECT_TRUE(dlg.Button(kIdOk).IsDefault());
-        EXPECT_FALSE(dlg.Button(kOtherButton).IsDefault());
+        EXPECT_EQ(Focus(dlg), kEdit1);
+        EXPECT_TRUE(Button(dlg, kIdOk).IsDefault());
+        EXPECT_FALSE(Button(dlg, kOtherButton).IsDefault());
         // A disabled default button makes Enter do nothing.
         GetPlatform().EnableWindow(dlg.Control(kIdOk)->GetHandle(), false);
         events.clear();
@@ -161,17 +161,17 @@ TEST_F(DialogModelTest, AClickTakesTheFocusBeforeTheCommand) {
     SpyControl edit(events, "edit");
     dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
     Run([&](DialogModel& dlg) {
-        dlg.TypeText("5");
+        TypeText(dlg, "5");
         events.clear();
         dlg.Click(kCheck);
         EXPECT_EQ(events, (Events{"edit:killfocus", "command 101 512", "command 201 0"}));
-        EXPECT_EQ(dlg.Focus(), kCheck);
-        EXPECT_EQ(dlg.Check(kCheck), 1u);
+        EXPECT_EQ(Focus(dlg), kCheck);
+        EXPECT_EQ(Check(dlg, kCheck), 1u);
         // A disabled control takes no click.
         events.clear();
         EXPECT_FALSE(dlg.Click(kDisabledCheck));
-        EXPECT_EQ(dlg.Check(kDisabledCheck), 0u);
-        EXPECT_EQ(dlg.Focus(), kCheck);
+        EXPECT_EQ(Check(dlg, kDisabledCheck), 0u);
+        EXPECT_EQ(Focus(dlg), kCheck);
         EXPECT_TRUE(events.empty());
         dlg.Click(kIdOk);
     });
@@ -182,15 +182,15 @@ TEST_F(DialogModelTest, ASubclassSeesCharactersFirstAndMayDropThem) {
     edit.dropChar = [](UINT ch) { return !(ch >= '0' && ch <= '9') && ch != 8; };
     dialog.onInit = [&](TestDialog& d) { edit.SubclassDlgItem(kEdit1, &d); };
     Run([&](DialogModel& dlg) {
-        dlg.TypeText("4a-2");
+        TypeText(dlg, "4a-2");
         dlg.PressKey(vk::Back);
         dlg.PressKey('V', {.ctrl = true});  // 0x16 dropped: no paste
-        EXPECT_EQ(dlg.Text(kEdit1), "4");
+        EXPECT_EQ(Text(dlg, kEdit1), "4");
         EXPECT_EQ(std::count(events.begin(), events.end(), "edit:paste"), 0);
         // The context menu's paste is no character: nothing filters it.
         dlg.SetClipboardText("x9");
         dlg.ContextMenuCommand(kEdit1, wm::Paste);
-        EXPECT_EQ(dlg.Text(kEdit1), "4x9");
+        EXPECT_EQ(Text(dlg, kEdit1), "4x9");
         EXPECT_EQ(std::count(events.begin(), events.end(), "edit:paste"), 1);
         dlg.Click(kIdOk);
     });
@@ -202,12 +202,12 @@ TEST_F(DialogModelTest, DisablingTheFocusedControlTakesItsFocus) {
     Run([&](DialogModel& dlg) {
         events.clear();
         EXPECT_FALSE(GetPlatform().EnableWindow(dlg.Control(kEdit1)->GetHandle(), false));
-        EXPECT_EQ(dlg.Focus(), 0);
+        EXPECT_EQ(Focus(dlg), 0);
         EXPECT_EQ(events.front(), "edit:killfocus");
         EXPECT_EQ(GetPlatform().SetFocus(dlg.Control(kEdit1)->GetHandle()), nullptr);
-        EXPECT_EQ(dlg.Focus(), 0);
+        EXPECT_EQ(Focus(dlg), 0);
         dlg.PressKey(vk::Tab);  // from nowhere to the first tab stop
-        EXPECT_EQ(dlg.Focus(), kEdit2);
+        EXPECT_EQ(Focus(dlg), kEdit2);
         dlg.Click(kIdOk);
     });
 }
@@ -241,19 +241,19 @@ TEST_F(DialogModelTest, MinimisedPaintingAndFocusComingBack) {
         d.icon = GetPlatform().LoadAppIcon(128);
     };
     Run([&](DialogModel& dlg) {
-        dlg.Paint();
+        Paint(dlg);
         events.clear();
         dlg.Minimize(true);
         EXPECT_TRUE(GetPlatform().IsIconic(dlg.GetHandle()));
-        EXPECT_EQ(dlg.Focus(), 0);
+        EXPECT_EQ(Focus(dlg), 0);
         EXPECT_FALSE(dlg.PressKey(vk::Tab));  // no input while minimised
-        ASSERT_EQ(dlg.PaintLog().size(), 2u);
-        EXPECT_TRUE(dlg.PaintLog()[0].defaultPaint);
-        EXPECT_EQ(dlg.PaintLog()[1].x, 3);
-        EXPECT_EQ(dlg.PaintLog()[1].icon, dialog.icon);
+        ASSERT_EQ(PaintLog(dlg).size(), 2u);
+        EXPECT_TRUE(PaintLog(dlg)[0].defaultPaint);
+        EXPECT_EQ(PaintLog(dlg)[1].x, 3);
+        EXPECT_EQ(PaintLog(dlg)[1].icon, dialog.icon);
         dlg.SystemMenuCommand(sc::Restore);
         EXPECT_FALSE(dlg.IsMinimized());
-        EXPECT_EQ(dlg.Focus(), kEdit1);
+        EXPECT_EQ(Focus(dlg), kEdit1);
         EXPECT_EQ(events, (Events{"edit:killfocus", "command 101 512", "syscommand 61728",
                                   "edit:setfocus", "command 101 256"}));
         dlg.Click(kIdOk);

@@ -47,7 +47,7 @@ TEST_F(ModelPlatformTest, AMissingTemplateFailsTheRun) {
 }
 
 TEST_F(ModelPlatformTest, ADialogLeftOpenIsEndedAndCounted) {
-    EXPECT_EQ(Run([](DialogModel& dlg) { dlg.TypeText("1"); }), -1);
+    EXPECT_EQ(Run([](DialogModel& dlg) { TypeText(dlg, "1"); }), -1);
     EXPECT_EQ(dialog.DoModal(), -1);  // no script at all
     EXPECT_EQ(platform.UnfinishedDialogs(), 2);
 }
@@ -63,7 +63,7 @@ TEST_F(ModelPlatformTest, AScriptsExceptionLeavesNothingBehind) {
     Handle dialogHandle = nullptr;
     platform.OnModal([&](DialogModel& dlg) {
         dialogHandle = dlg.GetHandle();
-        dlg.Text(4242);  // no such control
+        Text(dlg, 4242);  // no such control
     });
     EXPECT_THROW(dialog.DoModal(), std::invalid_argument);
     EXPECT_EQ(platform.FindWindowModel(dialogHandle), nullptr);
@@ -85,7 +85,7 @@ TEST_F(ModelPlatformTest, MessageBoxDisablesItsOwnerAndTakesItsFocusMeanwhile) {
         EXPECT_EQ(dialog.ShowMessageBox("No race", "Caption"), 2);
         EXPECT_EQ(dialog.ShowMessageBox("Second"), 1);  // answers run out: IDOK
         EXPECT_TRUE(dlg.AcceptsInput());
-        EXPECT_EQ(dlg.Focus(), kEdit1);
+        EXPECT_EQ(Focus(dlg), kEdit1);
         dlg.Click(kIdOk);
     });
     EXPECT_EQ(checks, 2);
@@ -108,7 +108,7 @@ TEST_F(ModelPlatformTest, NestedDialogsRunTheirOwnScriptsWhileTheOwnerWaits) {
         // As the About item does: a nested modal dialog from a handler of the owner.
         EXPECT_EQ(platform.RunModalDialog(nested, kNestedDialog, dlg.GetHandle()), kIdOk);
         EXPECT_TRUE(dlg.AcceptsInput());
-        EXPECT_EQ(dlg.Focus(), kCheck);
+        EXPECT_EQ(Focus(dlg), kCheck);
         dlg.Click(kIdOk);
     });
     platform.OnModal([&](DialogModel& inner) {
@@ -117,7 +117,7 @@ TEST_F(ModelPlatformTest, NestedDialogsRunTheirOwnScriptsWhileTheOwnerWaits) {
         EXPECT_FALSE(outer->Click(kIdCancel));
         EXPECT_FALSE(outer->PressKey(vk::Escape));
         EXPECT_EQ(platform.ActiveDialog(), &inner);
-        EXPECT_EQ(inner.Focus(), kIdOk);
+        EXPECT_EQ(Focus(inner), kIdOk);
         inner.PressKey(vk::Return);
     });
     EXPECT_EQ(dialog.DoModal(), kIdOk);

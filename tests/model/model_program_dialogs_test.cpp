@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "framework/dialog.h"
-#include "model/headless_platform.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
+#include "support/headless_platform.h"
 
 namespace {
 
@@ -22,10 +22,10 @@ protected:
 TEST_F(ProgramDialogsTest, MainDialogTabOrderAndLists) {
     CDialog dialog(IDD_MAIN);
     platform.OnModal([](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Focus(), IDC_DIFFICULTY_SLIDER);  // the first tab stop
+        EXPECT_EQ(Focus(dlg), IDC_DIFFICULTY_SLIDER);  // the first tab stop
         // Filled by the template's initialisation data; the race-mode list is sorted.
-        EXPECT_EQ(dlg.ComboItems(IDC_RACE_MODE), (std::vector<std::string>{"Mixed", "Single"}));
-        EXPECT_EQ(dlg.ComboItems(IDC_AI_LEVEL),
+        EXPECT_EQ(ComboItems(dlg, IDC_RACE_MODE), (std::vector<std::string>{"Mixed", "Single"}));
+        EXPECT_EQ(ComboItems(dlg, IDC_AI_LEVEL),
                   (std::vector<std::string>{"Captain", "Commodore", "Admiral"}));
         dlg.Click(IDOK);
     });
@@ -33,18 +33,18 @@ TEST_F(ProgramDialogsTest, MainDialogTabOrderAndLists) {
 
     platform.OnModal([](DialogModel& dlg) {
         std::vector<int> visited;
-        for (int i = 0; i < 40 && dlg.Focus() != IDOK; ++i) {
+        for (int i = 0; i < 40 && Focus(dlg) != IDOK; ++i) {
             dlg.PressKey(fw::vk::Tab);
-            visited.push_back(dlg.Focus());
+            visited.push_back(Focus(dlg));
         }
-        ASSERT_EQ(dlg.Focus(), IDOK);
+        ASSERT_EQ(Focus(dlg), IDOK);
         for (int era : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) {
             EXPECT_EQ(std::count(visited.begin(), visited.end(), era), 0);
         }
         dlg.PressKey(fw::vk::Tab);
-        EXPECT_EQ(dlg.Focus(), IDC_USE_DREADNOUGHT);
+        EXPECT_EQ(Focus(dlg), IDC_USE_DREADNOUGHT);
         dlg.PressKey(fw::vk::Tab);
-        EXPECT_EQ(dlg.Focus(), IDC_RACE_MODE);
+        EXPECT_EQ(Focus(dlg), IDC_RACE_MODE);
         dlg.PressKey(fw::vk::Escape);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -54,7 +54,7 @@ TEST_F(ProgramDialogsTest, MainDialogTabOrderAndLists) {
 TEST_F(ProgramDialogsTest, AboutBoxFocusesOkAndItsIconLoads) {
     CDialog about(IDD_ABOUTBOX);
     platform.OnModal([](DialogModel& dlg) {
-        EXPECT_EQ(dlg.Focus(), IDOK);
+        EXPECT_EQ(Focus(dlg), IDOK);
         EXPECT_EQ(dlg.Controls().front()->Kind(), fw::model::ControlKind::Static);
         EXPECT_TRUE(dlg.HasSystemMenu());
         dlg.PressKey(fw::vk::Return);

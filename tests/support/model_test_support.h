@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/dialog.h"
-#include "model/headless_platform.h"
+#include "support/headless_platform.h"
 
 namespace model_test {
 

@@ -7,7 +7,6 @@
 #include <QStylePainter>
 
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/dialog_window.h"
 
 namespace qtfront {
 
@@ -75,8 +74,8 @@ QAbstractButton* CreateButton(QWidget* parent, ControlKind kind) {
 
 }  // namespace
 
-CheckBoxView::CheckBoxView(DialogWindow& window, fw::model::ControlModel& control)
-    : ControlView(window, control, CreateButton(&window, control.Kind())) {
+CheckBoxView::CheckBoxView(const ViewContext& context, fw::model::ControlModel& control)
+    : ControlView(context, control, CreateButton(&context.surface, control.Kind())) {
     static_cast<QAbstractButton&>(Widget()).setCheckable(true);
 }
 

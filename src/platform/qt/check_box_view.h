@@ -7,7 +7,7 @@ namespace qtfront {
 
 class CheckBoxView : public ControlView {
 public:
-    CheckBoxView(DialogWindow& window, fw::model::ControlModel& control);
+    CheckBoxView(const ViewContext& context, fw::model::ControlModel& control);
     void Place(QRect rect) override;
     bool Mouse(QMouseEvent& mouse) override;
 

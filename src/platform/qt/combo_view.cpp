@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/dialog_window.h"
 
 namespace qtfront {
 
@@ -136,8 +135,8 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent), m_list(new DroppedList(
 
 }  // namespace
 
-ComboView::ComboView(DialogWindow& window, fw::model::ControlModel& control)
-    : ControlView(window, control, new ComboBox(&window)) {
+ComboView::ComboView(const ViewContext& context, fw::model::ControlModel& control)
+    : ControlView(context, control, new ComboBox(&context.surface)) {
     auto& combo = static_cast<QComboBox&>(Widget());
     combo.setEditable(false);
     combo.setContextMenuPolicy(Qt::PreventContextMenu);
@@ -149,7 +148,7 @@ ComboView::ComboView(DialogWindow& window, fw::model::ControlModel& control)
         fw::model::DialogModel& model = Model();
         if (!model.Ended()) model.SelectComboItem(id, index);
         Refresh();
-        Window().AfterInput();
+        AfterInput();
     };
 }
 
@@ -159,7 +158,7 @@ void ComboView::Place(QRect rect) {
     auto& combo = static_cast<QComboBox&>(Widget());
     const int closed = combo.sizeHint().height();
     const int dropped = rect.height() - closed;
-    const int itemHeight = QFontMetrics(Window().font()).height() + 2;
+    const int itemHeight = QFontMetrics(Surface().font()).height() + 2;
     combo.setMaxVisibleItems(std::max(1, dropped / std::max(1, itemHeight)));
     rect.setHeight(closed);
     combo.setGeometry(rect);
@@ -187,7 +186,7 @@ void ComboView::DropDown() {
     if (model.Ended() || !control.IsEnabled()) return;
     model.Click(control.Id());
     if (!model.Ended() && control.HasFocus()) control.Send(fw::cb::ShowDropDown, TRUE, 0);
-    Window().AfterInput();
+    AfterInput();
 }
 
 void ComboView::Stop() {
@@ -213,7 +212,7 @@ void ComboView::RefreshKind() {
     }
     if (combo.currentIndex() != model.Selection()) combo.setCurrentIndex(model.Selection());
     if (list.currentRow() != model.Selection()) list.setCurrentRow(model.Selection());
-    const bool dropped = model.IsDropped() && combo.isVisible() && Window().isVisible();
+    const bool dropped = model.IsDropped() && combo.isVisible() && Surface().isVisible();
     if (dropped) ShowList(list);
     if (!dropped && list.isVisible()) list.hide();
 }

@@ -10,7 +10,7 @@ namespace qtfront {
 
 class ComboView : public ControlView {
 public:
-    ComboView(DialogWindow& window, fw::model::ControlModel& control);
+    ComboView(const ViewContext& context, fw::model::ControlModel& control);
     void Place(QRect rect) override;
     bool Mouse(QMouseEvent& mouse) override;
     void Stop() override;

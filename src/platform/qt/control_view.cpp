@@ -1,18 +1,11 @@
 #include "platform/qt/control_view.h"
 
-#include <QLabel>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QWidget>
 
 #include "framework/dialog.h"
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/check_box_view.h"
-#include "platform/qt/combo_view.h"
-#include "platform/qt/dialog_window.h"
-#include "platform/qt/edit_view.h"
-#include "platform/qt/push_button_view.h"
-#include "platform/qt/static_view.h"
-#include "platform/qt/trackbar_view.h"
 
 namespace qtfront {
 
@@ -46,13 +39,10 @@ QString AccessibleName(const fw::model::DialogModel& dialog,
 
 }  // namespace
 
-ControlView::ControlView(DialogWindow& window, fw::model::ControlModel& control, QWidget* widget)
-    : m_window(window), m_control(control), m_widget(widget) {
-    widget->setAccessibleName(AccessibleName(window.Model(), control));
-}
-
-fw::model::DialogModel& ControlView::Model() const {
-    return m_window.Model();
+ControlView::ControlView(const ViewContext& context, fw::model::ControlModel& control,
+                         QWidget* widget)
+    : m_context(context), m_control(control), m_widget(widget) {
+    widget->setAccessibleName(AccessibleName(context.model, control));
 }
 
 void ControlView::Place(QRect rect) {
@@ -69,51 +59,6 @@ void ControlView::Refresh() {
 
 bool ControlView::Mouse(QMouseEvent&) {
     return true;
-}
-
-namespace {
-
-// A class the model does not know: its text, and nothing else.
-class OtherView : public ControlView {
-public:
-    OtherView(DialogWindow& window, fw::model::ControlModel& control)
-        : ControlView(window, control, new QLabel(&window)) {
-        auto& label = static_cast<QLabel&>(Widget());
-        label.setTextFormat(Qt::PlainText);
-        label.setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void RefreshKind() override {
-        static_cast<QLabel&>(Widget()).setText(FromAnsi(Control().Text()));
-    }
-};
-
-}  // namespace
-
-std::unique_ptr<ControlView> CreateControlView(DialogWindow& window,
-                                               fw::model::ControlModel& control) {
-    switch (control.Kind()) {
-        case ControlKind::PushButton:
-            return std::make_unique<PushButtonView>(window, control);
-        case ControlKind::CheckBox:
-        case ControlKind::AutoCheckBox:
-        case ControlKind::RadioButton:
-        case ControlKind::AutoRadioButton:
-            return std::make_unique<CheckBoxView>(window, control);
-        case ControlKind::Edit:
-            return std::make_unique<EditView>(window, control);
-        case ControlKind::ComboBox:
-            return std::make_unique<ComboView>(window, control);
-        case ControlKind::Trackbar:
-            return std::make_unique<TrackbarView>(window, control);
-        case ControlKind::Static:
-        case ControlKind::GroupBox:
-            return std::make_unique<StaticView>(window, control);
-        case ControlKind::Other:
-            break;
-    }
-    return std::make_unique<OtherView>(window, control);
 }
 
 void DrawFocusRect(QPainter& painter, const QRect& rect, const QColor& color) {

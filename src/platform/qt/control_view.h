@@ -4,11 +4,14 @@
 // the left mouse button into the model's user actions. The window around them keeps the modal
 // loop, the keys and the menus.
 #include <QRect>
+#include <functional>
 #include <memory>
 
 #include "model/control_model.h"
+#include "model/dialog_model.h"
 
 class QColor;
+class QIcon;
 class QMouseEvent;
 class QPainter;
 class QWidget;
@@ -16,6 +19,15 @@ class QWidget;
 namespace qtfront {
 
 class DialogWindow;
+
+// What a view needs of the window that holds it. The window holds the views, so they know it
+// only through this (made in view_factory.cpp).
+struct ViewContext {
+    QWidget& surface;  // the widgets' parent; its font, palette and visibility
+    fw::model::DialogModel& model;
+    const QIcon& appIcon;
+    std::function<void()> afterInput;  // DialogWindow::AfterInput: after each user action
+};
 
 class ControlView {
 public:
@@ -38,19 +50,21 @@ public:
     virtual void Stop() {}
 
 protected:
-    ControlView(DialogWindow& window, fw::model::ControlModel& control, QWidget* widget);
+    ControlView(const ViewContext& context, fw::model::ControlModel& control, QWidget* widget);
     virtual void RefreshKind() = 0;
 
-    DialogWindow& Window() const { return m_window; }
-    fw::model::DialogModel& Model() const;
+    QWidget& Surface() const { return m_context.surface; }
+    fw::model::DialogModel& Model() const { return m_context.model; }
+    const QIcon& AppIcon() const { return m_context.appIcon; }
+    void AfterInput() const { m_context.afterInput(); }
 
 private:
-    DialogWindow& m_window;
+    ViewContext m_context;
     fw::model::ControlModel& m_control;
     QWidget* m_widget;  // owned by the window, as Qt children are
 };
 
-// The view for the control's kind.
+// The view for the control's kind (view_factory.cpp, which knows every kind of view).
 std::unique_ptr<ControlView> CreateControlView(DialogWindow& window,
                                                fw::model::ControlModel& control);
 

@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/dialog_window.h"
 
 namespace qtfront {
 
@@ -43,8 +42,8 @@ int SelectionAnchor(const EditModel& edit) {
 
 }  // namespace
 
-EditView::EditView(DialogWindow& window, fw::model::ControlModel& control)
-    : ControlView(window, control, new LineEdit(&window)) {
+EditView::EditView(const ViewContext& context, fw::model::ControlModel& control)
+    : ControlView(context, control, new LineEdit(&context.surface)) {
     auto& edit = static_cast<QLineEdit&>(Widget());
     edit.setFrame((control.Style() & fw::ws::Border) != 0 ||
                   (control.Item().exStyle & fw::ws::ExClientEdge) != 0);
@@ -100,10 +99,10 @@ void EditView::ShowMenu(const QPoint& globalPos) {
     // The edit takes the focus to show its menu; its selection stays.
     if (!Control().HasFocus()) {
         model.SelectText(id, SelectionAnchor(Edit()), Edit().Caret());
-        Window().AfterInput();
+        AfterInput();
         if (model.Ended()) return;
     }
-    QMenu menu(&Window());
+    QMenu menu(&Surface());
     for (const fw::model::EditMenuItem& item : Edit().ContextMenu()) {
         if (item.command == 0) {
             menu.addSeparator();
@@ -116,7 +115,7 @@ void EditView::ShowMenu(const QPoint& globalPos) {
     QAction* chosen = menu.exec(globalPos);
     if (chosen == nullptr || model.Ended()) return;
     model.ContextMenuCommand(id, chosen->data().toUInt());
-    Window().AfterInput();
+    AfterInput();
 }
 
 void EditView::RefreshKind() {
@@ -129,8 +128,8 @@ void EditView::RefreshKind() {
         // A read-only edit is drawn on the dialog's face colour, as Windows draws it.
         QPalette palette = edit.palette();
         palette.setBrush(QPalette::Base, model.IsReadOnly()
-                                             ? Window().palette().brush(QPalette::Window)
-                                             : Window().palette().brush(QPalette::Base));
+                                             ? Surface().palette().brush(QPalette::Window)
+                                             : Surface().palette().brush(QPalette::Base));
         edit.setPalette(palette);
     }
     const std::uint32_t align = model.Style() & (fw::es::Center | kEditRight);

@@ -9,7 +9,7 @@ namespace qtfront {
 
 class EditView : public ControlView {
 public:
-    EditView(DialogWindow& window, fw::model::ControlModel& control);
+    EditView(const ViewContext& context, fw::model::ControlModel& control);
     bool Mouse(QMouseEvent& mouse) override;
     // Opens the edit's context menu at `globalPos` and gives the chosen command to the model.
     void ShowMenu(const QPoint& globalPos);

@@ -6,7 +6,6 @@
 #include <QStylePainter>
 
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/dialog_window.h"
 
 namespace qtfront {
 
@@ -70,8 +69,8 @@ void ButtonPress::Mouse(ControlView& view, fw::model::DialogModel& model, QMouse
     }
 }
 
-PushButtonView::PushButtonView(DialogWindow& window, fw::model::ControlModel& control)
-    : ControlView(window, control, new PushButton(&window)) {}
+PushButtonView::PushButtonView(const ViewContext& context, fw::model::ControlModel& control)
+    : ControlView(context, control, new PushButton(&context.surface)) {}
 
 bool PushButtonView::Mouse(QMouseEvent& mouse) {
     m_press.Mouse(*this, Model(), mouse);

@@ -19,7 +19,7 @@ private:
 
 class PushButtonView : public ControlView {
 public:
-    PushButtonView(DialogWindow& window, fw::model::ControlModel& control);
+    PushButtonView(const ViewContext& context, fw::model::ControlModel& control);
     bool Mouse(QMouseEvent& mouse) override;
 
 protected:

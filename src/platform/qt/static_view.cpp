@@ -3,7 +3,6 @@
 #include <QLabel>
 
 #include "platform/qt/ansi_text.h"
-#include "platform/qt/dialog_window.h"
 #include "platform/qt/group_frame.h"
 
 namespace qtfront {
@@ -17,7 +16,7 @@ constexpr std::uint32_t kStaticCenter = 0x1u, kStaticRight = 0x2u;
 // template says (SM_CXICON at 96 dpi).
 constexpr int kIconExtent = 32;
 
-QWidget* CreateWidget(DialogWindow& window, const fw::model::ControlModel& control) {
+QWidget* CreateWidget(QWidget& window, const fw::model::ControlModel& control) {
     // Group frames are transparent to the mouse by themselves.
     if (control.Kind() == ControlKind::GroupBox) return new GroupFrame(&window);
     auto* label = new QLabel(&window);
@@ -36,8 +35,8 @@ QWidget* CreateWidget(DialogWindow& window, const fw::model::ControlModel& contr
 
 }  // namespace
 
-StaticView::StaticView(DialogWindow& window, fw::model::ControlModel& control)
-    : ControlView(window, control, CreateWidget(window, control)) {}
+StaticView::StaticView(const ViewContext& context, fw::model::ControlModel& control)
+    : ControlView(context, control, CreateWidget(context.surface, control)) {}
 
 bool StaticView::IsIcon() const {
     return Control().Kind() == ControlKind::Static &&
@@ -51,7 +50,7 @@ void StaticView::Place(QRect rect) {
         // The face standing in for the template's may run a little wider: the text keeps its
         // place and is never clipped.
         const fw::model::ControlModel& control = Control();
-        const QFontMetrics metrics(Window().font());
+        const QFontMetrics metrics(Surface().font());
         const int width = metrics.horizontalAdvance(MnemonicText(
                               control.Text(), (control.Style() & fw::ss::NoPrefix) != 0)) +
                           1;
@@ -73,8 +72,9 @@ void StaticView::RefreshKind() {
     }
     auto& label = static_cast<QLabel&>(Widget());
     if (IsIcon()) {
-        const QIcon& icon = Window().AppIcon();
-        label.setPixmap(icon.pixmap(QSize(kIconExtent, kIconExtent), Window().devicePixelRatioF()));
+        const QIcon& icon = AppIcon();
+        label.setPixmap(
+            icon.pixmap(QSize(kIconExtent, kIconExtent), Surface().devicePixelRatioF()));
     } else {
         // SS_NOPREFIX shows every ampersand; otherwise "&&" is one and "&x" marks x.
         label.setText(MnemonicText(control.Text(), (control.Style() & fw::ss::NoPrefix) != 0));

@@ -7,7 +7,7 @@ namespace qtfront {
 
 class StaticView : public ControlView {
 public:
-    StaticView(DialogWindow& window, fw::model::ControlModel& control);
+    StaticView(const ViewContext& context, fw::model::ControlModel& control);
     void Place(QRect rect) override;
 
 protected:

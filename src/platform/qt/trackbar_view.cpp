@@ -3,15 +3,15 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "platform/qt/dialog_window.h"
 #include "platform/qt/model_slider.h"
 
 namespace qtfront {
 
 using fw::model::TrackbarModel;
 
-TrackbarView::TrackbarView(DialogWindow& window, fw::model::ControlModel& control)
-    : ControlView(window, control, new ModelSlider(&window)), m_repeat(new QTimer(&Widget())) {
+TrackbarView::TrackbarView(const ViewContext& context, fw::model::ControlModel& control)
+    : ControlView(context, control, new ModelSlider(&context.surface)),
+      m_repeat(new QTimer(&Widget())) {
     Widget().setContextMenuPolicy(Qt::PreventContextMenu);
     QObject::connect(m_repeat, &QTimer::timeout, &Widget(), [this] { RepeatPage(); });
 }
@@ -73,7 +73,7 @@ void TrackbarView::RepeatPage() {
     const QRect thumb = slider.HandleRect();
     const bool onThumb = m_pagePoint >= thumb.left() && m_pagePoint <= thumb.right();
     Trackbar().UserHoldTrack(onThumb ? Trackbar().Pos() : slider.ValueAt(m_pagePoint));
-    Window().AfterInput();
+    AfterInput();
 }
 
 void TrackbarView::Stop() {

@@ -10,7 +10,7 @@ namespace qtfront {
 
 class TrackbarView : public ControlView {
 public:
-    TrackbarView(DialogWindow& window, fw::model::ControlModel& control);
+    TrackbarView(const ViewContext& context, fw::model::ControlModel& control);
     bool Mouse(QMouseEvent& mouse) override;
     void Stop() override;
 

@@ -67,10 +67,9 @@ public:
     std::string ExecutableTitle() override;
     const fw::DialogResources& Resources() const override { return m_resources; }
 
-    // The dialog procedure of every dialog this platform runs (exposed for the tests).
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
+    // The dialog procedure of every dialog this platform runs.
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     struct SubclassState;
     struct PaintState;
 

@@ -1,4 +1,4 @@
-#include "model/headless_platform.h"
+#include "support/headless_platform.h"
 
 #include <utility>
 
@@ -17,6 +17,8 @@ void HeadlessPlatform::WhileMessageBoxUp(std::function<void(const MessageBoxReco
 }
 
 INT_PTR HeadlessPlatform::RunModalLoop(DialogModel& dialog) {
+    std::vector<PaintRecord>& paints = m_paints[&dialog];
+    dialog.SetPaintObserver([&paints](const PaintRecord& record) { paints.push_back(record); });
     if (!m_scripts.empty()) {
         Script user = std::move(m_scripts.front());
         m_scripts.pop_front();
@@ -27,8 +29,16 @@ INT_PTR HeadlessPlatform::RunModalLoop(DialogModel& dialog) {
         ++m_unfinished;
         dialog.End(-1);
     }
+    dialog.SetPaintObserver(nullptr);
+    m_paints.erase(&dialog);
     m_modalRuns.push_back({dialog.Template().id, dialog.Owner(), dialog.Result()});
     return dialog.Result();
+}
+
+const std::vector<PaintRecord>& HeadlessPlatform::PaintLog(const DialogModel& dialog) const {
+    static const std::vector<PaintRecord> none;
+    auto found = m_paints.find(&dialog);
+    return found != m_paints.end() ? found->second : none;
 }
 
 int HeadlessPlatform::RunMessageBox(const MessageBoxRequest& request) {

@@ -3,7 +3,7 @@
 //
 //   fw::model::HeadlessPlatform platform(resources, "Title");
 //   fw::model::ScopedPlatform use(platform);
-//   platform.OnModal([](fw::model::DialogModel& dlg) { dlg.TypeText("42"); dlg.Click(IDOK); });
+//   platform.OnModal([](fw::model::DialogModel& dlg) { TypeText(dlg, "42"); dlg.Click(IDOK); });
 //   EXPECT_EQ(dialog.DoModal(), IDOK);
 //
 // Each modal run (nested ones included, in the order they start) takes the next script from
@@ -12,10 +12,12 @@
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "model/model_platform.h"
+#include "support/dialog_driver.h"
 
 namespace fw::model {
 
@@ -52,6 +54,8 @@ public:
     void WhileMessageBoxUp(std::function<void(const MessageBoxRecord&)> check);
     // Every box shown, in order.
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
+    // What a running modal dialog's WM_PAINTs drew, in order.
+    const std::vector<PaintRecord>& PaintLog(const DialogModel& dialog) const;
 
 protected:
     INT_PTR RunModalLoop(DialogModel& dialog) override;
@@ -64,6 +68,7 @@ private:
     std::deque<int> m_answers;
     std::function<void(const MessageBoxRecord&)> m_whileUp;
     std::vector<MessageBoxRecord> m_boxes;
+    std::map<const DialogModel*, std::vector<PaintRecord>> m_paints;
 };
 
 // Installs a platform for the lifetime of the object, then clears it again.
