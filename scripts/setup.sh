@@ -38,8 +38,9 @@ else
         googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
         # clang-tidy over the sources
         clang-tidy
-        # The window probe that watches the Linux program start (Xlib, DAMAGE)
-        libx11-dev libxdamage-dev
+        # The include-loop check; the window probe that watches the Linux program start (Xlib,
+        # DAMAGE)
+        python3 libx11-dev libxdamage-dev
         # Checks of the Debian package
         lintian appstream desktop-file-utils
         # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its

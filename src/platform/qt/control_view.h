@@ -18,10 +18,8 @@ class QWidget;
 
 namespace qtfront {
 
-class DialogWindow;
-
 // What a view needs of the window that holds it. The window holds the views, so they know it
-// only through this (made in view_factory.cpp).
+// only through this.
 struct ViewContext {
     QWidget& surface;  // the widgets' parent; its font, palette and visibility
     fw::model::DialogModel& model;
@@ -63,10 +61,6 @@ private:
     fw::model::ControlModel& m_control;
     QWidget* m_widget;  // owned by the window, as Qt children are
 };
-
-// The view for the control's kind (view_factory.cpp, which knows every kind of view).
-std::unique_ptr<ControlView> CreateControlView(DialogWindow& window,
-                                               fw::model::ControlModel& control);
 
 // DrawFocusRect: every other pixel of the rectangle's outline. Windows inverts those pixels,
 // which on the dialog's face shows them dark; here they take `color`.

@@ -17,6 +17,7 @@
 #include "platform/qt/control_view.h"
 #include "platform/qt/edit_view.h"
 #include "platform/qt/key_translator.h"
+#include "platform/qt/view_factory.h"
 
 namespace qtfront {
 
@@ -68,8 +69,9 @@ DialogWindow::~DialogWindow() {
 }
 
 void DialogWindow::BuildViews() {
+    const ViewContext context{*this, m_model, m_appIcon, [this] { AfterInput(); }};
     for (const auto& control : m_model.Controls()) {
-        std::unique_ptr<ControlView> view = CreateControlView(*this, *control);
+        std::unique_ptr<ControlView> view = CreateControlView(context, *control);
         QWidget& widget = view->Widget();
         widget.setObjectName(QStringLiteral("control%1").arg(control->Id()));
         widget.setFocusPolicy(Qt::NoFocus);

@@ -46,10 +46,6 @@ public:
     // model says the dialog has ended. `whenShown` runs once the window has been painted.
     void Run(const std::function<void(DialogWindow&)>& whenShown);
 
-    // The menu a right click on the dialog's background opens: the items the dialog appended to
-    // its system menu (window managers here give no system menu to extend). Exposed for tests.
-    void ShowDialogMenu(const QPoint& globalPos);
-
     // After every input: the model may have ended the dialog or moved the focus.
     void AfterInput();
 
@@ -71,6 +67,9 @@ private:
     bool HandleMouse(ControlView* view, QMouseEvent& mouse);
     void HandleWheel(const ControlView* view, QWheelEvent& wheel);
     void KeyboardContextMenu();
+    // The menu a right click on the dialog's background opens: the items the dialog appended to
+    // its system menu (window managers here give no system menu to extend).
+    void ShowDialogMenu(const QPoint& globalPos);
     // Another program had the keyboard; the window has it again.
     void ReactivateFromApp();
 

@@ -38,8 +38,6 @@ public:
     using MessageBoxHook = std::function<void(QMessageBox&)>;
     void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
 
-    // The open dialog windows, outermost first.
-    const std::vector<DialogWindow*>& Windows() const { return m_windows; }
     // The window that shows this dialog model, or null.
     DialogWindow* WindowOf(const fw::model::DialogModel* dialog) const;
 

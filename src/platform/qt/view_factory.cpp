@@ -1,12 +1,11 @@
-// Makes each control's view: the one place that knows every kind of view, apart from the base
-// class they all derive from.
+#include "platform/qt/view_factory.h"
+
 #include <QLabel>
 
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/check_box_view.h"
 #include "platform/qt/combo_view.h"
 #include "platform/qt/control_view.h"
-#include "platform/qt/dialog_window.h"
 #include "platform/qt/edit_view.h"
 #include "platform/qt/push_button_view.h"
 #include "platform/qt/static_view.h"
@@ -36,10 +35,8 @@ protected:
 
 }  // namespace
 
-std::unique_ptr<ControlView> CreateControlView(DialogWindow& window,
+std::unique_ptr<ControlView> CreateControlView(const ViewContext& context,
                                                fw::model::ControlModel& control) {
-    const ViewContext context{window, window.Model(), window.AppIcon(),
-                              [&window] { window.AfterInput(); }};
     switch (control.Kind()) {
         case ControlKind::PushButton:
             return std::make_unique<PushButtonView>(context, control);

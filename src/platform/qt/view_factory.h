@@ -1,0 +1,13 @@
+// Makes the view for a control's kind: the one place that knows every kind of view.
+#pragma once
+
+#include <memory>
+
+#include "platform/qt/control_view.h"
+
+namespace qtfront {
+
+std::unique_ptr<ControlView> CreateControlView(const ViewContext& context,
+                                               fw::model::ControlModel& control);
+
+}  // namespace qtfront
