@@ -5,7 +5,7 @@ set(delim "tc_rc_")
 file(WRITE ${OUT}
 "// Generated from res/ at build time; do not edit.\n"
 "#include \"rcscript/embedded_script.h\"\n"
-"namespace fw {\n"
+"namespace rcscript {\n"
 "const char* const kResourceScript = R\"${delim}(${rc_text})${delim}\";\n"
 "const char* const kResourceHeader = R\"${delim}(${header_text})${delim}\";\n"
-"}  // namespace fw\n")
+"}  // namespace rcscript\n")

@@ -66,7 +66,7 @@ std::string Folded(std::string_view name) {
 
 void CheckRead(std::string_view bytes, std::string_view section, std::string_view key) {
     for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{64}}) {
-        const std::string value = ini::GetString(bytes, section, key, size);
+        const std::string value = settings::GetString(bytes, section, key, size);
         Check(value.size() <= (size == 0 ? 0 : size - 1));
         Check(!HasAny(value, kBreaks));
     }
@@ -130,14 +130,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRead(original, section, key);
     CheckRead(original, key, section);
     const std::string_view keys[] = {key, key2, key};
-    const std::vector<std::string> many = ini::GetStrings(original, section, keys);
+    const std::vector<std::string> many = settings::GetStrings(original, section, keys);
     Check(many.size() == 3);
-    Check(many[0] == ini::GetString(original, section, key));
-    Check(many[1] == ini::GetString(original, section, key2));
+    Check(many[0] == settings::GetString(original, section, key));
+    Check(many[1] == settings::GetString(original, section, key2));
     Check(many[2] == many[0]);
 
     std::string once = original;
-    ini::SetString(once, section, key, value);
+    settings::SetString(once, section, key, value);
     const std::size_t maxAdded = section.size() + key.size() + value.size() + 9;
     if (IsUtf16(original)) {
         // Still UTF-16LE, with a final odd byte kept last and every character outside the edit.
@@ -151,22 +151,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (CleanSection(section) && CleanKey(key)) {
         if (CleanValue(value)) {
-            Check(ini::GetString(once, section, key, value.size() + 1) == value);
+            Check(settings::GetString(once, section, key, value.size() + 1) == value);
         }
         // Any other key reads as before, unless the value wrote more lines.
         for (std::string_view probeSection : {section, key}) {
             if (HasAny(value.substr(0, value.find('\0')), "\r\n")) break;
             if (Folded(probeSection) == Folded(section) && Folded(key2) == Folded(key)) continue;
-            Check(ini::GetString(once, probeSection, key2, 1000) ==
-                  ini::GetString(original, probeSection, key2, 1000));
+            Check(settings::GetString(once, probeSection, key2, 1000) ==
+                  settings::GetString(original, probeSection, key2, 1000));
         }
     }
 
     std::string twice = once;
-    ini::SetString(twice, section, key2, value2);
+    settings::SetString(twice, section, key2, value2);
     std::string batch = original;
-    const ini::KeyValue edits[] = {{key, value}, {key2, value2}};
-    ini::SetStrings(batch, section, edits);
+    const settings::KeyValue edits[] = {{key, value}, {key2, value2}};
+    settings::SetStrings(batch, section, edits);
     Check(batch == twice);
     return 0;
 }

@@ -24,7 +24,7 @@ void CCustomizerApp::OnHelp() {
     // its owner, the main dialog, is disabled: one box at a time is enough.
     auto* dialog = dynamic_cast<CCustomizerDlg*>(m_pMainWnd);
     if (dialog == nullptr || dialog->m_hWnd == nullptr ||
-        !fw::GetPlatform().IsWindowEnabled(dialog->m_hWnd)) {
+        !framework::GetPlatform().IsWindowEnabled(dialog->m_hWnd)) {
         return;
     }
     dialog->ShowWhereSettingsAre();

@@ -47,11 +47,11 @@ bool IsOddsCharacter(UINT character) {
 }
 
 bool CNumericEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    static const fw::MapEntry<CNumericEdit> kMap[] = {
-        fw::OnMessage(fw::wm::Char, &CNumericEdit::OnChar),
-        fw::OnMessage(fw::wm::KillFocus, &CNumericEdit::OnKillFocus),
+    static const framework::MapEntry<CNumericEdit> kMap[] = {
+        framework::OnMessage(framework::wm::Char, &CNumericEdit::OnChar),
+        framework::OnMessage(framework::wm::KillFocus, &CNumericEdit::OnKillFocus),
     };
-    return fw::DispatchMap<CNumericEdit>(*this, kMap, message, wParam, lParam, result) ||
+    return framework::DispatchMap<CNumericEdit>(*this, kMap, message, wParam, lParam, result) ||
            CEdit::OnWndMsg(message, wParam, lParam, result);
 }
 
@@ -60,7 +60,7 @@ void CNumericEdit::OnChar(UINT nChar, UINT, UINT) {
     if (IsOddsCharacter(nChar)) Default();
 }
 
-void CNumericEdit::OnKillFocus(fw::Handle) {
+void CNumericEdit::OnKillFocus(framework::Handle) {
     Default();
     // Written back even when unchanged.
     SetText(NormalizeOdds(GetText(kMaxReadChars)));

@@ -25,7 +25,7 @@ public:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
-    void OnKillFocus(fw::Handle newFocus);
+    void OnKillFocus(framework::Handle newFocus);
 
     // Characters read back on focus loss.
     static constexpr int kMaxReadChars = 15;

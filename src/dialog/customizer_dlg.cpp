@@ -128,33 +128,33 @@ std::span<const CCustomizerDlg::RaceRow> CCustomizerDlg::Races() {
 }
 
 CCustomizerDlg::CCustomizerDlg(CWnd* parent)
-    : CDialog(IDD_MAIN, parent), m_hIcon(fw::GetPlatform().LoadAppIcon(IDR_MAINFRAME)) {}
+    : CDialog(IDD_MAIN, parent), m_hIcon(framework::GetPlatform().LoadAppIcon(IDR_MAINFRAME)) {}
 
 bool CCustomizerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     using D = CCustomizerDlg;
-    using fw::bn::Clicked;
-    static const fw::MapEntry<D> kMap[] = {
-        fw::OnMessage(fw::wm::SysCommand, &D::OnSysCommand),
-        fw::OnMessage(fw::wm::Paint, &D::OnPaint),
-        fw::OnMessage(fw::wm::QueryDragIcon, &D::OnQueryDragIcon),
-        fw::OnCommand<D>(Clicked, IDC_RESET_DEFAULTS, &D::OnResetDefaults),
-        fw::OnCommand<D>(fw::cbn::SelChange, IDC_RACE_MODE, &D::OnSelChangeRaceMode),
-        fw::OnNotify<D>(fw::nm::ReleasedCapture, IDC_DIFFICULTY_SLIDER,
-                        &D::OnReleasedCaptureSlider),
-        fw::OnMessage(fw::wm::HScroll, &D::OnHScroll),
-        fw::OnCommand<D>(Clicked, IDC_USE_BATTLESHIP, &D::OnUseBattleship),
-        fw::OnCommand<D>(Clicked, IDC_USE_CARRIER, &D::OnUseCarrier),
-        fw::OnCommand<D>(Clicked, IDC_USE_DESTROYER, &D::OnUseDestroyer),
-        fw::OnCommand<D>(Clicked, IDC_USE_DREADNOUGHT, &D::OnUseDreadnought),
-        fw::OnCommand<D>(Clicked, IDC_USE_FRIGATE, &D::OnUseFrigate),
-        fw::OnCommand<D>(Clicked, IDC_USE_HEAVY_BATTLECRUISER, &D::OnUseHeavyBattlecruiser),
-        fw::OnCommand<D>(Clicked, IDC_USE_HEAVY_CRUISER, &D::OnUseHeavyCruiser),
-        fw::OnCommand<D>(Clicked, IDC_USE_LIGHT_CRUISER, &D::OnUseLightCruiser),
-        fw::OnCommand<D>(Clicked, IDC_USE_NEW_HEAVY_CRUISER, &D::OnUseNewHeavyCruiser),
-        fw::OnCommand<D>(Clicked, IDC_USE_WAR_DESTROYER, &D::OnUseWarDestroyer),
-        fw::OnCommand<D>(Clicked, IDC_MONSTER_USE, &D::OnMonster),
+    using framework::bn::Clicked;
+    static const framework::MapEntry<D> kMap[] = {
+        framework::OnMessage(framework::wm::SysCommand, &D::OnSysCommand),
+        framework::OnMessage(framework::wm::Paint, &D::OnPaint),
+        framework::OnMessage(framework::wm::QueryDragIcon, &D::OnQueryDragIcon),
+        framework::OnCommand<D>(Clicked, IDC_RESET_DEFAULTS, &D::OnResetDefaults),
+        framework::OnCommand<D>(framework::cbn::SelChange, IDC_RACE_MODE, &D::OnSelChangeRaceMode),
+        framework::OnNotify<D>(framework::nm::ReleasedCapture, IDC_DIFFICULTY_SLIDER,
+                               &D::OnReleasedCaptureSlider),
+        framework::OnMessage(framework::wm::HScroll, &D::OnHScroll),
+        framework::OnCommand<D>(Clicked, IDC_USE_BATTLESHIP, &D::OnUseBattleship),
+        framework::OnCommand<D>(Clicked, IDC_USE_CARRIER, &D::OnUseCarrier),
+        framework::OnCommand<D>(Clicked, IDC_USE_DESTROYER, &D::OnUseDestroyer),
+        framework::OnCommand<D>(Clicked, IDC_USE_DREADNOUGHT, &D::OnUseDreadnought),
+        framework::OnCommand<D>(Clicked, IDC_USE_FRIGATE, &D::OnUseFrigate),
+        framework::OnCommand<D>(Clicked, IDC_USE_HEAVY_BATTLECRUISER, &D::OnUseHeavyBattlecruiser),
+        framework::OnCommand<D>(Clicked, IDC_USE_HEAVY_CRUISER, &D::OnUseHeavyCruiser),
+        framework::OnCommand<D>(Clicked, IDC_USE_LIGHT_CRUISER, &D::OnUseLightCruiser),
+        framework::OnCommand<D>(Clicked, IDC_USE_NEW_HEAVY_CRUISER, &D::OnUseNewHeavyCruiser),
+        framework::OnCommand<D>(Clicked, IDC_USE_WAR_DESTROYER, &D::OnUseWarDestroyer),
+        framework::OnCommand<D>(Clicked, IDC_MONSTER_USE, &D::OnMonster),
     };
-    return fw::DispatchMap<D>(*this, kMap, message, wParam, lParam, result) ||
+    return framework::DispatchMap<D>(*this, kMap, message, wParam, lParam, result) ||
            CDialog::OnWndMsg(message, wParam, lParam, result);
 }
 
@@ -237,18 +237,18 @@ BOOL CCustomizerDlg::OnInitDialog() {
     for (const HullRow* row : HullsByOdds()) (this->*row->odds).LimitText(kOddsTextLimit);
     m_monsterOdds.LimitText(kOddsTextLimit);
 
-    fw::Platform& platform = fw::GetPlatform();
+    framework::Platform& platform = framework::GetPlatform();
     if (platform.HasSystemMenu(m_hWnd)) {
         const std::string about = platform.Resources().String(IDS_ABOUTBOX);
         if (!about.empty()) {
-            platform.AppendSystemMenuItem(m_hWnd, fw::mf::Separator, 0, "");
-            platform.AppendSystemMenuItem(m_hWnd, fw::mf::String, IDM_ABOUTBOX, about);
+            platform.AppendSystemMenuItem(m_hWnd, framework::mf::Separator, 0, "");
+            platform.AppendSystemMenuItem(m_hWnd, framework::mf::String, IDM_ABOUTBOX, about);
         }
     }
 
     const auto icon = reinterpret_cast<LPARAM>(m_hIcon);
-    Send(fw::wm::SetIcon, fw::icon::Big, icon);
-    Send(fw::wm::SetIcon, fw::icon::Small, icon);
+    Send(framework::wm::SetIcon, framework::icon::Big, icon);
+    Send(framework::wm::SetIcon, framework::icon::Small, icon);
 
     m_slider.SetRangeMin(kSliderMin, FALSE);
     m_slider.SetRangeMax(kSliderMax, FALSE);
@@ -274,7 +274,7 @@ BOOL CCustomizerDlg::OnInitDialog() {
 
     for (const HullRow& row : Hulls()) this->*row.use = theSettings.HasHull(row.hullBit) ? 1 : 0;
     for (const HullRow& row : Hulls()) {
-        SendDlgItemMessage(row.useId, fw::bm::SetCheck, static_cast<WPARAM>(this->*row.use));
+        SendDlgItemMessage(row.useId, framework::bm::SetCheck, static_cast<WPARAM>(this->*row.use));
         EnableHullOdds(row);
     }
 
@@ -334,51 +334,51 @@ void CCustomizerDlg::OnPaint() {
         CDialog::OnPaint();
         return;
     }
-    fw::Platform& platform = fw::GetPlatform();
-    fw::PaintHandle paint = platform.BeginPaint(m_hWnd);
-    Send(fw::wm::IconEraseBkgnd, reinterpret_cast<WPARAM>(paint), 0);
-    const int cxIcon = platform.GetSystemMetrics(fw::sm::CxIcon);
-    const int cyIcon = platform.GetSystemMetrics(fw::sm::CyIcon);
-    const fw::Rect rect = GetClientRect();
+    framework::Platform& platform = framework::GetPlatform();
+    framework::PaintHandle paint = platform.BeginPaint(m_hWnd);
+    Send(framework::wm::IconEraseBkgnd, reinterpret_cast<WPARAM>(paint), 0);
+    const int cxIcon = platform.GetSystemMetrics(framework::sm::CxIcon);
+    const int cyIcon = platform.GetSystemMetrics(framework::sm::CyIcon);
+    const framework::Rect rect = GetClientRect();
     const int x = IconOffset(rect.right - rect.left, cxIcon);
     const int y = IconOffset(rect.bottom - rect.top, cyIcon);
     platform.DrawIcon(paint, x, y, m_hIcon);
     platform.EndPaint(m_hWnd, paint);
 }
 
-fw::IconHandle CCustomizerDlg::OnQueryDragIcon() {
+framework::IconHandle CCustomizerDlg::OnQueryDragIcon() {
     return m_hIcon;
 }
 
-void CCustomizerDlg::OnReleasedCaptureSlider(fw::NMHDR*, LRESULT* result) {
+void CCustomizerDlg::OnReleasedCaptureSlider(framework::NMHDR*, LRESULT* result) {
     *result = 0;
 }
 
-void CCustomizerDlg::OnHScroll(UINT code, UINT position, fw::Handle) {
+void CCustomizerDlg::OnHScroll(UINT code, UINT position, framework::Handle) {
     // Starts from the value as shown, so repeated steps keep to two decimals.
     UpdateData(TRUE);
     switch (code) {
-        case fw::tb::LineUp:
+        case framework::tb::LineUp:
             m_difficulty = StepDown(m_difficulty, kLineStep);
             break;
-        case fw::tb::LineDown:
+        case framework::tb::LineDown:
             m_difficulty = StepUp(m_difficulty, kLineStep);
             break;
-        case fw::tb::PageUp:
+        case framework::tb::PageUp:
             m_difficulty = StepDown(m_difficulty, kPageStep);
             break;
-        case fw::tb::PageDown:
+        case framework::tb::PageDown:
             m_difficulty = StepUp(m_difficulty, kPageStep);
             break;
-        case fw::tb::ThumbPosition:
-        case fw::tb::ThumbTrack:
+        case framework::tb::ThumbPosition:
+        case framework::tb::ThumbTrack:
             // The signed position, widened by the message cracker.
             m_difficulty = MultiplierFromPosition(static_cast<int>(position));
             break;
-        case fw::tb::Top:
+        case framework::tb::Top:
             m_difficulty = kMinMultiplier;
             break;
-        case fw::tb::Bottom:
+        case framework::tb::Bottom:
             m_difficulty = kMaxMultiplier;
             break;
         default:
@@ -389,7 +389,7 @@ void CCustomizerDlg::OnHScroll(UINT code, UINT position, fw::Handle) {
 }
 
 void CCustomizerDlg::EnableOddsField(int useId, CNumericEdit& oddsField) {
-    oddsField.EnableWindow(IsDlgButtonChecked(useId) != fw::bst::Unchecked);
+    oddsField.EnableWindow(IsDlgButtonChecked(useId) != framework::bst::Unchecked);
 }
 
 void CCustomizerDlg::OnUseHull(int useId) {

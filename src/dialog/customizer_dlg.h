@@ -40,12 +40,12 @@ protected:
     // System menu, minimised painting and drag image.
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
-    fw::IconHandle OnQueryDragIcon();
+    framework::IconHandle OnQueryDragIcon();
 
     void OnResetDefaults();
     void OnSelChangeRaceMode();
-    void OnReleasedCaptureSlider(fw::NMHDR* header, LRESULT* result);
-    void OnHScroll(UINT code, UINT position, fw::Handle scrollBar);
+    void OnReleasedCaptureSlider(framework::NMHDR* header, LRESULT* result);
+    void OnHScroll(UINT code, UINT position, framework::Handle scrollBar);
 
     void OnUseBattleship();
     void OnUseCarrier();
@@ -138,7 +138,7 @@ private:
     std::string m_raceModeText;
     int m_aiLevel = -1;
     BOOL m_forceEra = 0;
-    fw::IconHandle m_hIcon;
+    framework::IconHandle m_hIcon;
     // The AI level as loaded: what OK keeps when "AI Intelligence:" has no selection (a loaded
     // value outside the list), rather than writing -1 over the game's setting.
     int m_loadedAiLevel = -1;

@@ -17,7 +17,7 @@ BOOL CWinApp::InitInstance() {
 }
 
 bool CWinApp::OnCmdMsg(UINT id) {
-    if (id == fw::ID_HELP) {
+    if (id == framework::ID_HELP) {
         OnHelp();
         return true;
     }
@@ -27,7 +27,8 @@ bool CWinApp::OnCmdMsg(UINT id) {
 void CWinApp::OnHelp() {}
 
 std::string CWinApp::GetAppName() const {
-    return m_appName != nullptr ? std::string(m_appName) : fw::GetPlatform().ExecutableTitle();
+    return m_appName != nullptr ? std::string(m_appName)
+                                : framework::GetPlatform().ExecutableTitle();
 }
 
 CWinApp* AfxGetApp() {
@@ -35,10 +36,10 @@ CWinApp* AfxGetApp() {
 }
 
 std::string AfxGetAppName() {
-    return g_app != nullptr ? g_app->GetAppName() : fw::GetPlatform().ExecutableTitle();
+    return g_app != nullptr ? g_app->GetAppName() : framework::GetPlatform().ExecutableTitle();
 }
 
-namespace fw {
+namespace framework {
 
 int RunApplication() {
     CWinApp* app = AfxGetApp();
@@ -48,4 +49,4 @@ int RunApplication() {
     return 0;
 }
 
-}  // namespace fw
+}  // namespace framework

@@ -30,8 +30,8 @@ private:
 CWinApp* AfxGetApp();
 std::string AfxGetAppName();
 
-namespace fw {
+namespace framework {
 // What a front end's entry point does once the platform is set: runs InitInstance of the one
 // application object. Returns the process exit status (0).
 int RunApplication();
-}  // namespace fw
+}  // namespace framework

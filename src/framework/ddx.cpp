@@ -4,23 +4,23 @@
 #include "base/numeric_text.h"
 #include "framework/dialog.h"
 
-using fw::GetPlatform;
+using framework::GetPlatform;
 
 namespace {
 
-LRESULT SendTo(fw::Handle control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+LRESULT SendTo(framework::Handle control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return GetPlatform().Send(control, message, wParam, lParam);
 }
 
-std::string ReadText(fw::Handle control, int maxChars) {
+std::string ReadText(framework::Handle control, int maxChars) {
     CWnd view(control);
     std::string text = view.GetText(maxChars);
     view.m_hWnd = nullptr;
     return text;
 }
 
-void WriteText(fw::Handle control, const std::string& text) {
-    SendTo(control, fw::wm::SetText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void WriteText(framework::Handle control, const std::string& text) {
+    SendTo(control, framework::wm::SetText, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool IsBlankOrTab(char c) {
@@ -50,17 +50,17 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
 }
 
 void DDX_Check(CDataExchange* pDX, int id, BOOL& value) {
-    fw::Handle control = pDX->PrepareCtrl(id);
+    framework::Handle control = pDX->PrepareCtrl(id);
     if (pDX->m_bSaveAndValidate) {
-        value = static_cast<BOOL>(SendTo(control, fw::bm::GetCheck));
+        value = static_cast<BOOL>(SendTo(control, framework::bm::GetCheck));
     } else {
         if (value < 0 || value > 2) value = 0;
-        SendTo(control, fw::bm::SetCheck, static_cast<WPARAM>(value));
+        SendTo(control, framework::bm::SetCheck, static_cast<WPARAM>(value));
     }
 }
 
 void DDX_Text(CDataExchange* pDX, int id, float& value) {
-    fw::Handle control = pDX->PrepareEditCtrl(id);
+    framework::Handle control = pDX->PrepareEditCtrl(id);
     if (pDX->m_bSaveAndValidate) {
         double parsed = 0.0;
         if (!ParseFloatField(ReadText(control, 31), parsed)) {
@@ -74,32 +74,33 @@ void DDX_Text(CDataExchange* pDX, int id, float& value) {
 }
 
 void DDX_CBString(CDataExchange* pDX, int id, std::string& value) {
-    fw::Handle control = pDX->PrepareCtrl(id);
+    framework::Handle control = pDX->PrepareCtrl(id);
     if (pDX->m_bSaveAndValidate) {
-        const LRESULT index = SendTo(control, fw::cb::GetCurSel);
+        const LRESULT index = SendTo(control, framework::cb::GetCurSel);
         value.clear();
-        if (index == fw::cb::Err) return;
-        const LRESULT length = SendTo(control, fw::cb::GetLBTextLen, static_cast<WPARAM>(index));
+        if (index == framework::cb::Err) return;
+        const LRESULT length =
+            SendTo(control, framework::cb::GetLBTextLen, static_cast<WPARAM>(index));
         if (length <= 0) return;
         std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        const LRESULT copied = SendTo(control, fw::cb::GetLBText, static_cast<WPARAM>(index),
+        const LRESULT copied = SendTo(control, framework::cb::GetLBText, static_cast<WPARAM>(index),
                                       reinterpret_cast<LPARAM>(text.data()));
         text.resize(copied > 0 ? std::min(static_cast<std::size_t>(copied), text.size() - 1) : 0);
         value = text;
     } else {
-        const LRESULT found = SendTo(control, fw::cb::SelectString, static_cast<WPARAM>(-1),
+        const LRESULT found = SendTo(control, framework::cb::SelectString, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(value.c_str()));
         // No item starts with the text: a drop-down list shows no free text, so this changes
         // nothing visible, as on Windows.
-        if (found == fw::cb::Err) WriteText(control, value);
+        if (found == framework::cb::Err) WriteText(control, value);
     }
 }
 
 void DDX_CBIndex(CDataExchange* pDX, int id, int& index) {
-    fw::Handle control = pDX->PrepareCtrl(id);
+    framework::Handle control = pDX->PrepareCtrl(id);
     if (pDX->m_bSaveAndValidate) {
-        index = static_cast<int>(SendTo(control, fw::cb::GetCurSel));
+        index = static_cast<int>(SendTo(control, framework::cb::GetCurSel));
     } else {
-        SendTo(control, fw::cb::SetCurSel, static_cast<WPARAM>(index));
+        SendTo(control, framework::cb::SetCurSel, static_cast<WPARAM>(index));
     }
 }

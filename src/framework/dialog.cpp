@@ -4,7 +4,7 @@
 
 #include "framework/app.h"
 
-using fw::GetPlatform;
+using framework::GetPlatform;
 
 namespace {
 // Thrown by CDataExchange::Fail and caught by UpdateData.
@@ -14,7 +14,7 @@ struct DataExchangeFailure {};
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
 
 INT_PTR CDialog::DoModal() {
-    fw::Handle owner = m_parent != nullptr ? m_parent->m_hWnd : nullptr;
+    framework::Handle owner = m_parent != nullptr ? m_parent->m_hWnd : nullptr;
     if (owner == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != nullptr &&
         AfxGetApp()->m_pMainWnd != this) {
         // A dialog without a parent is owned by the application's main window.
@@ -43,10 +43,10 @@ bool CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
     bool handled = false;
     try {
         handled = OnWndMsg(message, wParam, lParam, &value);
-        if (!handled && message == fw::wm::Command && fw::HighWord(wParam) == 0 &&
+        if (!handled && message == framework::wm::Command && framework::HighWord(wParam) == 0 &&
             AfxGetApp() != nullptr) {
             // Commands no window handles go to the application (the Help command).
-            handled = AfxGetApp()->OnCmdMsg(fw::LowWord(wParam));
+            handled = AfxGetApp()->OnCmdMsg(framework::LowWord(wParam));
         }
         if (m_deferDefault) handled = false;
     } catch (...) {
@@ -68,23 +68,25 @@ LRESULT CDialog::DefaultProcessing(UINT, WPARAM, LPARAM) {
 }
 
 bool CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    if (message == fw::wm::InitDialog) {
+    if (message == framework::wm::InitDialog) {
         const BOOL focusDefault = OnInitDialog();
         if (result != nullptr) *result = focusDefault;
         return true;
     }
-    static const fw::MapEntry<CDialog> kMap[] = {
-        fw::OnCommand<CDialog>(fw::bn::Clicked, fw::id::Ok, &CDialog::OnOK),
-        fw::OnCommand<CDialog>(fw::bn::Clicked, fw::id::Cancel, &CDialog::OnCancel),
+    static const framework::MapEntry<CDialog> kMap[] = {
+        framework::OnCommand<CDialog>(framework::bn::Clicked, framework::id::Ok, &CDialog::OnOK),
+        framework::OnCommand<CDialog>(framework::bn::Clicked, framework::id::Cancel,
+                                      &CDialog::OnCancel),
     };
-    return fw::DispatchMap<CDialog>(*this, kMap, message, wParam, lParam, result) ||
+    return framework::DispatchMap<CDialog>(*this, kMap, message, wParam, lParam, result) ||
            CWnd::OnWndMsg(message, wParam, lParam, result);
 }
 
 BOOL CDialog::OnInitDialog() {
     // The template's combo-box data, then the first exchange to the controls.
-    for (const fw::DialogInitEntry& entry : GetPlatform().Resources().DialogInit(m_templateId)) {
-        SendDlgItemMessage(entry.controlId, fw::cb::AddString, 0,
+    for (const framework::DialogInitEntry& entry :
+         GetPlatform().Resources().DialogInit(m_templateId)) {
+        SendDlgItemMessage(entry.controlId, framework::cb::AddString, 0,
                            reinterpret_cast<LPARAM>(entry.text.c_str()));
     }
     UpdateData(FALSE);
@@ -93,11 +95,11 @@ BOOL CDialog::OnInitDialog() {
 
 void CDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    EndDialog(fw::id::Ok);
+    EndDialog(framework::id::Ok);
 }
 
 void CDialog::OnCancel() {
-    EndDialog(fw::id::Cancel);
+    EndDialog(framework::id::Cancel);
 }
 
 void CDialog::OnPaint() {
@@ -122,13 +124,13 @@ void CDialog::DoDataExchange(CDataExchange*) {}
 
 void CDialog::CheckRadioButton(int firstId, int lastId, int checkId) const {
     for (int id = firstId; id <= lastId; ++id) {
-        CheckDlgButton(id, id == checkId ? fw::bst::Checked : fw::bst::Unchecked);
+        CheckDlgButton(id, id == checkId ? framework::bst::Checked : framework::bst::Unchecked);
     }
 }
 
 int CDialog::GetCheckedRadioButton(int firstId, int lastId) const {
     for (int id = firstId; id <= lastId; ++id) {
-        if (IsDlgButtonChecked(id) != fw::bst::Unchecked) return id;
+        if (IsDlgButtonChecked(id) != framework::bst::Unchecked) return id;
     }
     return 0;
 }
@@ -146,13 +148,13 @@ int CDialog::ShowPathMessageBox(std::string_view text, const char* caption, UINT
 void CDataExchange::Fail() {
     if (m_lastControl != nullptr) {
         GetPlatform().SetFocus(m_lastControl);
-        if (m_lastIsEdit) GetPlatform().Send(m_lastControl, fw::em::SetSel, 0, -1);
+        if (m_lastIsEdit) GetPlatform().Send(m_lastControl, framework::em::SetSel, 0, -1);
     }
     throw DataExchangeFailure{};
 }
 
-fw::Handle CDataExchange::PrepareCtrl(int id) {
-    fw::Handle control = m_pDlgWnd->GetDlgItem(id);
+framework::Handle CDataExchange::PrepareCtrl(int id) {
+    framework::Handle control = m_pDlgWnd->GetDlgItem(id);
     if (control == nullptr) {
         // The template lacks a control the exchange names: a programming error, reported as a
         // failed exchange.
@@ -164,8 +166,8 @@ fw::Handle CDataExchange::PrepareCtrl(int id) {
     return control;
 }
 
-fw::Handle CDataExchange::PrepareEditCtrl(int id) {
-    fw::Handle control = PrepareCtrl(id);
+framework::Handle CDataExchange::PrepareEditCtrl(int id) {
+    framework::Handle control = PrepareCtrl(id);
     m_lastIsEdit = true;
     return control;
 }

@@ -42,10 +42,10 @@ public:
 
     // A message box owned by this dialog; no caption means the application's name.
     int ShowMessageBox(std::string_view text, const char* caption = nullptr,
-                       UINT type = fw::mb::Ok) const;
+                       UINT type = framework::mb::Ok) const;
     // The same for text with paths in the file system's spelling (Platform::ShowPathMessageBox).
     int ShowPathMessageBox(std::string_view text, const char* caption = nullptr,
-                           UINT type = fw::mb::Ok) const;
+                           UINT type = framework::mb::Ok) const;
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
@@ -86,14 +86,14 @@ public:
     // text. Throws the exchange's own exception, which UpdateData catches.
     [[noreturn]] void Fail();
     // Remembers the control the next exchange concerns, for Fail.
-    fw::Handle PrepareCtrl(int id);
-    fw::Handle PrepareEditCtrl(int id);
+    framework::Handle PrepareCtrl(int id);
+    framework::Handle PrepareEditCtrl(int id);
 
     CDialog* m_pDlgWnd;
     BOOL m_bSaveAndValidate;  // TRUE: controls to members
 
 private:
-    fw::Handle m_lastControl = nullptr;
+    framework::Handle m_lastControl = nullptr;
     bool m_lastIsEdit = false;
 };
 

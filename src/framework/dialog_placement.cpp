@@ -4,7 +4,7 @@
 
 #include "framework/dialog_template.h"
 
-namespace fw {
+namespace framework {
 
 namespace {}
 
@@ -23,4 +23,4 @@ DialogOrigin CentreDialog(int width, int height, const Rect& around, const Rect&
     return {static_cast<int>(x), static_cast<int>(y)};
 }
 
-}  // namespace fw
+}  // namespace framework

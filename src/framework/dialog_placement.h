@@ -5,7 +5,7 @@
 
 #include "framework/win_types.h"
 
-namespace fw {
+namespace framework {
 
 // Whether a dialog with these template styles is centred once initialised: a pop-up whose
 // template has neither DS_CENTER, DS_CENTERMOUSE nor DS_ABSALIGN.
@@ -21,4 +21,4 @@ struct DialogOrigin {
 // corner in it.
 DialogOrigin CentreDialog(int width, int height, const Rect& around, const Rect& workArea);
 
-}  // namespace fw
+}  // namespace framework

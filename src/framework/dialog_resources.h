@@ -7,7 +7,7 @@
 
 #include "framework/dialog_template.h"
 
-namespace fw {
+namespace framework {
 
 class DialogResources {
 public:
@@ -30,4 +30,4 @@ protected:
     DialogResources& operator=(DialogResources&&) = default;
 };
 
-}  // namespace fw
+}  // namespace framework

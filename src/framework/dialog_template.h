@@ -9,7 +9,7 @@
 
 #include "framework/win_types.h"
 
-namespace fw {
+namespace framework {
 
 // Window classes as the templates name them, compared case-insensitively.
 inline constexpr std::string_view kButtonClass = "Button";
@@ -59,4 +59,4 @@ struct DialogInitEntry {
     std::string text;
 };
 
-}  // namespace fw
+}  // namespace framework

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace fw {
+namespace framework {
 
 namespace {
 Platform* g_platform = nullptr;
@@ -17,4 +17,4 @@ void SetPlatform(Platform* platform) {
     g_platform = platform;
 }
 
-}  // namespace fw
+}  // namespace framework

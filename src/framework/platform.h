@@ -11,7 +11,7 @@
 class CDialog;
 class CWnd;
 
-namespace fw {
+namespace framework {
 
 class Platform {
 public:
@@ -75,4 +75,4 @@ public:
 Platform& GetPlatform();
 void SetPlatform(Platform* platform);
 
-}  // namespace fw
+}  // namespace framework

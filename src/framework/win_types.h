@@ -19,7 +19,7 @@ using INT_PTR = std::intptr_t;
 #define FALSE 0
 #endif
 
-namespace fw {
+namespace framework {
 
 // Opaque window and icon handles: an HWND / HICON on Windows, a model object elsewhere.
 using Handle = struct WindowTag*;
@@ -175,4 +175,4 @@ inline constexpr std::uint32_t Horz = 0x0u, Vert = 0x2u, NoTicks = 0x10u;
 // The framework's Help command.
 inline constexpr UINT ID_HELP = 0xE146;
 
-}  // namespace fw
+}  // namespace framework

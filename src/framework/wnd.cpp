@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-using fw::GetPlatform;
+using framework::GetPlatform;
 
 CWnd::MessageScope::MessageScope(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam)
     : m_wnd(wnd),
@@ -47,7 +47,7 @@ LRESULT CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     if (parent == nullptr || m_hWnd != nullptr) return false;
-    fw::Handle control = GetPlatform().GetDlgItem(parent->m_hWnd, static_cast<int>(id));
+    framework::Handle control = GetPlatform().GetDlgItem(parent->m_hWnd, static_cast<int>(id));
     if (control == nullptr) return false;
     m_hWnd = control;
     GetPlatform().Subclass(control, *this);
@@ -58,7 +58,7 @@ bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 
 void CWnd::NoteAttached(CWnd&) {}
 
-fw::Handle CWnd::GetDlgItem(int id) const {
+framework::Handle CWnd::GetDlgItem(int id) const {
     return m_hWnd == nullptr ? nullptr : GetPlatform().GetDlgItem(m_hWnd, id);
 }
 
@@ -67,7 +67,7 @@ LRESULT CWnd::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
 }
 
 std::string CWnd::GetText() const {
-    const LRESULT length = Send(fw::wm::GetTextLength);
+    const LRESULT length = Send(framework::wm::GetTextLength);
     if (length <= 0) return {};
     return GetText(static_cast<int>(length));
 }
@@ -76,7 +76,7 @@ std::string CWnd::GetText(int maxChars) const {
     if (maxChars <= 0) return {};
     std::vector<char> buffer(static_cast<std::size_t>(maxChars) + 1, '\0');
     const LRESULT copied =
-        Send(fw::wm::GetText, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+        Send(framework::wm::GetText, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     if (copied <= 0) return {};
     const auto length = std::min(static_cast<std::size_t>(copied), buffer.size() - 1);
     return std::string(buffer.data(), length);
@@ -84,7 +84,7 @@ std::string CWnd::GetText(int maxChars) const {
 
 void CWnd::SetText(std::string_view text) const {
     const std::string terminated(text);
-    Send(fw::wm::SetText, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
+    Send(framework::wm::SetText, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
 }
 
 bool CWnd::EnableWindow(bool enable) const {
@@ -99,17 +99,17 @@ bool CWnd::IsIconic() const {
     return m_hWnd != nullptr && GetPlatform().IsIconic(m_hWnd);
 }
 
-fw::Rect CWnd::GetClientRect() const {
-    return m_hWnd == nullptr ? fw::Rect{} : GetPlatform().GetClientRect(m_hWnd);
+framework::Rect CWnd::GetClientRect() const {
+    return m_hWnd == nullptr ? framework::Rect{} : GetPlatform().GetClientRect(m_hWnd);
 }
 
 LRESULT CWnd::SendDlgItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
-    fw::Handle item = GetDlgItem(id);
+    framework::Handle item = GetDlgItem(id);
     return item == nullptr ? 0 : GetPlatform().Send(item, message, wParam, lParam);
 }
 
 std::string CWnd::GetItemText(int id, int maxChars) const {
-    fw::Handle item = GetDlgItem(id);
+    framework::Handle item = GetDlgItem(id);
     if (item == nullptr) return {};
     CWnd view(item);
     std::string text = view.GetText(maxChars);
@@ -119,54 +119,54 @@ std::string CWnd::GetItemText(int id, int maxChars) const {
 
 void CWnd::SetItemText(int id, std::string_view text) const {
     const std::string terminated(text);
-    SendDlgItemMessage(id, fw::wm::SetText, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
+    SendDlgItemMessage(id, framework::wm::SetText, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
 }
 
 void CWnd::EnableItem(int id, bool enable) const {
-    fw::Handle item = GetDlgItem(id);
+    framework::Handle item = GetDlgItem(id);
     if (item != nullptr) GetPlatform().EnableWindow(item, enable);
 }
 
 UINT CWnd::IsDlgButtonChecked(int id) const {
-    return static_cast<UINT>(SendDlgItemMessage(id, fw::bm::GetCheck));
+    return static_cast<UINT>(SendDlgItemMessage(id, framework::bm::GetCheck));
 }
 
 void CWnd::CheckDlgButton(int id, UINT check) const {
-    SendDlgItemMessage(id, fw::bm::SetCheck, check);
+    SendDlgItemMessage(id, framework::bm::SetCheck, check);
 }
 
 void CEdit::LimitText(int chars) const {
-    Send(fw::em::LimitText, static_cast<WPARAM>(chars));
+    Send(framework::em::LimitText, static_cast<WPARAM>(chars));
 }
 
 UINT CButton::GetCheck() const {
-    return static_cast<UINT>(Send(fw::bm::GetCheck));
+    return static_cast<UINT>(Send(framework::bm::GetCheck));
 }
 
 void CButton::SetCheck(UINT check) const {
-    Send(fw::bm::SetCheck, check);
+    Send(framework::bm::SetCheck, check);
 }
 
 void CSliderCtrl::SetRangeMin(int minimum, BOOL redraw) const {
-    Send(fw::tbm::SetRangeMin, static_cast<WPARAM>(redraw), minimum);
+    Send(framework::tbm::SetRangeMin, static_cast<WPARAM>(redraw), minimum);
 }
 
 void CSliderCtrl::SetRangeMax(int maximum, BOOL redraw) const {
-    Send(fw::tbm::SetRangeMax, static_cast<WPARAM>(redraw), maximum);
+    Send(framework::tbm::SetRangeMax, static_cast<WPARAM>(redraw), maximum);
 }
 
 void CSliderCtrl::SetLineSize(int size) const {
-    Send(fw::tbm::SetLineSize, 0, size);
+    Send(framework::tbm::SetLineSize, 0, size);
 }
 
 void CSliderCtrl::SetPageSize(int size) const {
-    Send(fw::tbm::SetPageSize, 0, size);
+    Send(framework::tbm::SetPageSize, 0, size);
 }
 
 void CSliderCtrl::SetPos(int position) const {
-    Send(fw::tbm::SetPos, TRUE, position);
+    Send(framework::tbm::SetPos, TRUE, position);
 }
 
 int CSliderCtrl::GetPos() const {
-    return static_cast<int>(Send(fw::tbm::GetPos));
+    return static_cast<int>(Send(framework::tbm::GetPos));
 }

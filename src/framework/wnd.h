@@ -16,7 +16,7 @@ public:
     virtual ~CCmdTarget() = default;
 };
 
-namespace fw {
+namespace framework {
 
 // One entry of a message map, for handlers of class T. Which member signature an entry holds
 // decides how the message's parameters are cracked:
@@ -57,12 +57,12 @@ template <class T>
 bool DispatchMap(T& self, std::span<const MapEntry<T>> map, UINT message, WPARAM wParam,
                  LPARAM lParam, LRESULT* result);
 
-}  // namespace fw
+}  // namespace framework
 
 class CWnd : public CCmdTarget {
 public:
     CWnd() = default;
-    explicit CWnd(fw::Handle handle) : m_hWnd(handle) {}
+    explicit CWnd(framework::Handle handle) : m_hWnd(handle) {}
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
     ~CWnd() override = default;
@@ -81,7 +81,7 @@ public:
     // Told of each control object attached to one of this window's children. A dialog keeps
     // them to detach them again when its modal run ends.
     virtual void NoteAttached(CWnd& control);
-    fw::Handle GetDlgItem(int id) const;
+    framework::Handle GetDlgItem(int id) const;
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     std::string GetText() const;              // WM_GETTEXT, whole text
@@ -90,7 +90,7 @@ public:
     bool EnableWindow(bool enable = true) const;
     bool IsWindowEnabled() const;
     bool IsIconic() const;
-    fw::Rect GetClientRect() const;
+    framework::Rect GetClientRect() const;
 
     // Child helpers by id.
     LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
@@ -100,7 +100,7 @@ public:
     UINT IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, UINT check) const;
 
-    fw::Handle m_hWnd = nullptr;
+    framework::Handle m_hWnd = nullptr;
 
 protected:
     // What Default() does: a subclassed control hands the message to the control's own

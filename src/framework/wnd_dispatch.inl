@@ -1,7 +1,7 @@
 #pragma once
 // Message cracking for the message maps of wnd.h.
 
-namespace fw {
+namespace framework {
 
 inline UINT LowWord(std::uintptr_t value) {
     return static_cast<UINT>(value & 0xFFFFu);
@@ -58,4 +58,4 @@ bool DispatchMap(T& self, std::span<const MapEntry<T>> map, UINT message, WPARAM
     return false;
 }
 
-}  // namespace fw
+}  // namespace framework

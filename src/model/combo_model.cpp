@@ -5,7 +5,9 @@
 #include "model/control_model.h"
 #include "model/message_util.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 namespace {
 
@@ -266,4 +268,4 @@ bool ComboBoxModel::UserPick(int index) {
     return true;
 }
 
-}  // namespace fw::model
+}  // namespace model

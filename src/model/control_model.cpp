@@ -7,7 +7,9 @@
 #include "framework/wnd.h"
 #include "model/message_util.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 namespace {
 
@@ -211,4 +213,4 @@ void ButtonModel::Clicked() {
     NotifyParent(bn::Clicked);
 }
 
-}  // namespace fw::model
+}  // namespace model

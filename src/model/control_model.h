@@ -21,7 +21,9 @@
 
 class CWnd;
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 class ControlModel;
 class DialogModel;
@@ -357,4 +359,4 @@ private:
     bool m_pagingTowardMax = false;
 };
 
-}  // namespace fw::model
+}  // namespace model

@@ -5,7 +5,9 @@
 #include "framework/dialog.h"
 #include "model/message_util.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 namespace {
 
@@ -500,4 +502,4 @@ void DialogModel::Minimize(bool minimized) {
     Send(wm::Paint, 0, 0);
 }
 
-}  // namespace fw::model
+}  // namespace model

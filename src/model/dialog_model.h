@@ -42,7 +42,9 @@
 
 class CDialog;
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 // What a dialog needs of the platform it runs on (ModelPlatform): the registry of live windows
 // and the clipboard.
@@ -185,4 +187,4 @@ private:
     std::function<void(const PaintRecord&)> m_paintObserver;
 };
 
-}  // namespace fw::model
+}  // namespace model

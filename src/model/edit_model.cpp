@@ -5,7 +5,9 @@
 #include "model/control_model.h"
 #include "model/message_util.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 namespace {
 constexpr int kMaxLimit = 0x7FFFFFFE;  // EM_LIMITTEXT(0) on a single-line edit
@@ -283,4 +285,4 @@ void EditModel::Copy() const {
         m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
 }
 
-}  // namespace fw::model
+}  // namespace model

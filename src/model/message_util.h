@@ -7,7 +7,9 @@
 
 #include "framework/win_types.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 inline WPARAM MakeWParam(UINT low, UINT high) {
     return static_cast<WPARAM>((low & 0xFFFFu) | ((high & 0xFFFFu) << 16));
@@ -53,4 +55,4 @@ inline LRESULT CopyText(std::string_view text, WPARAM size, LPARAM buffer) {
     return static_cast<LRESULT>(count);
 }
 
-}  // namespace fw::model
+}  // namespace model

@@ -6,7 +6,9 @@
 #include "framework/dialog.h"
 #include "model/message_util.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 // Templates without a script behind them: no combo-box data, strings or icon files.
 class ModelPlatform::HandBuilt final : public DialogResources {
@@ -286,4 +288,4 @@ void ModelPlatform::DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) {
     }
 }
 
-}  // namespace fw::model
+}  // namespace model

@@ -1,5 +1,5 @@
 #pragma once
-// fw::Platform over the control model: every window is a DialogModel or ControlModel, and a
+// framework::Platform over the control model: every window is a DialogModel or ControlModel, and a
 // handle is the model object's address. Handles are looked up in a registry of live windows,
 // so a stale or foreign handle is refused (Send returns 0) instead of being followed.
 //
@@ -23,7 +23,9 @@
 #include "model/control_model.h"
 #include "model/dialog_model.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 struct MessageBoxRequest {
     Handle owner = nullptr;
@@ -49,7 +51,7 @@ public:
     explicit ModelPlatform(std::vector<DialogTemplate> dialogs, std::string executableTitle = {});
     ~ModelPlatform() override;
 
-    // ---- fw::Platform
+    // ---- framework::Platform
     INT_PTR RunModalDialog(CDialog& dialog, UINT templateId, Handle owner) override;
     void EndDialog(Handle dialog, INT_PTR result) override;
     Handle GetDlgItem(Handle dialog, int id) override;
@@ -117,4 +119,4 @@ private:
     std::string m_clipboard;
 };
 
-}  // namespace fw::model
+}  // namespace model

@@ -5,7 +5,9 @@
 #include "model/control_model.h"
 #include "model/message_util.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 namespace {
 
@@ -207,4 +209,4 @@ bool TrackbarModel::UserRelease() {
     return true;
 }
 
-}  // namespace fw::model
+}  // namespace model

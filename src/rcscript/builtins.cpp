@@ -3,7 +3,7 @@
 
 #include "rcscript/script_text.h"
 
-namespace fw::rcscript {
+namespace rcscript {
 namespace {
 
 struct NamedValue {
@@ -134,4 +134,4 @@ std::optional<std::int64_t> Builtin(std::string_view name) {
     return it->second;
 }
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

@@ -8,7 +8,9 @@
 
 #include "rcscript/parser.h"
 
-namespace fw::rcscript {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 void ResourceScriptParser::ParseDialog(unsigned id, bool extended, const Token& at) {
     const std::string what = "dialog " + Decimal(id);
@@ -329,4 +331,4 @@ void ResourceScriptParser::ParseRect(const std::string& what, int& x, int& y, in
     cy = ParseCoord("height");
 }
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

@@ -1,6 +1,6 @@
 #pragma once
 // res/TavrelCustomizer.rc and res/resource.h as text, embedded at build time.
-namespace fw {
+namespace rcscript {
 extern const char* const kResourceScript;
 extern const char* const kResourceHeader;
-}  // namespace fw
+}  // namespace rcscript

@@ -5,7 +5,9 @@
 
 #include "rcscript/parser.h"
 
-namespace fw::rcscript {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 const ResourceScriptParser::BinaryOp* ResourceScriptParser::FindBinary(const Token* t, bool pp) {
     // clang-format off
@@ -201,4 +203,4 @@ StyleMask ResourceScriptParser::ParseStyle(Cursor& c) {
     return m;
 }
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

@@ -17,7 +17,9 @@
 #include "rcscript/resource_set.h"
 #include "rcscript/script_text.h"
 
-namespace fw::rcscript {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 class ResourceScriptParser {
 public:
@@ -151,4 +153,4 @@ private:
     bool m_sawVersion = false;
 };
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

@@ -8,7 +8,9 @@
 
 #include "rcscript/parser.h"
 
-namespace fw::rcscript {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 void ResourceScriptParser::Preprocess(std::string_view text, const char* source, bool isHeader) {
     const std::string clean = StripComments(text, source);
@@ -200,4 +202,4 @@ void ResourceScriptParser::CollectSymbols() {
     m_expanding.clear();
 }
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

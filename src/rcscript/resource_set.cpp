@@ -6,7 +6,9 @@
 #include "rcscript/embedded_script.h"
 #include "rcscript/script_text.h"
 
-namespace fw {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 using rcscript::Builtin;
 using rcscript::EqualsNoCase;
@@ -61,4 +63,4 @@ std::string VersionInfo::Value(std::string_view name) const {
     return {};
 }
 
-}  // namespace fw
+}  // namespace rcscript

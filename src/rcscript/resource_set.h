@@ -13,11 +13,11 @@
 #include "framework/dialog_resources.h"
 #include "framework/dialog_template.h"
 
-namespace fw {
-
 namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
+
 class ResourceScriptParser;
-}
 
 struct VersionInfo {
     std::uint16_t fileVersion[4] = {};
@@ -49,7 +49,7 @@ public:
     std::string IconFile(unsigned id) const override;
 
 private:
-    friend class rcscript::ResourceScriptParser;
+    friend class ResourceScriptParser;
 
     std::vector<DialogTemplate> m_dialogs;
     std::vector<std::pair<unsigned, std::vector<DialogInitEntry>>> m_dialogInit;
@@ -59,4 +59,4 @@ private:
     VersionInfo m_version;
 };
 
-}  // namespace fw
+}  // namespace rcscript

@@ -5,7 +5,9 @@
 
 #include "rcscript/parser.h"
 
-namespace fw::rcscript {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 // Comments become blanks (block comments keep their line breaks) so that lines keep their
 // numbers; strings are left alone.
@@ -207,4 +209,4 @@ void ResourceScriptParser::ReadNumber(Token& t, const Fail& fail) {
     t.value = static_cast<std::int64_t>(value);
 }
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

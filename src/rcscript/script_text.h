@@ -12,7 +12,7 @@
 
 #include "base/ascii_case.h"
 
-namespace fw::rcscript {
+namespace rcscript {
 
 // What <winres.h> and the headers it pulls in define (builtins.cpp), or nothing.
 std::optional<std::int64_t> Builtin(std::string_view name);
@@ -122,4 +122,4 @@ inline std::uint32_t Low32(std::int64_t v) {
     return static_cast<std::uint32_t>(v & 0xFFFFFFFF);
 }
 
-}  // namespace fw::rcscript
+}  // namespace rcscript

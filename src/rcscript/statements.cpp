@@ -6,16 +6,16 @@
 
 #include "rcscript/parser.h"
 
-namespace fw {
+namespace rcscript {
+
+using namespace framework;  // written in the dialog layer's names
 
 ResourceSet ResourceSet::Parse(std::string_view script, std::string_view header) {
     ResourceSet set;
-    rcscript::ResourceScriptParser parser(set);
+    ResourceScriptParser parser(set);
     parser.Run(header, script);
     return set;
 }
-
-namespace rcscript {
 
 void ResourceScriptParser::Run(std::string_view header, std::string_view script) {
     Preprocess(header, "resource header", true);
@@ -347,4 +347,3 @@ void ResourceScriptParser::ParseStringBlock(VersionInfo& v) {
 }
 
 }  // namespace rcscript
-}  // namespace fw

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ini {
+namespace settings {
 
 // What GetPrivateProfileStringA returns with default "" and a buffer of `bufferSize` characters:
 // at most bufferSize - 1 characters of the value; "" when the key is absent or empty.
@@ -47,4 +47,4 @@ struct KeyValue {
 // once per edit.
 void SetStrings(std::string& bytes, std::string_view section, std::span<const KeyValue> edits);
 
-}  // namespace ini
+}  // namespace settings

@@ -99,7 +99,7 @@ void FetchTexts(std::string_view bytes, SettingsFile file, KeyTexts& texts) {
             }
         }
         std::vector<std::string> values =
-            ini::GetStrings(bytes, section, names, settings::kValueBufferSize);
+            settings::GetStrings(bytes, section, names, settings::kValueBufferSize);
         for (std::size_t i = 0; i < slots.size() && i < values.size(); ++i) {
             texts[slots[i]] = std::move(values[i]);
         }
@@ -175,18 +175,18 @@ bool CScriptSettings::Save() {
         // Consecutive keys of one section go in as one edit list: the same bytes as writing them
         // one by one in the table's order.
         const auto applyKeys = [&](std::string& content) {
-            std::vector<ini::KeyValue> run;
+            std::vector<settings::KeyValue> run;
             std::string_view runSection;
             for (std::size_t i = 0; i < table.size(); ++i) {
                 if (table[i].file != file) continue;
                 if (!run.empty() && table[i].section != runSection) {
-                    ini::SetStrings(content, runSection, run);
+                    settings::SetStrings(content, runSection, run);
                     run.clear();
                 }
                 runSection = table[i].section;
                 run.push_back({table[i].name, texts[i]});
             }
-            if (!run.empty()) ini::SetStrings(content, runSection, run);
+            if (!run.empty()) settings::SetStrings(content, runSection, run);
         };
         int error = 0;
         if (!saves[FileIndex(file)].Stage(applyKeys, error)) {

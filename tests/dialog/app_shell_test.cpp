@@ -19,10 +19,10 @@ TEST_F(AppRunTest, RunsTheMainDialogOnceAndReturns) {
             ASSERT_EQ(AfxGetApp(), &theApp);
             ASSERT_NE(theApp.m_pMainWnd, nullptr);
             EXPECT_EQ(theApp.m_pMainWnd->m_hWnd, dlg.GetHandle());
-            dlg.PressKey(fw::vk::End);
+            dlg.PressKey(framework::vk::End);
             dlg.Click(button);
         });
-        EXPECT_EQ(fw::RunApplication(), 0);
+        EXPECT_EQ(framework::RunApplication(), 0);
         EXPECT_EQ(theApp.m_pMainWnd, nullptr);
     }
     ASSERT_EQ(m_platform.ModalRuns().size(), 2u);
@@ -41,7 +41,7 @@ protected:
         m_platform.OnModal([this](DialogModel& about) {
             EXPECT_EQ(about.Template().id, static_cast<unsigned>(IDD_ABOUTBOX));
             EXPECT_EQ(about.Owner(), m_main);
-            const fw::model::DialogModel* main = m_platform.FindDialog(m_main);
+            const model::DialogModel* main = m_platform.FindDialog(m_main);
             ASSERT_NE(main, nullptr);
             EXPECT_FALSE(main->AcceptsInput());
             about.Click(IDOK);
@@ -54,7 +54,7 @@ protected:
         }
         return runs;
     }
-    fw::Handle m_main = nullptr;
+    framework::Handle m_main = nullptr;
 };
 
 TEST_F(AboutTest, SystemMenuItemOpensAFreshBoxEachTime) {
@@ -69,7 +69,7 @@ TEST_F(AboutTest, SystemMenuItemOpensAFreshBoxEachTime) {
         EXPECT_TRUE(dlg.AcceptsInput());
         dlg.Click(IDCANCEL);
     });
-    EXPECT_EQ(fw::RunApplication(), 0);
+    EXPECT_EQ(framework::RunApplication(), 0);
 }
 
 TEST_F(AboutTest, CommandIdsDifferingInTheLowFourBitsOpenIt) {
@@ -78,20 +78,20 @@ TEST_F(AboutTest, CommandIdsDifferingInTheLowFourBitsOpenIt) {
         m_main = dlg.GetHandle();
         for (UINT id = 0x10; id <= 0x1F; ++id) {
             ExpectAbout();
-            m_platform.Send(m_main, fw::wm::SysCommand, id, 0);
+            m_platform.Send(m_main, framework::wm::SysCommand, id, 0);
             EXPECT_EQ(AboutRuns(), static_cast<int>(id - 0x0F)) << id;
         }
         // Every other command gets the default processing.
-        for (UINT id : {0x00u, 0x0Fu, 0x20u, 0x110u, static_cast<UINT>(fw::sc::Move),
-                        static_cast<UINT>(fw::sc::Size)}) {
-            m_platform.Send(m_main, fw::wm::SysCommand, id, 0);
+        for (UINT id : {0x00u, 0x0Fu, 0x20u, 0x110u, static_cast<UINT>(framework::sc::Move),
+                        static_cast<UINT>(framework::sc::Size)}) {
+            m_platform.Send(m_main, framework::wm::SysCommand, id, 0);
             EXPECT_FALSE(dlg.Ended()) << id;
         }
         EXPECT_EQ(AboutRuns(), 16);
-        EXPECT_TRUE(dlg.SystemMenuCommand(fw::sc::Close));
+        EXPECT_TRUE(dlg.SystemMenuCommand(framework::sc::Close));
         EXPECT_TRUE(dlg.Ended());
     });
-    EXPECT_EQ(fw::RunApplication(), 0);
+    EXPECT_EQ(framework::RunApplication(), 0);
     EXPECT_EQ(m_platform.ModalRuns().back().result, IDCANCEL);
 }
 
@@ -108,25 +108,25 @@ TEST_F(AboutTest, F1TellsWhereTheSettingsAreAndOpensNoSecondBox) {
     m_platform.OnModal([this](DialogModel& dlg) {
         m_main = dlg.GetHandle();
         // Windows' message box hands F1 on to its owner: that opens no second box.
-        m_platform.WhileMessageBoxUp([this](const fw::model::MessageBoxRecord&) {
-            m_platform.Send(m_main, fw::wm::Command, fw::ID_HELP, 0);
+        m_platform.WhileMessageBoxUp([this](const model::MessageBoxRecord&) {
+            m_platform.Send(m_main, framework::wm::Command, framework::ID_HELP, 0);
         });
-        EXPECT_TRUE(dlg.PressKey(fw::vk::F1));
+        EXPECT_TRUE(dlg.PressKey(framework::vk::F1));
         m_platform.WhileMessageBoxUp(nullptr);
         // Nor does F1 inside the About box.
         m_platform.OnModal([](DialogModel& about) {
-            about.PressKey(fw::vk::F1);
+            about.PressKey(framework::vk::F1);
             about.Click(IDOK);
         });
         EXPECT_TRUE(dlg.SystemMenuCommand(IDM_ABOUTBOX));
         dlg.Click(IDCANCEL);
     });
-    EXPECT_EQ(fw::RunApplication(), 0);
+    EXPECT_EQ(framework::RunApplication(), 0);
     settings::SetProfileFiles(nullptr);
     ASSERT_EQ(m_platform.MessageBoxes().size(), 1u);
-    const fw::model::MessageBoxRecord& box = m_platform.MessageBoxes()[0];
+    const model::MessageBoxRecord& box = m_platform.MessageBoxes()[0];
     EXPECT_EQ(box.caption, "TavrelCustomizer");
-    EXPECT_EQ(box.type, static_cast<UINT>(fw::mb::Ok));
+    EXPECT_EQ(box.type, static_cast<UINT>(framework::mb::Ok));
     EXPECT_TRUE(box.utf8Text);
     EXPECT_NE(box.text.find("Game folder: " + m_root.string()), std::string::npos) << box.text;
     EXPECT_NE(box.text.find(ScriptsIni().string() + "\n  the game reads this file"),
@@ -144,8 +144,8 @@ using IconTest = DialogScenarioTest;
 TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
     WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
-        const int cx = m_platform.GetSystemMetrics(fw::sm::CxIcon);
-        const int cy = m_platform.GetSystemMetrics(fw::sm::CyIcon);
+        const int cx = m_platform.GetSystemMetrics(framework::sm::CxIcon);
+        const int cy = m_platform.GetSystemMetrics(framework::sm::CyIcon);
         Paint(dlg);
         ASSERT_FALSE(PaintLog(dlg).empty());
         EXPECT_TRUE(PaintLog(dlg).back().defaultPaint);
@@ -160,7 +160,7 @@ TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
             dlg.SetClientRect({10, 20, 10 + c.width, 20 + c.height});
             Paint(dlg);
             ASSERT_FALSE(PaintLog(dlg).empty());
-            const fw::model::PaintRecord& painted = PaintLog(dlg).back();
+            const model::PaintRecord& painted = PaintLog(dlg).back();
             EXPECT_FALSE(painted.defaultPaint);
             EXPECT_EQ(painted.x, c.x) << c.width;
             EXPECT_EQ(painted.y, c.y) << c.height;
@@ -174,9 +174,9 @@ TEST_F(IconTest, MinimisedWindowDrawsTheIconCentred) {
 TEST_F(IconTest, DragImageIsTheApplicationIcon) {
     WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
-        const LRESULT icon = m_platform.Send(dlg.GetHandle(), fw::wm::QueryDragIcon, 0, 0);
+        const LRESULT icon = m_platform.Send(dlg.GetHandle(), framework::wm::QueryDragIcon, 0, 0);
         EXPECT_NE(icon, 0);
-        EXPECT_EQ(reinterpret_cast<fw::IconHandle>(icon), dlg.Icon(true));
+        EXPECT_EQ(reinterpret_cast<framework::IconHandle>(icon), dlg.Icon(true));
         dlg.Click(IDCANCEL);
     });
 }

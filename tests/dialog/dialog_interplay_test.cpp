@@ -77,7 +77,7 @@ TEST_F(RaceModeTest, MonsterOddsCountOnlyInMixedMode) {
 TEST_F(RaceModeTest, SwitchingRewritesNoOtherControl) {
     WriteGame(GameKeys{});
     RunDialog([](DialogModel& dlg) {
-        dlg.PressKey(fw::vk::Right);
+        dlg.PressKey(framework::vk::Right);
         TypeInto(dlg, IDC_ODDS_FRIGATE, "5");
         dlg.Click(IDC_ERA_LATE);
         SelectRaceMode(dlg, "Mixed");

@@ -8,14 +8,14 @@ namespace dialog_test {
 namespace {
 
 using KeyboardTest = DialogScenarioTest;
-using fw::vk::Down;
-using fw::vk::Escape;
-using fw::vk::F4;
-using fw::vk::Prior;
-using fw::vk::Return;
-using fw::vk::Right;
-using fw::vk::Space;
-using fw::vk::Tab;
+using framework::vk::Down;
+using framework::vk::Escape;
+using framework::vk::F4;
+using framework::vk::Prior;
+using framework::vk::Return;
+using framework::vk::Right;
+using framework::vk::Space;
+using framework::vk::Tab;
 
 void FocusOn(DialogModel& dlg, int id) {
     ASSERT_TRUE(dlg.SetFocusTo(dlg.Control(id)));
@@ -61,12 +61,12 @@ TEST_F(KeyboardTest, UpInAnOddsFieldMovesTheCaretSoTypingInserts) {
         FocusOn(dlg, IDC_USE_FRIGATE);
         dlg.PressKey(Tab);  // into the Frigate odds, "11" selected
         ASSERT_EQ(Focus(dlg), IDC_ODDS_FRIGATE);
-        dlg.PressKey(fw::vk::Next);  // nothing in a single-line edit
-        dlg.PressKey(fw::vk::Up);    // as Left: the selection goes, the caret moves one back
+        dlg.PressKey(framework::vk::Next);  // nothing in a single-line edit
+        dlg.PressKey(framework::vk::Up);    // as Left: the selection goes, the caret moves one back
         dlg.PressKey('7');
         EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "171");
         dlg.PressKey(Down);
-        dlg.PressKey(fw::vk::Back);
+        dlg.PressKey(framework::vk::Back);
         EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "17");
         dlg.PressKey(Return);
     });
@@ -80,7 +80,7 @@ TEST_F(KeyboardTest, DroppedRaceListSwitchesSetsAndEnterOrEscapeOnlyCloseIt) {
     RunDialog([](DialogModel& dlg) {
         FocusOn(dlg, IDC_RACE_MODE);
         dlg.PressKey(F4);
-        dlg.PressKey(fw::vk::Home);  // "Mixed"
+        dlg.PressKey(framework::vk::Home);  // "Mixed"
         EXPECT_EQ(RaceBits(dlg), 544);
         dlg.PressKey(Return);
         EXPECT_FALSE(dlg.Ended());

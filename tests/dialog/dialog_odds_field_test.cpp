@@ -18,7 +18,7 @@ protected:
         TypeInto(dlg, IDC_ODDS_FRIGATE, "");
         TypeText(dlg, typed);
         const std::string before = Text(dlg, IDC_ODDS_FRIGATE);
-        dlg.PressKey(fw::vk::Tab);
+        dlg.PressKey(framework::vk::Tab);
         EXPECT_NE(Focus(dlg), IDC_ODDS_FRIGATE);
         return before + " -> " + Text(dlg, IDC_ODDS_FRIGATE);
     }
@@ -76,9 +76,9 @@ TEST_P(OddsPasteTest, PastedTextMeetsOnlyTheLeavingRule) {
     RunDialog([](DialogModel& dlg) {
         dlg.SetClipboardText(GetParam().pasted);
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
-        dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, fw::wm::Paste);
+        dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, framework::wm::Paste);
         EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), GetParam().pasted);
-        dlg.PressKey(fw::vk::Tab);
+        dlg.PressKey(framework::vk::Tab);
         EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), GetParam().left);
         dlg.Click(IDCANCEL);
     });
@@ -94,7 +94,7 @@ TEST_F(OddsFieldTest, NegativeOddsAreStoredAsTheirByte) {
     RunDialog([](DialogModel& dlg) {
         dlg.SetClipboardText("-5");
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
-        dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, fw::wm::Paste);
+        dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, framework::wm::Paste);
         dlg.Click(IDOK);
     });
     GameKeys expected;

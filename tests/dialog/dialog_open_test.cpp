@@ -49,16 +49,16 @@ TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
         EXPECT_EQ(Trackbar(dlg, IDC_DIFFICULTY_SLIDER).LineSize(), 1);
         EXPECT_EQ(Trackbar(dlg, IDC_DIFFICULTY_SLIDER).PageSize(), 10);
 
-        const std::vector<fw::model::MenuItem>& menu = dlg.SystemMenu();
+        const std::vector<model::MenuItem>& menu = dlg.SystemMenu();
         ASSERT_GE(menu.size(), 2u);
-        EXPECT_EQ(menu[menu.size() - 2].flags, fw::mf::Separator);
-        EXPECT_EQ(menu.back().flags, fw::mf::String);
+        EXPECT_EQ(menu[menu.size() - 2].flags, framework::mf::Separator);
+        EXPECT_EQ(menu.back().flags, framework::mf::String);
         EXPECT_EQ(menu.back().id, static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_EQ(menu.back().text, "&About TavrelCustomizer...");
 
         ASSERT_NE(dlg.Icon(true), nullptr);
         EXPECT_EQ(dlg.Icon(false), dlg.Icon(true));
-        const fw::model::IconModel* icon = m_platform.FindIcon(dlg.Icon(true));
+        const model::IconModel* icon = m_platform.FindIcon(dlg.Icon(true));
         ASSERT_NE(icon, nullptr);
         EXPECT_EQ(icon->resourceId, static_cast<UINT>(IDR_MAINFRAME));
         dlg.Click(IDCANCEL);
@@ -211,7 +211,7 @@ TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(Boxes()[0].text, "Error reading from scripts.ini; code 3.");
         EXPECT_EQ(Boxes()[0].caption, "TavrelCustomizer");
-        EXPECT_EQ(Boxes()[0].type, fw::mb::Ok);
+        EXPECT_EQ(Boxes()[0].type, framework::mb::Ok);
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
 
         EXPECT_FALSE(dlg.Ended());

@@ -91,7 +91,7 @@ TEST_F(ResetTest, SliderStepsOnFromTheDefault) {
     RunDialog([](DialogModel& dlg) {
         dlg.Click(IDC_RESET_DEFAULTS);
         ASSERT_TRUE(dlg.SetFocusTo(dlg.Control(IDC_DIFFICULTY_SLIDER)));
-        dlg.PressKey(fw::vk::Right);
+        dlg.PressKey(framework::vk::Right);
         EXPECT_EQ(Text(dlg, IDC_DIFFICULTY_VALUE), "1.71");
         EXPECT_EQ(TrackPos(dlg, IDC_DIFFICULTY_SLIDER), 71);
         dlg.Click(IDCANCEL);

@@ -44,7 +44,7 @@ TEST_F(SaveTest, EditsReachTheFilesOnOk) {
     WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         ASSERT_EQ(Focus(dlg), IDC_DIFFICULTY_SLIDER);
-        dlg.PressKey(fw::vk::End);
+        dlg.PressKey(framework::vk::End);
         dlg.Click(IDC_USE_FRIGATE);
         dlg.Click(IDC_USE_WAR_DESTROYER);
         TypeInto(dlg, IDC_ODDS_WAR_DESTROYER, "7");
@@ -82,7 +82,7 @@ TEST_F(SaveTest, EnterConfirmsWithoutLeavingTheFieldAndStillCapsTheOdds) {
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
         TypeInto(dlg, IDC_ODDS_CARRIER, "742");
         ASSERT_EQ(Focus(dlg), IDC_ODDS_CARRIER);
-        dlg.PressKey(fw::vk::Return);
+        dlg.PressKey(framework::vk::Return);
     });
     EXPECT_EQ(result, IDOK);
     GameKeys expected;
@@ -92,7 +92,7 @@ TEST_F(SaveTest, EnterConfirmsWithoutLeavingTheFieldAndStillCapsTheOdds) {
 
 TEST_F(SaveTest, EnterFromTheSliderIsOk) {
     WriteGame(GameKeys{});
-    EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.PressKey(fw::vk::Return); }), IDOK);
+    EXPECT_EQ(RunDialog([](DialogModel& dlg) { dlg.PressKey(framework::vk::Return); }), IDOK);
     ExpectGame(GameKeys{});
 }
 
@@ -142,14 +142,14 @@ INSTANTIATE_TEST_SUITE_P(MonsterOrPirates, LoneRaceTest,
 TEST_F(SaveTest, NoRaceWritesNothingAndKeepsTheDialogOpen) {
     WriteGame(GameKeys{});
     const INT_PTR result = RunDialog([&](DialogModel& dlg) {
-        dlg.PressKey(fw::vk::End);
+        dlg.PressKey(framework::vk::End);
         dlg.Click(IDC_RACE_FEDERATION);
         dlg.Click(IDC_RACE_KLINGON);
         dlg.Click(IDOK);
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(Boxes()[0].text, "You must select at least one race to continue.");
         EXPECT_EQ(Boxes()[0].caption, "No race selected!");
-        EXPECT_EQ(Boxes()[0].type, fw::mb::Ok);
+        EXPECT_EQ(Boxes()[0].type, framework::mb::Ok);
         EXPECT_EQ(Boxes()[0].owner, dlg.GetHandle());
         EXPECT_FALSE(dlg.Ended());
         ExpectGame(GameKeys{});
@@ -260,7 +260,7 @@ TEST_P(CancelTest, LeavesBothFilesUntouched) {
     keys.type = "1";
     WriteGame(keys);
     const INT_PTR result = RunDialog([](DialogModel& dlg) {
-        dlg.PressKey(fw::vk::Home);
+        dlg.PressKey(framework::vk::Home);
         dlg.Click(IDC_USE_BATTLESHIP);
         dlg.Click(IDC_RACE_ISC);
         SelectRaceMode(dlg, "Single");
@@ -277,10 +277,10 @@ TEST_P(CancelTest, LeavesBothFilesUntouched) {
 INSTANTIATE_TEST_SUITE_P(
     EveryWay, CancelTest,
     ::testing::Values([](DialogModel& dlg) { dlg.Click(IDCANCEL); },
-                      [](DialogModel& dlg) { dlg.PressKey(fw::vk::Escape); },
+                      [](DialogModel& dlg) { dlg.PressKey(framework::vk::Escape); },
                       [](DialogModel& dlg) { dlg.CloseBox(); },
-                      [](DialogModel& dlg) { dlg.SystemMenuCommand(fw::sc::Close); },
-                      [](DialogModel& dlg) { dlg.PressKey(fw::vk::F4, {.alt = true}); }),
+                      [](DialogModel& dlg) { dlg.SystemMenuCommand(framework::sc::Close); },
+                      [](DialogModel& dlg) { dlg.PressKey(framework::vk::F4, {.alt = true}); }),
     CancelWayName);
 
 }  // namespace

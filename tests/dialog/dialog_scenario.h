@@ -20,7 +20,7 @@
 
 namespace dialog_test {
 
-using fw::model::DialogModel;
+using model::DialogModel;
 
 using test_support::GameKeys;
 using test_support::PackOdds;
@@ -111,7 +111,7 @@ inline void TypeInto(DialogModel& dlg, int id, std::string_view text) {
 
 class DialogScenarioTest : public test_support::GameFolderTest {
 protected:
-    using Script = fw::model::HeadlessPlatform::Script;
+    using Script = model::HeadlessPlatform::Script;
 
     // The record is one global; each scenario starts from a fresh one.
     void SetUp() override { theSettings = CScriptSettings(); }
@@ -138,12 +138,10 @@ protected:
         return dlg.DoModal();
     }
 
-    const std::vector<fw::model::MessageBoxRecord>& Boxes() const {
-        return m_platform.MessageBoxes();
-    }
+    const std::vector<model::MessageBoxRecord>& Boxes() const { return m_platform.MessageBoxes(); }
 
-    fw::model::HeadlessPlatform m_platform{fw::ResourceSet::Program(), "TavrelCustomizer"};
-    fw::model::ScopedPlatform m_use{m_platform};
+    model::HeadlessPlatform m_platform{rcscript::ResourceSet::Program(), "TavrelCustomizer"};
+    model::ScopedPlatform m_use{m_platform};
 };
 
 }  // namespace dialog_test

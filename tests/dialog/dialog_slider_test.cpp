@@ -26,16 +26,16 @@ TEST_F(SliderTest, ArrowStepsKeepTwoDecimalsAndTheThumbInStep) {
         Focus(dlg);
         const char* shown[] = {"1.11", "1.12", "1.13", "1.14", "1.15", "1.16"};
         for (int step = 0; step < 6; ++step) {
-            dlg.PressKey(fw::vk::Right);
+            dlg.PressKey(framework::vk::Right);
             EXPECT_EQ(Value(dlg), shown[step]);
             EXPECT_EQ(Thumb(dlg), 11 + step);
         }
-        dlg.PressKey(fw::vk::Left);
+        dlg.PressKey(framework::vk::Left);
         EXPECT_EQ(Value(dlg), "1.15");
-        dlg.PressKey(fw::vk::Next);
+        dlg.PressKey(framework::vk::Next);
         EXPECT_EQ(Value(dlg), "1.25");
-        dlg.PressKey(fw::vk::Prior);
-        dlg.PressKey(fw::vk::Prior);
+        dlg.PressKey(framework::vk::Prior);
+        dlg.PressKey(framework::vk::Prior);
         EXPECT_EQ(Value(dlg), "1.05");
         EXPECT_EQ(Thumb(dlg), 5);
         dlg.Click(IDOK);
@@ -49,21 +49,21 @@ TEST_F(SliderTest, HomeEndAndTheLimits) {
     Open("2.95");
     RunDialog([](DialogModel& dlg) {
         Focus(dlg);
-        dlg.PressKey(fw::vk::Next);
+        dlg.PressKey(framework::vk::Next);
         EXPECT_EQ(Value(dlg), "3");
         EXPECT_EQ(Thumb(dlg), 200);
-        dlg.PressKey(fw::vk::Next);
+        dlg.PressKey(framework::vk::Next);
         EXPECT_EQ(Value(dlg), "3");
-        dlg.PressKey(fw::vk::Right);
+        dlg.PressKey(framework::vk::Right);
         EXPECT_EQ(Value(dlg), "3");
-        dlg.PressKey(fw::vk::Home);
+        dlg.PressKey(framework::vk::Home);
         EXPECT_EQ(Value(dlg), "0.5");
         EXPECT_EQ(Thumb(dlg), -50);
-        dlg.PressKey(fw::vk::Left);
+        dlg.PressKey(framework::vk::Left);
         EXPECT_EQ(Value(dlg), "0.5");
-        dlg.PressKey(fw::vk::Prior);
+        dlg.PressKey(framework::vk::Prior);
         EXPECT_EQ(Value(dlg), "0.5");
-        dlg.PressKey(fw::vk::End);
+        dlg.PressKey(framework::vk::End);
         EXPECT_EQ(Value(dlg), "3");
         EXPECT_EQ(Thumb(dlg), 200);
         dlg.Click(IDCANCEL);
@@ -107,21 +107,21 @@ TEST_F(SliderTest, ValueAboveTheRangeStepsBackIntoIt) {
         EXPECT_EQ(Value(dlg), "5");
         EXPECT_EQ(Thumb(dlg), 200);
         Focus(dlg);
-        dlg.PressKey(fw::vk::Right);
+        dlg.PressKey(framework::vk::Right);
         EXPECT_EQ(Value(dlg), "3");
         dlg.Click(IDCANCEL);
     });
     Open("5.0");
     RunDialog([](DialogModel& dlg) {
         Focus(dlg);
-        dlg.PressKey(fw::vk::Left);
+        dlg.PressKey(framework::vk::Left);
         EXPECT_EQ(Value(dlg), "4.99");
         dlg.Click(IDCANCEL);
     });
     Open("5.0");
     RunDialog([](DialogModel& dlg) {
         Focus(dlg);
-        dlg.PressKey(fw::vk::Prior);
+        dlg.PressKey(framework::vk::Prior);
         EXPECT_EQ(Value(dlg), "4.9");
         dlg.Click(IDCANCEL);
     });
@@ -133,7 +133,7 @@ TEST_F(SliderTest, NonFiniteValuesRecoverThroughTheKeys) {
     RunDialog([](DialogModel& dlg) {
         EXPECT_EQ(Value(dlg), "inf");
         Focus(dlg);
-        dlg.PressKey(fw::vk::Right);
+        dlg.PressKey(framework::vk::Right);
         EXPECT_EQ(Value(dlg), "3");
         dlg.Click(IDOK);
     });
@@ -145,7 +145,7 @@ TEST_F(SliderTest, NonFiniteValuesRecoverThroughTheKeys) {
     RunDialog([](DialogModel& dlg) {
         EXPECT_EQ(Value(dlg), "nan");
         Focus(dlg);
-        dlg.PressKey(fw::vk::Home);
+        dlg.PressKey(framework::vk::Home);
         EXPECT_EQ(Value(dlg), "0.5");
         dlg.Click(IDOK);
     });
@@ -176,7 +176,7 @@ TEST_F(SliderTest, StepsLeaveTheOtherControlsAlone) {
         dlg.Click(IDC_USE_CARRIER);
         TypeInto(dlg, IDC_ODDS_FRIGATE, "64");
         Focus(dlg);
-        dlg.PressKey(fw::vk::Right);
+        dlg.PressKey(framework::vk::Right);
         EXPECT_EQ(RaceBits(dlg), 7);
         EXPECT_EQ(HullBits(dlg), 5144 - 1024);
         EXPECT_FALSE(Enabled(dlg, IDC_ODDS_CARRIER));

@@ -7,13 +7,13 @@
 
 namespace {
 
-using fw::CentreDialog;
-using fw::Rect;
+using framework::CentreDialog;
+using framework::Rect;
 
 TEST(DialogPlacementTest, CentredOnTheOwnerAndKeptInsideTheWorkArea) {
     const Rect area{0, 0, 1000, 700};
     const auto at = [&](const Rect& around) {
-        const fw::DialogOrigin origin = CentreDialog(200, 100, around, area);
+        const framework::DialogOrigin origin = CentreDialog(200, 100, around, area);
         return std::pair{origin.x, origin.y};
     };
     EXPECT_EQ(at({300, 200, 701, 401}), (std::pair{400, 250}));
@@ -30,7 +30,7 @@ TEST(DialogPlacementTest, CentredOnTheOwnerAndKeptInsideTheWorkArea) {
 }
 
 TEST(DialogPlacementTest, OnlyPopupsWithoutAPlacingStyleAreCentred) {
-    using namespace fw;
+    using namespace framework;
     EXPECT_TRUE(IsCentredOnOwner(ws::Popup | ws::Caption | ds::ModalFrame));
     EXPECT_FALSE(IsCentredOnOwner(ws::Popup | ds::Center));
     EXPECT_FALSE(IsCentredOnOwner(ws::Popup | ds::AbsAlign));

@@ -34,8 +34,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using fw::model::DialogModel;
-using fw::model::Modifiers;
+using model::DialogModel;
+using model::Modifiers;
 
 class Random {
 public:
@@ -129,11 +129,14 @@ bool ParseKey(std::string_view name, Key& key) {
         name.remove_prefix(4);
     }
     static constexpr std::pair<std::string_view, UINT> kNamed[] = {
-        {"Tab", fw::vk::Tab},       {"Return", fw::vk::Return},  {"Escape", fw::vk::Escape},
-        {"space", fw::vk::Space},   {"Prior", fw::vk::Prior},    {"Next", fw::vk::Next},
-        {"Home", fw::vk::Home},     {"End", fw::vk::End},        {"Left", fw::vk::Left},
-        {"Right", fw::vk::Right},   {"Up", fw::vk::Up},          {"Down", fw::vk::Down},
-        {"Delete", fw::vk::Delete}, {"BackSpace", fw::vk::Back}, {"F4", fw::vk::F4},
+        {"Tab", framework::vk::Tab},       {"Return", framework::vk::Return},
+        {"Escape", framework::vk::Escape}, {"space", framework::vk::Space},
+        {"Prior", framework::vk::Prior},   {"Next", framework::vk::Next},
+        {"Home", framework::vk::Home},     {"End", framework::vk::End},
+        {"Left", framework::vk::Left},     {"Right", framework::vk::Right},
+        {"Up", framework::vk::Up},         {"Down", framework::vk::Down},
+        {"Delete", framework::vk::Delete}, {"BackSpace", framework::vk::Back},
+        {"F4", framework::vk::F4},
     };
     for (const auto& [text, code] : kNamed) {
         if (name == text) {
@@ -172,16 +175,17 @@ bool Play(const std::string& keyText, const fs::path& game) {
     }
     settings::SetLocator(std::make_unique<FixedFolder>(game.string()));
     theSettings = CScriptSettings();
-    fw::model::HeadlessPlatform platform(fw::ResourceSet::Program(), "TavrelCustomizer");
-    fw::model::ScopedPlatform use(platform);
+    model::HeadlessPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
+    model::ScopedPlatform use(platform);
     // A message box takes the keys while it is up: Enter, Space and Escape close it, the others
     // do nothing there. One still up when the keys run out is closed by the ending.
-    platform.WhileMessageBoxUp([&](const fw::model::MessageBoxRecord&) {
+    platform.WhileMessageBoxUp([&](const model::MessageBoxRecord&) {
         while (!keys.empty()) {
             const Key key = keys.front();
             keys.pop_front();
             if (!key.modifiers.alt &&
-                (key.vk == fw::vk::Return || key.vk == fw::vk::Space || key.vk == fw::vk::Escape)) {
+                (key.vk == framework::vk::Return || key.vk == framework::vk::Space ||
+                 key.vk == framework::vk::Escape)) {
                 return;
             }
         }
@@ -194,7 +198,7 @@ bool Play(const std::string& keyText, const fs::path& game) {
         }
         // The ending: a click on OK; if the dialog stays (no race chosen, after its box), Escape.
         if (!dlg.Ended()) dlg.Click(IDOK);
-        if (!dlg.Ended()) dlg.PressKey(fw::vk::Escape);
+        if (!dlg.Ended()) dlg.PressKey(framework::vk::Escape);
     });
     CCustomizerDlg dialog;
     dialog.DoModal();

@@ -9,8 +9,8 @@
 namespace model_test {
 namespace {
 
-using namespace fw;
-using fw::model::Modifiers;
+using namespace framework;
+using model::Modifiers;
 
 // ---- Edit
 
@@ -131,9 +131,9 @@ TEST_F(EditModelTest, ReadOnlyEditRefusesTheUserButNotTheProgram) {
 
 TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
     // Enabled states in menu order: Undo, Cut, Copy, Paste, Delete, Select All.
-    const auto states = [](const fw::model::EditModel& edit) {
+    const auto states = [](const model::EditModel& edit) {
         std::string shown;
-        for (const fw::model::EditMenuItem& item : edit.ContextMenu()) {
+        for (const model::EditMenuItem& item : edit.ContextMenu()) {
             if (item.command != 0) shown += item.enabled ? '1' : '0';
         }
         return shown;

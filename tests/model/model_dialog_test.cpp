@@ -9,8 +9,8 @@
 namespace model_test {
 namespace {
 
-using namespace fw;
-using fw::model::Modifiers;
+using namespace framework;
+using model::Modifiers;
 
 class DialogModelTest : public ModelFixture {};
 
@@ -74,7 +74,7 @@ TEST_F(DialogModelTest, ArrowsWalkTheGroupOfAControlThatDoesNotWantThem) {
         dlg.Click(kCheck);
         dlg.PressKey(vk::Right);
         EXPECT_EQ(Focus(dlg), -1);  // the label takes the focus
-        EXPECT_EQ(dlg.FocusControl()->Kind(), fw::model::ControlKind::Static);
+        EXPECT_EQ(dlg.FocusControl()->Kind(), model::ControlKind::Static);
         dlg.PressKey(vk::Down);
         EXPECT_EQ(Focus(dlg), kCheck);
         dlg.PressKey(vk::Up);

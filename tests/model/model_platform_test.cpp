@@ -8,7 +8,7 @@
 namespace model_test {
 namespace {
 
-using namespace fw;
+using namespace framework;
 
 class ModelPlatformTest : public ModelFixture {};
 

@@ -11,12 +11,12 @@
 
 namespace {
 
-using fw::model::DialogModel;
+using model::DialogModel;
 
 class ProgramDialogsTest : public ::testing::Test {
 protected:
-    fw::model::HeadlessPlatform platform{fw::ResourceSet::Program(), "TavrelCustomizer"};
-    fw::model::ScopedPlatform use{platform};
+    model::HeadlessPlatform platform{rcscript::ResourceSet::Program(), "TavrelCustomizer"};
+    model::ScopedPlatform use{platform};
 };
 
 TEST_F(ProgramDialogsTest, MainDialogTabOrderAndLists) {
@@ -34,18 +34,18 @@ TEST_F(ProgramDialogsTest, MainDialogTabOrderAndLists) {
     platform.OnModal([](DialogModel& dlg) {
         std::vector<int> visited;
         for (int i = 0; i < 40 && Focus(dlg) != IDOK; ++i) {
-            dlg.PressKey(fw::vk::Tab);
+            dlg.PressKey(framework::vk::Tab);
             visited.push_back(Focus(dlg));
         }
         ASSERT_EQ(Focus(dlg), IDOK);
         for (int era : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) {
             EXPECT_EQ(std::count(visited.begin(), visited.end(), era), 0);
         }
-        dlg.PressKey(fw::vk::Tab);
+        dlg.PressKey(framework::vk::Tab);
         EXPECT_EQ(Focus(dlg), IDC_USE_DREADNOUGHT);
-        dlg.PressKey(fw::vk::Tab);
+        dlg.PressKey(framework::vk::Tab);
         EXPECT_EQ(Focus(dlg), IDC_RACE_MODE);
-        dlg.PressKey(fw::vk::Escape);
+        dlg.PressKey(framework::vk::Escape);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(platform.UnfinishedDialogs(), 0);
@@ -55,12 +55,12 @@ TEST_F(ProgramDialogsTest, AboutBoxFocusesOkAndItsIconLoads) {
     CDialog about(IDD_ABOUTBOX);
     platform.OnModal([](DialogModel& dlg) {
         EXPECT_EQ(Focus(dlg), IDOK);
-        EXPECT_EQ(dlg.Controls().front()->Kind(), fw::model::ControlKind::Static);
+        EXPECT_EQ(dlg.Controls().front()->Kind(), model::ControlKind::Static);
         EXPECT_TRUE(dlg.HasSystemMenu());
-        dlg.PressKey(fw::vk::Return);
+        dlg.PressKey(framework::vk::Return);
     });
     EXPECT_EQ(about.DoModal(), IDOK);
-    const fw::IconHandle icon = platform.LoadAppIcon(IDR_MAINFRAME);
+    const framework::IconHandle icon = platform.LoadAppIcon(IDR_MAINFRAME);
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(platform.FindIcon(icon)->file.empty());
     EXPECT_EQ(platform.LoadAppIcon(4321), nullptr);

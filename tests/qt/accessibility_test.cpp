@@ -11,8 +11,8 @@
 namespace qt_tests {
 namespace {
 
-using fw::model::ControlKind;
-using qtfront::DialogWindow;
+using model::ControlKind;
+using qt::DialogWindow;
 
 // The role of the Windows control of each kind.
 QAccessible::Role RoleOf(ControlKind kind) {
@@ -72,7 +72,7 @@ TEST_F(AccessibilityTest, EveryControlHasTheNameAndRoleOfItsWindowsControl) {
         ASSERT_NE(dialog, nullptr);
         int walked = 0;
         for (const auto& control : w.Model().Controls()) {
-            const fw::ItemTemplate& item = control->Item();
+            const framework::ItemTemplate& item = control->Item();
             QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.Widget(*control));
             ASSERT_NE(face, nullptr) << item.text;
             EXPECT_GE(dialog->indexOfChild(face), 0) << item.text << " is a child of the dialog";

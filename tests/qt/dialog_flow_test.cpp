@@ -14,7 +14,7 @@
 namespace qt_tests {
 namespace {
 
-using qtfront::DialogWindow;
+using qt::DialogWindow;
 
 class DialogFlowTest : public ProgramTest {};
 

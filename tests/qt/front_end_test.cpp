@@ -15,8 +15,8 @@
 namespace qt_tests {
 namespace {
 
-using qtfront::DialogWindow;
-using qtfront::ModelSlider;
+using qt::DialogWindow;
+using qt::ModelSlider;
 
 class FrontEndTest : public ProgramTest {
 protected:

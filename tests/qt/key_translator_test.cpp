@@ -7,8 +7,8 @@
 namespace qt_tests {
 namespace {
 
-using qtfront::KeyInput;
-using qtfront::TranslateKey;
+using qt::KeyInput;
+using qt::TranslateKey;
 using Action = KeyInput::Action;
 
 TEST(KeyTranslatorTest, NamedKeysBecomeTheirVirtualKeyCodes) {
@@ -95,7 +95,7 @@ TEST(KeyTranslatorTest, LettersWithCtrlOrAltAndTypedText) {
 }
 
 TEST(KeyTranslatorTest, WheelTurnsAreTakenInWholeNotches) {
-    qtfront::WheelNotches wheel;
+    qt::WheelNotches wheel;
     // A touchpad's small steps add up to one notch of 120; the rest waits for the next turn.
     EXPECT_EQ(wheel.Turn(50), 0);
     EXPECT_EQ(wheel.Turn(50), 0);

@@ -42,13 +42,13 @@ inline GameKeys ProgramKeys() {
     return keys;
 }
 
-using Script = std::function<void(qtfront::DialogWindow&)>;
+using Script = std::function<void(qt::DialogWindow&)>;
 
 class ProgramTest : public test_support::GameFolderTest {
 protected:
     void SetUp() override {
         WriteGame(ProgramKeys());
-        fw::SetPlatform(&m_platform);
+        framework::SetPlatform(&m_platform);
         m_platform.SetMessageBoxHook([this](QMessageBox& box) {
             m_boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
             if (m_onBox) {
@@ -59,14 +59,14 @@ protected:
         });
     }
 
-    void TearDown() override { fw::SetPlatform(nullptr); }
+    void TearDown() override { framework::SetPlatform(nullptr); }
 
     // Runs the program: `main` plays the user in the main dialog, `about` in each About box.
     // A script that leaves its dialog open fails the test, and the dialog is ended for it.
     void RunProgram(Script main, Script about = {}) {
         // Naming the application object links it in; it is the one RunApplication runs.
         ASSERT_EQ(AfxGetApp(), &theApp);
-        m_platform.SetShownHook([this, main, about](qtfront::DialogWindow& window) {
+        m_platform.SetShownHook([this, main, about](qt::DialogWindow& window) {
             const bool isAbout = window.Model().Template().id == IDD_ABOUTBOX;
             ++(isAbout ? m_aboutRuns : m_mainRuns);
             const Script& script = isAbout ? about : main;
@@ -78,46 +78,46 @@ protected:
             }
             if (!isAbout) m_result = window.Model().Result();
         });
-        EXPECT_EQ(fw::RunApplication(), 0);
+        EXPECT_EQ(framework::RunApplication(), 0);
         m_platform.SetShownHook({});
     }
 
     // ---- Playing the user on the widgets
 
-    static QWidget* W(qtfront::DialogWindow& window, int id) {
+    static QWidget* W(qt::DialogWindow& window, int id) {
         QWidget* widget = window.Widget(id);
         EXPECT_NE(widget, nullptr) << "no widget for control " << id;
         return widget;
     }
     // Where the keyboard goes: the widget Qt gave the focus to.
-    static QWidget* KeyTarget(qtfront::DialogWindow& window) {
+    static QWidget* KeyTarget(qt::DialogWindow& window) {
         QWidget* focus = window.focusWidget();
         return focus != nullptr ? focus : &window;
     }
-    static void Key(qtfront::DialogWindow& window, Qt::Key key,
+    static void Key(qt::DialogWindow& window, Qt::Key key,
                     Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(KeyTarget(window), key, modifiers);
     }
-    static void Type(qtfront::DialogWindow& window, const char* text) {
+    static void Type(qt::DialogWindow& window, const char* text) {
         QTest::keyClicks(KeyTarget(window), QString::fromLatin1(text));
     }
-    static void Click(qtfront::DialogWindow& window, int id) {
+    static void Click(qt::DialogWindow& window, int id) {
         QWidget* widget = W(window, id);
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
     }
-    static QString EditText(qtfront::DialogWindow& window, int id) {
+    static QString EditText(qt::DialogWindow& window, int id) {
         auto* edit = qobject_cast<QLineEdit*>(W(window, id));
         return edit != nullptr ? edit->text() : QStringLiteral("<not an edit>");
     }
-    static bool Checked(qtfront::DialogWindow& window, int id) {
+    static bool Checked(qt::DialogWindow& window, int id) {
         auto* button = qobject_cast<QAbstractButton*>(W(window, id));
         return button != nullptr && button->isChecked();
     }
     // The list a drop-down list shows while the model says it is dropped.
-    static QListWidget* DroppedList(qtfront::DialogWindow& window, int id) {
+    static QListWidget* DroppedList(qt::DialogWindow& window, int id) {
         return W(window, id)->findChild<QListWidget*>(QStringLiteral("droppedList"));
     }
-    static bool HasFocus(qtfront::DialogWindow& window, int id) {
+    static bool HasFocus(qt::DialogWindow& window, int id) {
         return window.focusWidget() == window.Widget(id);
     }
 
@@ -148,7 +148,7 @@ protected:
         QTest::mouseClick(widget, Qt::RightButton, Qt::NoModifier, pos);
     }
 
-    qtfront::QtPlatform m_platform;
+    qt::QtPlatform m_platform;
     struct Box {
         std::string caption;
         std::string text;

@@ -17,7 +17,7 @@
 
 namespace {
 
-bool Save(qtfront::DialogWindow& window, const QString& path) {
+bool Save(qt::DialogWindow& window, const QString& path) {
     if (window.grab().save(path, "PNG")) return true;
     std::fprintf(stderr, "cannot write %s\n", path.toLocal8Bit().constData());
     return false;
@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
     const QString mainShot = QString::fromLocal8Bit(argv[1]);
     const QString aboutShot = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
 
-    qtfront::QtPlatform platform(fw::ResourceSet::Program(), "TavrelCustomizer");
-    fw::SetPlatform(&platform);
+    qt::QtPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
+    framework::SetPlatform(&platform);
     bool saved = true;
     // Nobody is there to answer a message box (a game folder that cannot be found, say).
     platform.SetMessageBoxHook([](QMessageBox& box) {
@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
             box.done(QMessageBox::Ok);
         }
     });
-    platform.SetShownHook([&](qtfront::DialogWindow& window) {
-        fw::model::DialogModel& model = window.Model();
+    platform.SetShownHook([&](qt::DialogWindow& window) {
+        model::DialogModel& model = window.Model();
         if (model.Template().id == IDD_ABOUTBOX) {
             saved = Save(window, aboutShot) && saved;
         } else {
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         model.CloseBox();  // Cancel: nothing is written
     });
     if (AfxGetApp() != &theApp) return 1;
-    const int status = fw::RunApplication();
-    fw::SetPlatform(nullptr);
+    const int status = framework::RunApplication();
+    framework::SetPlatform(nullptr);
     return saved ? status : 1;
 }

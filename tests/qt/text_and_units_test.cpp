@@ -21,10 +21,10 @@
 namespace qt_tests {
 namespace {
 
-using qtfront::FromAnsi;
-using qtfront::MnemonicText;
-using qtfront::MulDiv;
-using qtfront::ToAnsi;
+using qt::FromAnsi;
+using qt::MnemonicText;
+using qt::MulDiv;
+using qt::ToAnsi;
 
 TEST(AnsiText, CodePage1252BothWays) {
     EXPECT_EQ(FromAnsi("\x80 \x99 \xA9 \xFC"), QString::fromUtf8("\u20AC \u2122 \u00A9 \u00FC"));
@@ -76,17 +76,17 @@ const char* DialogName(unsigned id) {
 // Every control inside the window, no text wider than its control, and every control that
 // the template puts inside a group box still inside it.
 TEST_P(LayoutTest, KeepsTheTemplatesPlacesWithoutClipping) {
-    qtfront::QtPlatform platform;
-    const fw::DialogTemplate* dialogTemplate = platform.Resources().FindDialog(GetParam());
+    qt::QtPlatform platform;
+    const framework::DialogTemplate* dialogTemplate = platform.Resources().FindDialog(GetParam());
     ASSERT_NE(dialogTemplate, nullptr);
-    fw::model::DialogModel model(platform, *dialogTemplate, nullptr, nullptr);
-    qtfront::DialogWindow window(model, platform.AppIcon(), nullptr);
+    model::DialogModel model(platform, *dialogTemplate, nullptr, nullptr);
+    qt::DialogWindow window(model, platform.AppIcon(), nullptr);
 
-    const qtfront::BaseUnits units = window.Units();
+    const qt::BaseUnits units = window.Units();
     EXPECT_GE(units.x, 4);
     EXPECT_GE(units.y, 10);
     EXPECT_EQ(window.size(),
-              qtfront::MapDialogRect(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
+              qt::MapDialogRect(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
     const QRect client = window.rect();
 
     std::vector<QRect> groups;
@@ -94,8 +94,8 @@ TEST_P(LayoutTest, KeepsTheTemplatesPlacesWithoutClipping) {
         QWidget* widget = window.Widget(control->Id());
         if (control->Id() == -1) {
             // Statics and group boxes share the id: find this one by its template place.
-            const fw::ItemTemplate& item = control->Item();
-            const QRect place = qtfront::MapDialogRect(units, item.x, item.y, item.cx, item.cy);
+            const framework::ItemTemplate& item = control->Item();
+            const QRect place = qt::MapDialogRect(units, item.x, item.y, item.cx, item.cy);
             widget = nullptr;
             for (QWidget* child :
                  window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -110,23 +110,23 @@ TEST_P(LayoutTest, KeepsTheTemplatesPlacesWithoutClipping) {
         ASSERT_NE(widget, nullptr) << control->Item().text;
         const QRect geometry = widget->geometry();
         EXPECT_TRUE(client.contains(geometry)) << control->Item().text;
-        if (dynamic_cast<qtfront::GroupFrame*>(widget) != nullptr) groups.push_back(geometry);
+        if (dynamic_cast<qt::GroupFrame*>(widget) != nullptr) groups.push_back(geometry);
         if (auto* label = qobject_cast<QLabel*>(widget);
             label != nullptr && label->pixmap().isNull()) {
             EXPECT_LE(label->sizeHint().width(), geometry.width()) << control->Item().text;
         }
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             EXPECT_LE(button->sizeHint().height(), geometry.height() + 2) << control->Item().text;
-            if (control->Kind() != fw::model::ControlKind::PushButton) {
+            if (control->Kind() != model::ControlKind::PushButton) {
                 EXPECT_LE(button->sizeHint().width(), geometry.width()) << control->Item().text;
             }
         }
     }
     // Controls the template places inside a group box stay inside it.
     for (const auto& control : model.Controls()) {
-        if (control->Kind() == fw::model::ControlKind::GroupBox || control->Id() == -1) continue;
-        const fw::ItemTemplate& item = control->Item();
-        const QRect place = qtfront::MapDialogRect(units, item.x, item.y, item.cx, item.cy);
+        if (control->Kind() == model::ControlKind::GroupBox || control->Id() == -1) continue;
+        const framework::ItemTemplate& item = control->Item();
+        const QRect place = qt::MapDialogRect(units, item.x, item.y, item.cx, item.cy);
         for (const QRect& group : groups) {
             if (!group.contains(place.center())) continue;
             QWidget* widget = window.Widget(control->Id());

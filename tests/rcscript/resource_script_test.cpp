@@ -17,9 +17,9 @@
 
 namespace {
 
-using fw::DialogTemplate;
-using fw::ItemTemplate;
-using fw::ResourceSet;
+using framework::DialogTemplate;
+using framework::ItemTemplate;
+using rcscript::ResourceSet;
 
 // Complete styles as the compiled templates hold them, written out rather than built from the
 // reader's constants.
@@ -185,7 +185,8 @@ TEST(ProgramResources, FindItemGivesTheFirstWithThatId) {
 }
 
 TEST(ProgramResources, ComboInitialisationData) {
-    const std::vector<fw::DialogInitEntry> entries = ResourceSet::Program().DialogInit(IDD_MAIN);
+    const std::vector<framework::DialogInitEntry> entries =
+        ResourceSet::Program().DialogInit(IDD_MAIN);
     const std::vector<std::pair<int, std::string>> expected = {
         {1034, "Captain"}, {1034, "Commodore"}, {1034, "Admiral"},
         {1031, "Single"},  {1031, "Mixed"},
@@ -259,7 +260,7 @@ TEST(ProgramResources, StringsIconAndSymbols) {
 }
 
 TEST(ProgramResources, VersionInformation) {
-    const fw::VersionInfo& v = ResourceSet::Program().Version();
+    const rcscript::VersionInfo& v = ResourceSet::Program().Version();
     EXPECT_EQ(std::vector<std::uint16_t>(v.fileVersion, v.fileVersion + 4),
               (std::vector<std::uint16_t>{4, 0, 0, 0}));
     EXPECT_EQ(std::vector<std::uint16_t>(v.productVersion, v.productVersion + 4),
@@ -289,11 +290,11 @@ TEST(ProgramResources, VersionInformation) {
 
 TEST(ProgramResources, CutShortScriptFailsCleanly) {
     // Every prefix of the real script either parses or fails with a message; nothing else.
-    const std::string script = fw::kResourceScript;
+    const std::string script = rcscript::kResourceScript;
     const std::size_t step = script.size() / 59 + 1;  // cuts land everywhere: odd step
     for (std::size_t n = 0; n < script.size(); n += step | 1) {
         try {
-            ResourceSet::Parse(std::string_view(script).substr(0, n), fw::kResourceHeader);
+            ResourceSet::Parse(std::string_view(script).substr(0, n), rcscript::kResourceHeader);
         } catch (const std::runtime_error& e) {
             EXPECT_NE(std::string(e.what()).find("line"), std::string::npos) << e.what();
         }
@@ -497,7 +498,7 @@ TEST(ResourceReader, DialogInitRawData) {
         "    IDC_B, 0x401, 4L\n\"ab\\0\\0\"\n"
         "    0\nEND\n",
         kHeader);
-    const std::vector<fw::DialogInitEntry> e = r.DialogInit(200);
+    const std::vector<framework::DialogInitEntry> e = r.DialogInit(200);
     ASSERT_EQ(e.size(), 2u);
     EXPECT_EQ(e[0].controlId, 1001);
     EXPECT_EQ(e[0].text, "Single");
@@ -522,7 +523,7 @@ TEST(ResourceReader, VersionInfoForms) {
         "  END\n"
         "END\n",
         kHeader);
-    const fw::VersionInfo& v = r.Version();
+    const rcscript::VersionInfo& v = r.Version();
     EXPECT_EQ(v.fileVersion[0], 1);
     EXPECT_EQ(v.fileVersion[1], 2);
     EXPECT_EQ(v.fileVersion[2], 0);

@@ -110,7 +110,8 @@ TEST(NativeCompare, ReadsAgree) {
         const std::string path = TempFile();
         Store(path, c.bytes);
         for (const Probe& p : c.probes) {
-            EXPECT_EQ(ini::GetString(c.bytes, p.section, p.key), SystemGet(path, p.section, p.key))
+            EXPECT_EQ(settings::GetString(c.bytes, p.section, p.key),
+                      SystemGet(path, p.section, p.key))
                 << "[" << p.section << "] " << p.key << " in\n"
                 << c.bytes;
         }
@@ -126,7 +127,7 @@ TEST(NativeCompare, BufferSizesAgree) {
     Store(path, bytes);
     for (DWORD size : {1u, 2u, 4u, 5u, 64u, 100u, 101u, 200u}) {
         for (const char* key : {"k", "long"}) {
-            EXPECT_EQ(ini::GetString(bytes, "s", key, size), SystemGet(path, "s", key, size))
+            EXPECT_EQ(settings::GetString(bytes, "s", key, size), SystemGet(path, "s", key, size))
                 << key << " size " << size;
         }
     }
@@ -170,17 +171,18 @@ TEST(NativeCompare, WritesReadBackAlike) {
         Store(theirs, start);
         std::string bytes = start;
         for (const Write& w : writes) {
-            ini::SetString(bytes, w.section, w.key, w.value);
+            settings::SetString(bytes, w.section, w.key, w.value);
             Store(ours, bytes);
             ASSERT_TRUE(WritePrivateProfileStringA(w.section.c_str(), w.key.c_str(),
                                                    w.value.c_str(), theirs.c_str()));
         }
         const std::string theirBytes = Load(theirs);
         for (const Probe& p : probes) {
-            const std::string expected = ini::GetString(bytes, p.section, p.key);
+            const std::string expected = settings::GetString(bytes, p.section, p.key);
             EXPECT_EQ(SystemGet(ours, p.section, p.key), expected) << p.key << " from\n" << start;
-            EXPECT_EQ(ini::GetString(theirBytes, p.section, p.key), expected) << p.key << " from\n"
-                                                                              << start;
+            EXPECT_EQ(settings::GetString(theirBytes, p.section, p.key), expected)
+                << p.key << " from\n"
+                << start;
             EXPECT_EQ(SystemGet(theirs, p.section, p.key), expected) << p.key << " from\n" << start;
         }
         DeleteFileA(ours.c_str());

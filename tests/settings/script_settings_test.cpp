@@ -58,7 +58,7 @@ const settings::KeySpec& KeyNamed(std::string_view name) {
 class ScriptSettingsTest : public GameFolderTest {
 protected:
     std::string SavedScriptsValue(std::string_view key) const {
-        return ini::GetString(ReadBytes(ScriptsIni()), "Mul_Tavrel", key);
+        return settings::GetString(ReadBytes(ScriptsIni()), "Mul_Tavrel", key);
     }
 
     std::filesystem::path PathOf(settings::SettingsFile file) const {
@@ -66,7 +66,7 @@ protected:
     }
 
     std::string SavedValue(const settings::KeySpec& key) const {
-        return ini::GetString(ReadBytes(PathOf(key.file)), key.section, key.name);
+        return settings::GetString(ReadBytes(PathOf(key.file)), key.section, key.name);
     }
 
     // Fills every field with values that no default and no file of these tests produces.
@@ -347,7 +347,7 @@ TEST_F(ScriptSettingsTest, SetterValuesAreWritten) {
     EXPECT_EQ(m_record.GetHullOdds(kSpareOddsElement), 0);
     EXPECT_EQ(SavedScriptsValue("era"), "0");
     EXPECT_EQ(SavedScriptsValue("ModSupport"), "-17");  // bit 4 cleared, bit 3 set
-    EXPECT_EQ(ini::GetString(ReadBytes(SfcIni()), "UI", "UIType"), "2");
+    EXPECT_EQ(settings::GetString(ReadBytes(SfcIni()), "UI", "UIType"), "2");
 }
 
 // ---- Conversions ------------------------------------------------------------------------------
@@ -602,8 +602,8 @@ TEST_F(ScriptSettingsTest, FolderNamesAreFoundWhateverTheirCase) {
     ASSERT_TRUE(m_record.Load());
     EXPECT_EQ(m_record.GetEra(), 1);
     ASSERT_TRUE(m_record.Save());
-    EXPECT_EQ(ini::GetString(ReadBytes(m_root / "ASSETS" / "scripts" / "Scripts.INI"), "Mul_Tavrel",
-                             "multiplier"),
+    EXPECT_EQ(settings::GetString(ReadBytes(m_root / "ASSETS" / "scripts" / "Scripts.INI"),
+                                  "Mul_Tavrel", "multiplier"),
               "1.10");
 }
 

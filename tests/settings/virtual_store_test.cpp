@@ -45,10 +45,10 @@ protected:
         m_files->failingWrites[path.string()] = code;
     }
     static std::string UIType(const fs::path& path) {
-        return ini::GetString(ReadBytes(path), "UI", "UIType");
+        return settings::GetString(ReadBytes(path), "UI", "UIType");
     }
     static std::string Era(const fs::path& path) {
-        return ini::GetString(ReadBytes(path), "Mul_Tavrel", "era");
+        return settings::GetString(ReadBytes(path), "Mul_Tavrel", "era");
     }
 
     std::shared_ptr<test_support::ProfileFilesScript> m_files;

@@ -4,7 +4,9 @@
 
 #include "support/headless_platform.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 namespace {
 ControlModel& Existing(const DialogModel& dialog, int id) {
@@ -98,4 +100,4 @@ int DefaultButtonId(DialogModel& dialog) {
     return static_cast<int>(static_cast<UINT>(dialog.DefWindowProc(dm::GetDefId, 0, 0)) & 0xFFFFu);
 }
 
-}  // namespace fw::model
+}  // namespace model

@@ -9,7 +9,9 @@
 
 #include "model/dialog_model.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 bool TypeText(DialogModel& dialog, std::string_view text);
 bool DragThumb(DialogModel& dialog, int id, const std::vector<int>& positions);
@@ -34,4 +36,4 @@ std::pair<int, int> TrackRange(const DialogModel& dialog, int id);
 std::pair<int, int> Selection(const DialogModel& dialog, int id);
 int DefaultButtonId(DialogModel& dialog);  // the button Enter would press now
 
-}  // namespace fw::model
+}  // namespace model

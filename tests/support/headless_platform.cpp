@@ -2,7 +2,9 @@
 
 #include <utility>
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 void HeadlessPlatform::OnModal(Script user) {
     m_scripts.push_back(std::move(user));
@@ -54,4 +56,4 @@ int HeadlessPlatform::RunMessageBox(const MessageBoxRequest& request) {
     return answer;
 }
 
-}  // namespace fw::model
+}  // namespace model

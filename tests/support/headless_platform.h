@@ -1,9 +1,9 @@
 #pragma once
 // The platform of the tests: dialogs live in memory and a script plays the user.
 //
-//   fw::model::HeadlessPlatform platform(resources, "Title");
-//   fw::model::ScopedPlatform use(platform);
-//   platform.OnModal([](fw::model::DialogModel& dlg) { TypeText(dlg, "42"); dlg.Click(IDOK); });
+//   model::HeadlessPlatform platform(resources, "Title");
+//   model::ScopedPlatform use(platform);
+//   platform.OnModal([](model::DialogModel& dlg) { TypeText(dlg, "42"); dlg.Click(IDOK); });
 //   EXPECT_EQ(dialog.DoModal(), IDOK);
 //
 // Each modal run (nested ones included, in the order they start) takes the next script from
@@ -19,7 +19,9 @@
 #include "model/model_platform.h"
 #include "support/dialog_driver.h"
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 
 struct MessageBoxRecord {
     Handle owner = nullptr;
@@ -80,4 +82,4 @@ public:
     ScopedPlatform& operator=(const ScopedPlatform&) = delete;
 };
 
-}  // namespace fw::model
+}  // namespace model

@@ -12,8 +12,8 @@
 
 namespace model_test {
 
-using fw::model::DialogModel;
-inline constexpr int kIdOk = fw::id::Ok, kIdCancel = fw::id::Cancel;
+using model::DialogModel;
+inline constexpr int kIdOk = framework::id::Ok, kIdCancel = framework::id::Cancel;
 
 inline constexpr UINT kTestDialog = 500, kNestedDialog = 501;
 // Controls of the test dialog, in template (Tab) order.
@@ -24,8 +24,9 @@ inline constexpr int kSortedCombo = 401, kPlainCombo = 402;
 inline constexpr int kSlider = 501;
 inline constexpr int kOtherButton = 601;
 
-inline fw::ItemTemplate Item(int id, std::string_view cls, std::string text, std::uint32_t style) {
-    fw::ItemTemplate item;
+inline framework::ItemTemplate Item(int id, std::string_view cls, std::string text,
+                                    std::uint32_t style) {
+    framework::ItemTemplate item;
     item.id = id;
     item.className = std::string(cls);
     item.text = std::move(text);
@@ -33,20 +34,21 @@ inline fw::ItemTemplate Item(int id, std::string_view cls, std::string text, std
     item.y = 10;
     item.cx = 40;
     item.cy = 14;
-    item.style = fw::ws::Child | fw::ws::Visible | style;
+    item.style = framework::ws::Child | framework::ws::Visible | style;
     return item;
 }
 
 // A drop-down list whose list drops to three items.
-inline fw::ItemTemplate DropList(int id, std::uint32_t style) {
-    fw::ItemTemplate item =
-        Item(id, fw::kComboBoxClass, "", fw::cbs::DropDownList | fw::ws::TabStop | style);
+inline framework::ItemTemplate DropList(int id, std::uint32_t style) {
+    framework::ItemTemplate item =
+        Item(id, framework::kComboBoxClass, "",
+             framework::cbs::DropDownList | framework::ws::TabStop | style);
     item.cy = 40;
     return item;
 }
 
-inline fw::DialogTemplate TestTemplate() {
-    using namespace fw;
+inline framework::DialogTemplate TestTemplate() {
+    using namespace framework;
     DialogTemplate t;
     t.id = kTestDialog;
     t.caption = "Test";
@@ -76,8 +78,8 @@ inline fw::DialogTemplate TestTemplate() {
     return t;
 }
 
-inline fw::DialogTemplate NestedTemplate() {
-    using namespace fw;
+inline framework::DialogTemplate NestedTemplate() {
+    using namespace framework;
     DialogTemplate t;
     t.id = kNestedDialog;
     t.caption = "Nested";
@@ -96,7 +98,7 @@ public:
     std::function<void(TestDialog&)> onInit;
     BOOL initResult = TRUE;
     // Handles WM_PAINT by drawing this icon while minimised.
-    fw::IconHandle icon = nullptr;
+    framework::IconHandle icon = nullptr;
 
     BOOL OnInitDialog() override {
         if (onInit) onInit(*this);
@@ -104,30 +106,30 @@ public:
     }
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-        const auto low = fw::LowWord(wParam);
-        const auto high = fw::HighWord(wParam);
+        const auto low = framework::LowWord(wParam);
+        const auto high = framework::HighWord(wParam);
         switch (message) {
-            case fw::wm::Command:
+            case framework::wm::Command:
                 m_events.push_back("command " + std::to_string(static_cast<int>(low)) + " " +
                                    std::to_string(high));
                 break;
-            case fw::wm::HScroll:
+            case framework::wm::HScroll:
                 m_events.push_back("hscroll " + std::to_string(low) + " " +
                                    std::to_string(static_cast<std::int16_t>(high)));
                 break;
-            case fw::wm::Notify: {
-                const auto* header = reinterpret_cast<const fw::NMHDR*>(lParam);
+            case framework::wm::Notify: {
+                const auto* header = reinterpret_cast<const framework::NMHDR*>(lParam);
                 m_events.push_back("notify " + std::to_string(header->idFrom) + " " +
                                    std::to_string(static_cast<int>(header->code)));
                 break;
             }
-            case fw::wm::SysCommand:
+            case framework::wm::SysCommand:
                 m_events.push_back("syscommand " + std::to_string(wParam));
                 break;
-            case fw::wm::Paint:
+            case framework::wm::Paint:
                 if (icon != nullptr && IsIconic()) {
-                    fw::Platform& platform = fw::GetPlatform();
-                    fw::PaintHandle paint = platform.BeginPaint(m_hWnd);
+                    framework::Platform& platform = framework::GetPlatform();
+                    framework::PaintHandle paint = platform.BeginPaint(m_hWnd);
                     platform.DrawIcon(paint, 3, 4, icon);
                     platform.EndPaint(m_hWnd, paint);
                     return true;
@@ -158,13 +160,13 @@ public:
     std::function<bool(UINT ch)> dropChar;
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT*) override {
-        if (message == fw::wm::Char) {
+        if (message == framework::wm::Char) {
             m_events.push_back(m_name + ":char " + std::to_string(wParam));
             return dropChar && dropChar(static_cast<UINT>(wParam));
         }
-        if (message == fw::wm::KillFocus) m_events.push_back(m_name + ":killfocus");
-        if (message == fw::wm::SetFocus) m_events.push_back(m_name + ":setfocus");
-        if (message == fw::wm::Paste) m_events.push_back(m_name + ":paste");
+        if (message == framework::wm::KillFocus) m_events.push_back(m_name + ":killfocus");
+        if (message == framework::wm::SetFocus) m_events.push_back(m_name + ":setfocus");
+        if (message == framework::wm::Paste) m_events.push_back(m_name + ":paste");
         return false;
     }
 
@@ -176,13 +178,13 @@ private:
 // The test dialog on a headless platform; Run() plays `user` as the dialog's user.
 class ModelFixture : public ::testing::Test {
 protected:
-    fw::model::HeadlessPlatform platform{
-        std::vector<fw::DialogTemplate>{TestTemplate(), NestedTemplate()}};
-    fw::model::ScopedPlatform use{platform};
+    model::HeadlessPlatform platform{
+        std::vector<framework::DialogTemplate>{TestTemplate(), NestedTemplate()}};
+    model::ScopedPlatform use{platform};
     Events events;
     TestDialog dialog{events};
 
-    INT_PTR Run(fw::model::HeadlessPlatform::Script user) {
+    INT_PTR Run(model::HeadlessPlatform::Script user) {
         platform.OnModal(std::move(user));
         return dialog.DoModal();
     }

@@ -60,9 +60,9 @@ struct Reader {
     }
 };
 
-fw::DialogTemplate Decode(unsigned id, const unsigned char* data) {
+framework::DialogTemplate Decode(unsigned id, const unsigned char* data) {
     Reader r{data};
-    fw::DialogTemplate d;
+    framework::DialogTemplate d;
     d.id = id;
     d.extended = data[2] == 0xFF && data[3] == 0xFF;
     std::size_t count = 0;
@@ -91,7 +91,7 @@ fw::DialogTemplate Decode(unsigned id, const unsigned char* data) {
     }
     for (std::size_t i = 0; i < count; ++i) {
         r.Align();
-        fw::ItemTemplate item;
+        framework::ItemTemplate item;
         if (d.extended) {
             r.p += 4;  // help id
             item.exStyle = r.Dword();
@@ -115,7 +115,7 @@ std::string Upper(std::string s) {
     return s;
 }
 
-void Compare(const fw::DialogTemplate& ours, const fw::DialogTemplate& c) {
+void Compare(const framework::DialogTemplate& ours, const framework::DialogTemplate& c) {
     const std::string at = "dialog " + std::to_string(c.id);
     Check(at, "DIALOGEX", ours.extended, c.extended);
     Check(at, "caption", ours.caption, c.caption);
@@ -132,8 +132,8 @@ void Compare(const fw::DialogTemplate& ours, const fw::DialogTemplate& c) {
     }
     Check(at, "item count", ours.items.size(), c.items.size());
     for (std::size_t i = 0; i < ours.items.size() && i < c.items.size(); ++i) {
-        const fw::ItemTemplate& a = ours.items[i];
-        const fw::ItemTemplate& b = c.items[i];
+        const framework::ItemTemplate& a = ours.items[i];
+        const framework::ItemTemplate& b = c.items[i];
         const std::string it =
             at + ", item " + std::to_string(i) + " (id " + std::to_string(b.id) + ")";
         Check(it, "id", a.id, b.id);
@@ -158,8 +158,8 @@ BOOL CALLBACK OnDialog(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR seen) {
         return TRUE;
     }
     reinterpret_cast<std::vector<unsigned>*>(seen)->push_back(id);
-    const fw::DialogTemplate compiled = Decode(id, static_cast<const unsigned char*>(data));
-    if (const fw::DialogTemplate* ours = fw::ResourceSet::Program().FindDialog(id)) {
+    const framework::DialogTemplate compiled = Decode(id, static_cast<const unsigned char*>(data));
+    if (const framework::DialogTemplate* ours = rcscript::ResourceSet::Program().FindDialog(id)) {
         Compare(*ours, compiled);
     } else {
         ++g_failures;
@@ -171,7 +171,7 @@ BOOL CALLBACK OnDialog(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR seen) {
 }  // namespace
 
 int main() {
-    const fw::ResourceSet& ours = fw::ResourceSet::Program();
+    const rcscript::ResourceSet& ours = rcscript::ResourceSet::Program();
     std::vector<unsigned> seen;
     EnumResourceNamesA(nullptr, MAKEINTRESOURCEA(5), OnDialog, reinterpret_cast<LONG_PTR>(&seen));
     char buffer[4096];

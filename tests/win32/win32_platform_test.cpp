@@ -20,11 +20,11 @@ namespace {
 constexpr UINT kTestNotifyCode = 0x4242;
 constexpr UINT kPhaseTwo = WM_APP + 1;
 
-HWND H(fw::Handle handle) {
+HWND H(framework::Handle handle) {
     return reinterpret_cast<HWND>(handle);
 }
-fw::Handle F(HWND window) {
-    return reinterpret_cast<fw::Handle>(window);
+framework::Handle F(HWND window) {
+    return reinterpret_cast<framework::Handle>(window);
 }
 
 // A dialog whose initialisation runs a test script (while the window is still hidden) and, when
@@ -52,11 +52,11 @@ public:
             return true;
         }
         if (message == WM_NOTIFY &&
-            reinterpret_cast<const fw::NMHDR*>(lParam)->code == kTestNotifyCode) {
+            reinterpret_cast<const framework::NMHDR*>(lParam)->code == kTestNotifyCode) {
             *result = 77;
             return true;
         }
-        if (message == WM_COMMAND && fw::LowWord(wParam) == fw::ID_HELP) return true;
+        if (message == WM_COMMAND && framework::LowWord(wParam) == framework::ID_HELP) return true;
         return CDialog::OnWndMsg(message, wParam, lParam, result);
     }
 
@@ -78,7 +78,7 @@ public:
         ++seen;
         if (message == WM_CHAR && wParam == 'x') return 0;
         if (message == WM_CHAR && wParam == '!') throw std::runtime_error("handler failed");
-        return fw::GetPlatform().CallDefault(m_hWnd, message, wParam, lParam);
+        return framework::GetPlatform().CallDefault(m_hWnd, message, wParam, lParam);
     }
     int seen = 0;
 };
@@ -91,15 +91,15 @@ std::string TextOf(HWND window) {
 
 class Win32PlatformTest : public ::testing::Test {
 protected:
-    void SetUp() override { fw::SetPlatform(&m_platform); }
-    void TearDown() override { fw::SetPlatform(nullptr); }
+    void SetUp() override { framework::SetPlatform(&m_platform); }
+    void TearDown() override { framework::SetPlatform(nullptr); }
 
     INT_PTR Run(ScriptedDialog& dialog, HWND owner = nullptr) {
         return m_platform.RunModalDialog(dialog, dialog.GetTemplateId(), F(owner));
     }
 
     // The test dialogs carry no combo-box data or strings.
-    const fw::ResourceSet m_resources;
+    const rcscript::ResourceSet m_resources;
     win32::Win32Platform m_platform{::GetModuleHandleA(nullptr), m_resources};
 };
 
@@ -131,7 +131,7 @@ TEST_F(Win32PlatformTest, ResultsFollowTheDialogProcedureRules) {
         self.dragIcon = 0x1234;
         dragIcon = ::SendMessageA(self.Window(), WM_QUERYDRAGICON, 0, 0);
         // Returned through DWLP_MSGRESULT.
-        fw::NMHDR header{F(self.Item(IDC_TEST_EDIT)), IDC_TEST_EDIT, kTestNotifyCode};
+        framework::NMHDR header{F(self.Item(IDC_TEST_EDIT)), IDC_TEST_EDIT, kTestNotifyCode};
         notify = ::SendMessageA(self.Window(), WM_NOTIFY, IDC_TEST_EDIT,
                                 reinterpret_cast<LPARAM>(&header));
         // Not handled: the dialog manager's default processing answers.
@@ -156,7 +156,7 @@ TEST_F(Win32PlatformTest, HelpArrivesAsTheHelpCommand) {
     });
     Run(dialog);
     ASSERT_FALSE(dialog.commands.empty());
-    EXPECT_EQ(dialog.commands.front(), WPARAM{fw::ID_HELP});
+    EXPECT_EQ(dialog.commands.front(), WPARAM{framework::ID_HELP});
 }
 
 TEST_F(Win32PlatformTest, SubclassedControlSeesItsMessagesFirst) {
@@ -218,8 +218,9 @@ TEST_F(Win32PlatformTest, SystemMenuGetsSeparatorAndItem) {
         hasMenu = m_platform.HasSystemMenu(self.m_hWnd);
         HMENU menu = ::GetSystemMenu(self.Window(), FALSE);
         const int before = ::GetMenuItemCount(menu);
-        m_platform.AppendSystemMenuItem(self.m_hWnd, fw::mf::Separator, 0, "");
-        m_platform.AppendSystemMenuItem(self.m_hWnd, fw::mf::String, 0x0010, "&About test...");
+        m_platform.AppendSystemMenuItem(self.m_hWnd, framework::mf::Separator, 0, "");
+        m_platform.AppendSystemMenuItem(self.m_hWnd, framework::mf::String, 0x0010,
+                                        "&About test...");
         added = ::GetMenuItemCount(menu) - before;
         char buffer[64] = {};
         ::GetMenuStringA(menu, 0x0010, buffer, sizeof(buffer), MF_BYCOMMAND);
@@ -240,7 +241,7 @@ TEST_F(Win32PlatformTest, WindowQueriesMatchUser32) {
     bool parentIsDialog = false;
     LRESULT length = 0;
     ScriptedDialog dialog(IDD_TEST_PLAIN, [&](ScriptedDialog& self) {
-        const fw::Handle edit = m_platform.GetDlgItem(self.m_hWnd, IDC_TEST_EDIT);
+        const framework::Handle edit = m_platform.GetDlgItem(self.m_hWnd, IDC_TEST_EDIT);
         id = m_platform.GetDlgCtrlID(edit);
         parentIsDialog = m_platform.GetParent(edit) == self.m_hWnd;
         wasDisabled = m_platform.EnableWindow(edit, false);

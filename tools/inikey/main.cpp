@@ -101,7 +101,7 @@ public:
 
     std::string Get(const std::string& section, const std::string& key) {
         Flush();
-        return ini::GetString(m_bytes, section, key, kBufferSize);
+        return settings::GetString(m_bytes, section, key, kBufferSize);
     }
 
     void Set(const Operation& op) {
@@ -123,10 +123,10 @@ public:
 private:
     void Flush() {
         if (m_pending.empty()) return;
-        std::vector<ini::KeyValue> edits;
+        std::vector<settings::KeyValue> edits;
         edits.reserve(m_pending.size());
         for (const Operation& op : m_pending) edits.push_back({op.key, op.value});
-        ini::SetStrings(m_bytes, m_pendingSection, edits);
+        settings::SetStrings(m_bytes, m_pendingSection, edits);
         m_pending.clear();
     }
 

@@ -8,25 +8,25 @@
 #include "model/dialog_model.h"
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
-QString RowLabel(const fw::DialogTemplate& dialog, const fw::ItemTemplate& item) {
-    const fw::ItemTemplate* label = nullptr;
-    for (const fw::ItemTemplate& other : dialog.items) {
-        if (other.y != item.y || other.className != fw::kStaticClass || other.text.empty() ||
-            (other.style & fw::ss::TypeMask) == fw::ss::Icon)
+QString RowLabel(const framework::DialogTemplate& dialog, const framework::ItemTemplate& item) {
+    const framework::ItemTemplate* label = nullptr;
+    for (const framework::ItemTemplate& other : dialog.items) {
+        if (other.y != item.y || other.className != framework::kStaticClass || other.text.empty() ||
+            (other.style & framework::ss::TypeMask) == framework::ss::Icon)
             continue;
         if (label == nullptr || std::abs(other.x - item.x) < std::abs(label->x - item.x))
             label = &other;
     }
     if (label == nullptr) return {};
     // SS_NOPREFIX: the ampersands are text.
-    return (label->style & fw::ss::NoPrefix) != 0 ? FromAnsi(label->text)
-                                                  : MnemonicText(label->text, false);
+    return (label->style & framework::ss::NoPrefix) != 0 ? FromAnsi(label->text)
+                                                         : MnemonicText(label->text, false);
 }
 
-void NameAfterRow(QWidget& widget, const fw::model::DialogModel& dialog,
-                  const fw::model::ControlModel& control) {
+void NameAfterRow(QWidget& widget, const model::DialogModel& dialog,
+                  const model::ControlModel& control) {
     const CDialog* object = dialog.Object();
     const std::string given = object != nullptr ? object->GetAccessibleName(control.Id()) : "";
     // The view names a control by its own text; the row only where it fell back on the
@@ -38,4 +38,4 @@ void NameAfterRow(QWidget& widget, const fw::model::DialogModel& dialog,
     widget.setAccessibleName(name);
 }
 
-}  // namespace qtfront
+}  // namespace qt

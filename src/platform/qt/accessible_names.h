@@ -9,20 +9,22 @@
 
 class QWidget;
 
-namespace fw::model {
+namespace model {
+
+using namespace framework;  // written in the dialog layer's names
 class ControlModel;
 class DialogModel;
-}  // namespace fw::model
+}  // namespace model
 
-namespace qtfront {
+namespace qt {
 
 // The text of the static on `item`'s row nearest to it (an icon is no label), without its
 // mnemonic marker; empty when the row has none.
-QString RowLabel(const fw::DialogTemplate& dialog, const fw::ItemTemplate& item);
+QString RowLabel(const framework::DialogTemplate& dialog, const framework::ItemTemplate& item);
 
 // Names `widget`, the view of `control`, after its row where the view found no text of its own
 // to name it by.
-void NameAfterRow(QWidget& widget, const fw::model::DialogModel& dialog,
-                  const fw::model::ControlModel& control);
+void NameAfterRow(QWidget& widget, const model::DialogModel& dialog,
+                  const model::ControlModel& control);
 
-}  // namespace qtfront
+}  // namespace qt

@@ -2,7 +2,7 @@
 
 #include "base/windows_1252.h"
 
-namespace qtfront {
+namespace qt {
 
 QString FromAnsi(std::string_view text) {
     QString result;
@@ -45,4 +45,4 @@ QString MnemonicText(std::string_view text, bool keepMnemonic) {
     return plain;
 }
 
-}  // namespace qtfront
+}  // namespace qt

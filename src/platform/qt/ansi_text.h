@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace qtfront {
+namespace qt {
 
 QString FromAnsi(std::string_view text);
 // Characters the code page lacks become '?', as in an ANSI window's WM_CHAR.
@@ -15,4 +15,4 @@ std::string ToAnsi(const QString& text);
 // are removed and only the text remains.
 QString MnemonicText(std::string_view text, bool keepMnemonic);
 
-}  // namespace qtfront
+}  // namespace qt

@@ -8,9 +8,9 @@
 
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::ControlKind;
+using model::ControlKind;
 
 namespace {
 
@@ -74,7 +74,7 @@ QAbstractButton* CreateButton(QWidget* parent, ControlKind kind) {
 
 }  // namespace
 
-CheckBoxView::CheckBoxView(const ViewContext& context, fw::model::ControlModel& control)
+CheckBoxView::CheckBoxView(const ViewContext& context, model::ControlModel& control)
     : ControlView(context, control, CreateButton(&context.surface, control.Kind())) {
     static_cast<QAbstractButton&>(Widget()).setCheckable(true);
 }
@@ -100,12 +100,12 @@ bool CheckBoxView::Mouse(QMouseEvent& mouse) {
 }
 
 void CheckBoxView::RefreshKind() {
-    auto& model = static_cast<fw::model::ButtonModel&>(Control());
+    auto& model = static_cast<model::ButtonModel&>(Control());
     auto& button = static_cast<QAbstractButton&>(Widget());
     const QString text = MnemonicText(model.Text(), true);
     if (button.text() != text) button.setText(text);
-    button.setChecked(model.Check() != fw::bst::Unchecked);
+    button.setChecked(model.Check() != framework::bst::Unchecked);
     button.setDown(model.IsPushed() || m_press.ShowsDown());
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -3,11 +3,11 @@
 // mouse is released over it.
 #include "platform/qt/push_button_view.h"
 
-namespace qtfront {
+namespace qt {
 
 class CheckBoxView : public ControlView {
 public:
-    CheckBoxView(const ViewContext& context, fw::model::ControlModel& control);
+    CheckBoxView(const ViewContext& context, model::ControlModel& control);
     void Place(QRect rect) override;
     bool Mouse(QMouseEvent& mouse) override;
 
@@ -18,4 +18,4 @@ private:
     ButtonPress m_press;
 };
 
-}  // namespace qtfront
+}  // namespace qt

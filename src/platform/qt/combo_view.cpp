@@ -10,7 +10,7 @@
 
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
 namespace {
 
@@ -135,7 +135,7 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent), m_list(new DroppedList(
 
 }  // namespace
 
-ComboView::ComboView(const ViewContext& context, fw::model::ControlModel& control)
+ComboView::ComboView(const ViewContext& context, model::ControlModel& control)
     : ControlView(context, control, new ComboBox(&context.surface)) {
     auto& combo = static_cast<QComboBox&>(Widget());
     combo.setEditable(false);
@@ -145,7 +145,7 @@ ComboView::ComboView(const ViewContext& context, fw::model::ControlModel& contro
     // closes the list and notifies the dialog.
     static_cast<ComboBox&>(combo).dropDown = [this] { DropDown(); };
     static_cast<ComboBox&>(combo).List().onPick = [this, id](int index) {
-        fw::model::DialogModel& model = Model();
+        model::DialogModel& model = Model();
         if (!model.Ended()) model.SelectComboItem(id, index);
         Refresh();
         AfterInput();
@@ -168,12 +168,12 @@ bool ComboView::Mouse(QMouseEvent& mouse) {
     // QComboBox never sees the button: its own popup would choose by Qt's rules.
     const bool press =
         mouse.type() == QEvent::MouseButtonPress || mouse.type() == QEvent::MouseButtonDblClick;
-    fw::model::DialogModel& model = Model();
-    auto& control = static_cast<fw::model::ComboBoxModel&>(Control());
+    model::DialogModel& model = Model();
+    auto& control = static_cast<model::ComboBoxModel&>(Control());
     if (!press || model.Ended() || !control.IsEnabled()) return true;
     // A press on the field drops the list, or closes it when it is down, cancelling.
     if (control.IsDropped()) {
-        control.Send(fw::cb::ShowDropDown, FALSE, 0);
+        control.Send(framework::cb::ShowDropDown, FALSE, 0);
         return true;
     }
     DropDown();
@@ -181,11 +181,11 @@ bool ComboView::Mouse(QMouseEvent& mouse) {
 }
 
 void ComboView::DropDown() {
-    fw::model::DialogModel& model = Model();
-    fw::model::ControlModel& control = Control();
+    model::DialogModel& model = Model();
+    model::ControlModel& control = Control();
     if (model.Ended() || !control.IsEnabled()) return;
     model.Click(control.Id());
-    if (!model.Ended() && control.HasFocus()) control.Send(fw::cb::ShowDropDown, TRUE, 0);
+    if (!model.Ended() && control.HasFocus()) control.Send(framework::cb::ShowDropDown, TRUE, 0);
     AfterInput();
 }
 
@@ -194,7 +194,7 @@ void ComboView::Stop() {
 }
 
 void ComboView::RefreshKind() {
-    auto& model = static_cast<fw::model::ComboBoxModel&>(Control());
+    auto& model = static_cast<model::ComboBoxModel&>(Control());
     auto& combo = static_cast<QComboBox&>(Widget());
     const std::vector<std::string>& items = model.Items();
     bool same = combo.count() == static_cast<int>(items.size());
@@ -231,4 +231,4 @@ void ComboView::ShowList(QListWidget& list) {
     if (!list.isVisible()) list.show();
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -6,11 +6,11 @@
 
 class QListWidget;
 
-namespace qtfront {
+namespace qt {
 
 class ComboView : public ControlView {
 public:
-    ComboView(const ViewContext& context, fw::model::ControlModel& control);
+    ComboView(const ViewContext& context, model::ControlModel& control);
     void Place(QRect rect) override;
     bool Mouse(QMouseEvent& mouse) override;
     void Stop() override;
@@ -24,4 +24,4 @@ private:
     void ShowList(QListWidget& list);
 };
 
-}  // namespace qtfront
+}  // namespace qt

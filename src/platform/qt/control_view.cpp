@@ -7,17 +7,16 @@
 #include "framework/dialog.h"
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::ControlKind;
+using model::ControlKind;
 
 namespace {
 
 // What a screen reader announces: a button, static or group box by its own text, without the
 // mnemonic's ampersand ("&&" is one); anything else (and a button without text) by the name its
 // dialog gives it.
-QString AccessibleName(const fw::model::DialogModel& dialog,
-                       const fw::model::ControlModel& control) {
+QString AccessibleName(const model::DialogModel& dialog, const model::ControlModel& control) {
     switch (control.Kind()) {
         case ControlKind::Edit:
         case ControlKind::ComboBox:
@@ -28,7 +27,7 @@ QString AccessibleName(const fw::model::DialogModel& dialog,
             if (!control.Text().empty()) {
                 // SS_NOPREFIX: the ampersands are text.
                 const bool literal = control.Kind() == ControlKind::Static &&
-                                     (control.Style() & fw::ss::NoPrefix) != 0;
+                                     (control.Style() & framework::ss::NoPrefix) != 0;
                 return MnemonicText(control.Text(), literal);
             }
             break;
@@ -39,8 +38,7 @@ QString AccessibleName(const fw::model::DialogModel& dialog,
 
 }  // namespace
 
-ControlView::ControlView(const ViewContext& context, fw::model::ControlModel& control,
-                         QWidget* widget)
+ControlView::ControlView(const ViewContext& context, model::ControlModel& control, QWidget* widget)
     : m_context(context), m_control(control), m_widget(widget) {
     widget->setAccessibleName(AccessibleName(context.model, control));
 }
@@ -75,4 +73,4 @@ void DrawFocusRect(QPainter& painter, const QRect& rect, const QColor& color) {
     painter.restore();
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -16,13 +16,13 @@ class QMouseEvent;
 class QPainter;
 class QWidget;
 
-namespace qtfront {
+namespace qt {
 
 // What a view needs of the window that holds it. The window holds the views, so they know it
 // only through this.
 struct ViewContext {
     QWidget& surface;  // the widgets' parent; its font, palette and visibility
-    fw::model::DialogModel& model;
+    model::DialogModel& model;
     const QIcon& appIcon;
     std::function<void()> afterInput;  // DialogWindow::AfterInput: after each user action
 };
@@ -33,7 +33,7 @@ public:
     ControlView(const ControlView&) = delete;
     ControlView& operator=(const ControlView&) = delete;
 
-    fw::model::ControlModel& Control() const { return m_control; }
+    model::ControlModel& Control() const { return m_control; }
     QWidget& Widget() const { return *m_widget; }
 
     // Puts the widget on `rect`, the template's rectangle in pixels; a kind whose Qt widget
@@ -48,17 +48,17 @@ public:
     virtual void Stop() {}
 
 protected:
-    ControlView(const ViewContext& context, fw::model::ControlModel& control, QWidget* widget);
+    ControlView(const ViewContext& context, model::ControlModel& control, QWidget* widget);
     virtual void RefreshKind() = 0;
 
     QWidget& Surface() const { return m_context.surface; }
-    fw::model::DialogModel& Model() const { return m_context.model; }
+    model::DialogModel& Model() const { return m_context.model; }
     const QIcon& AppIcon() const { return m_context.appIcon; }
     void AfterInput() const { m_context.afterInput(); }
 
 private:
     ViewContext m_context;
-    fw::model::ControlModel& m_control;
+    model::ControlModel& m_control;
     QWidget* m_widget;  // owned by the window, as Qt children are
 };
 
@@ -66,4 +66,4 @@ private:
 // which on the dialog's face shows them dark; here they take `color`.
 void DrawFocusRect(QPainter& painter, const QRect& rect, const QColor& color);
 
-}  // namespace qtfront
+}  // namespace qt

@@ -9,7 +9,7 @@
 #include <array>
 #include <cmath>
 
-namespace qtfront {
+namespace qt {
 
 namespace {
 // Faces with the metrics of the template's font, best first. Liberation Sans and Arimo are
@@ -18,7 +18,7 @@ constexpr std::array<const char*, 6> kFallbackFaces = {
     "Microsoft Sans Serif", "Liberation Sans", "Arimo", "Arial", "Nimbus Sans", "DejaVu Sans"};
 }  // namespace
 
-QFont DialogFont(const fw::DialogTemplate& dialog) {
+QFont DialogFont(const framework::DialogTemplate& dialog) {
     QString family;
     const QString wanted = QString::fromStdString(dialog.fontName);
     if (!wanted.isEmpty() && QFontDatabase::hasFamily(wanted)) {
@@ -76,4 +76,4 @@ QRect MapDialogRect(const BaseUnits& units, int x, int y, int cx, int cy) {
                  MulDiv(cy, units.y, 8));
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -8,7 +8,7 @@
 
 #include "framework/dialog_template.h"
 
-namespace qtfront {
+namespace qt {
 
 struct BaseUnits {
     int x = 6;
@@ -17,7 +17,7 @@ struct BaseUnits {
 
 // The template's face when it is installed, else the nearest sans-serif face present, at the
 // template's size and weight.
-QFont DialogFont(const fw::DialogTemplate& dialog);
+QFont DialogFont(const framework::DialogTemplate& dialog);
 
 BaseUnits MeasureBaseUnits(const QFont& font);
 
@@ -26,4 +26,4 @@ int MulDiv(int a, int b, int c);
 
 QRect MapDialogRect(const BaseUnits& units, int x, int y, int cx, int cy);
 
-}  // namespace qtfront
+}  // namespace qt

@@ -19,22 +19,22 @@
 #include "platform/qt/key_translator.h"
 #include "platform/qt/view_factory.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::ControlKind;
-using fw::model::ControlModel;
+using model::ControlKind;
+using model::ControlModel;
 
 namespace {
 
-fw::Rect ToRect(const QRect& rect) {
+framework::Rect ToRect(const QRect& rect) {
     return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
 }
 
 }  // namespace
 
-DialogWindow::DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, QWidget* owner)
+DialogWindow::DialogWindow(model::DialogModel& model, const QIcon& appIcon, QWidget* owner)
     : QDialog(owner), m_model(model), m_appIcon(appIcon), m_run(model) {
-    const fw::DialogTemplate& dialogTemplate = model.Template();
+    const framework::DialogTemplate& dialogTemplate = model.Template();
     // A modal frame with a caption: no minimise or maximise box, a close box with the system
     // menu.
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -58,7 +58,7 @@ DialogWindow::DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, 
         view->Control().SetObserver([this](ControlModel& control) { Refresh(control); });
         view->Refresh();
     }
-    m_model.SetObserver([this](fw::model::DialogModel&) { RefreshDialog(); });
+    m_model.SetObserver([this](model::DialogModel&) { RefreshDialog(); });
     RefreshDialog();
 }
 
@@ -77,7 +77,7 @@ void DialogWindow::BuildViews() {
         widget.setFocusPolicy(Qt::NoFocus);
         widget.installEventFilter(this);
         NameAfterRow(widget, m_model, *control);
-        const fw::ItemTemplate& item = control->Item();
+        const framework::ItemTemplate& item = control->Item();
         view->Place(MapDialogRect(m_units, item.x, item.y, item.cx, item.cy));
         m_byWidget.emplace(&widget, view.get());
         m_byControl.emplace(control.get(), view.get());
@@ -95,7 +95,7 @@ void DialogWindow::Refresh(ControlModel& control) {
 }
 
 void DialogWindow::RefreshDialog() {
-    const QString caption = FromAnsi(static_cast<const fw::model::WindowModel&>(m_model).Text());
+    const QString caption = FromAnsi(static_cast<const model::WindowModel&>(m_model).Text());
     if (windowTitle() != caption) setWindowTitle(caption);
     // The icon is decoded once the dialog is on the screen: it is not worth a later start.
     if (m_painted && !m_hasIcon &&
@@ -131,13 +131,13 @@ void DialogWindow::AfterInput() {
 
 void DialogWindow::CentreOnOwner() {
     // Where the dialog manager puts a dialog whose template leaves the place to the program.
-    if (!fw::IsCentredOnOwner(m_model.Template().style)) return;
+    if (!framework::IsCentredOnOwner(m_model.Template().style)) return;
     QWidget* owner = parentWidget();
     const bool onOwner = owner != nullptr && owner->isVisible() && !owner->isMinimized();
     QScreen* screen = onOwner ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect area = screen->availableGeometry();
-    const fw::DialogOrigin origin = fw::CentreDialog(
+    const framework::DialogOrigin origin = framework::CentreDialog(
         width(), height(), ToRect(onOwner ? owner->frameGeometry() : area), ToRect(area));
     move(origin.x, origin.y);
 }
@@ -329,11 +329,11 @@ bool DialogWindow::HandleMouse(ControlView* view, QMouseEvent& mouse) {
         return true;
     }
     // The dropped list has the mouse: a press anywhere else in the dialog only closes it.
-    auto* dropped = dynamic_cast<fw::model::ComboBoxModel*>(m_model.FocusControl());
+    auto* dropped = dynamic_cast<model::ComboBoxModel*>(m_model.FocusControl());
     if (dropped != nullptr && dropped->IsDropped() && mouse.type() != QEvent::MouseMove &&
         (view == nullptr || &view->Control() != dropped)) {
         if (mouse.type() != QEvent::MouseButtonRelease) {
-            dropped->Send(fw::cb::ShowDropDown, FALSE, 0);
+            dropped->Send(framework::cb::ShowDropDown, FALSE, 0);
             AfterInput();
         }
         return true;
@@ -353,7 +353,7 @@ void DialogWindow::HandleWheel(const ControlView* view, QWheelEvent& wheel) {
     if (focus->Kind() != ControlKind::ComboBox && focus->Kind() != ControlKind::Trackbar) return;
     const int notches = m_wheel.Turn(wheel.angleDelta().y());
     for (int i = 0; i < std::abs(notches) && !m_model.Ended(); ++i) {
-        m_model.PressKey(notches > 0 ? fw::vk::Up : fw::vk::Down);
+        m_model.PressKey(notches > 0 ? framework::vk::Up : framework::vk::Down);
     }
     AfterInput();
 }
@@ -362,13 +362,13 @@ void DialogWindow::ShowDialogMenu(const QPoint& globalPos) {
     if (m_model.Ended() || !m_model.HasSystemMenu()) return;
     QMenu menu(this);
     bool separator = false;
-    for (const fw::model::MenuItem& item : m_model.SystemMenu()) {
-        if ((item.flags & fw::mf::Separator) != 0) {
+    for (const model::MenuItem& item : m_model.SystemMenu()) {
+        if ((item.flags & framework::mf::Separator) != 0) {
             separator = !menu.isEmpty();
             continue;
         }
         // Moving the window belongs to the window manager.
-        if ((item.id & 0xFFF0u) == fw::sc::Move) continue;
+        if ((item.id & 0xFFF0u) == framework::sc::Move) continue;
         if (separator) menu.addSeparator();
         separator = false;
         QAction* action = menu.addAction(FromAnsi(item.text));
@@ -381,4 +381,4 @@ void DialogWindow::ShowDialogMenu(const QPoint& globalPos) {
     AfterInput();
 }
 
-}  // namespace qtfront
+}  // namespace qt

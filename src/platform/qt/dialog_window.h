@@ -22,7 +22,7 @@ class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
 
-namespace qtfront {
+namespace qt {
 
 class ControlView;
 
@@ -30,16 +30,16 @@ class DialogWindow : public QDialog {
 public:
     // `appIcon` is the application's icon (for the window and icon statics); it must outlive
     // the window.
-    DialogWindow(fw::model::DialogModel& model, const QIcon& appIcon, QWidget* owner);
+    DialogWindow(model::DialogModel& model, const QIcon& appIcon, QWidget* owner);
     ~DialogWindow() override;
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
 
-    fw::model::DialogModel& Model() const { return m_model; }
+    model::DialogModel& Model() const { return m_model; }
     const QIcon& AppIcon() const { return m_appIcon; }
     // The widget of the first control with this id (as GetDlgItem finds it), or null.
     QWidget* Widget(int id) const;
-    QWidget* Widget(const fw::model::ControlModel& control) const;
+    QWidget* Widget(const model::ControlModel& control) const;
     const BaseUnits& Units() const { return m_units; }
 
     // Shows the window centred on its owner (or the screen) and runs its event loop until the
@@ -57,7 +57,7 @@ protected:
 
 private:
     void BuildViews();
-    void Refresh(fw::model::ControlModel& control);
+    void Refresh(model::ControlModel& control);
     void RefreshDialog();
     void SyncFocus();
     void CentreOnOwner();
@@ -74,19 +74,19 @@ private:
     void ReactivateFromApp();
 
     ControlView* ViewOf(const QObject* widget) const;
-    ControlView* ViewOf(const fw::model::ControlModel* control) const;
+    ControlView* ViewOf(const model::ControlModel* control) const;
 
-    fw::model::DialogModel& m_model;
+    model::DialogModel& m_model;
     const QIcon& m_appIcon;
     QFont m_font;
     BaseUnits m_units;
     std::vector<std::unique_ptr<ControlView>> m_views;
     std::unordered_map<const QObject*, ControlView*> m_byWidget;
-    std::unordered_map<const fw::model::ControlModel*, ControlView*> m_byControl;
+    std::unordered_map<const model::ControlModel*, ControlView*> m_byControl;
 
     WheelNotches m_wheel;
     bool m_appDeactivated = false;  // another program has the keyboard
-    fw::model::ControlModel* m_shownFocus = nullptr;
+    model::ControlModel* m_shownFocus = nullptr;
     bool m_hasIcon = false;
     bool m_painted = false;
     bool m_shownDone = false;
@@ -95,4 +95,4 @@ private:
     ModalRun m_run;
 };
 
-}  // namespace qtfront
+}  // namespace qt

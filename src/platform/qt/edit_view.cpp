@@ -8,9 +8,9 @@
 
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::EditModel;
+using model::EditModel;
 
 namespace {
 
@@ -42,11 +42,11 @@ int SelectionAnchor(const EditModel& edit) {
 
 }  // namespace
 
-EditView::EditView(const ViewContext& context, fw::model::ControlModel& control)
+EditView::EditView(const ViewContext& context, model::ControlModel& control)
     : ControlView(context, control, new LineEdit(&context.surface)) {
     auto& edit = static_cast<QLineEdit&>(Widget());
-    edit.setFrame((control.Style() & fw::ws::Border) != 0 ||
-                  (control.Item().exStyle & fw::ws::ExClientEdge) != 0);
+    edit.setFrame((control.Style() & framework::ws::Border) != 0 ||
+                  (control.Item().exStyle & framework::ws::ExClientEdge) != 0);
     // The model holds the limit; the widget must never cut what it is given.
     edit.setMaxLength(std::numeric_limits<int>::max());
     edit.setDragEnabled(false);
@@ -62,7 +62,7 @@ bool EditView::Mouse(QMouseEvent& mouse) {
     auto& edit = static_cast<QLineEdit&>(Widget());
     const int id = Control().Id();
     const int position = edit.cursorPositionAt(mouse.position().toPoint());
-    fw::model::DialogModel& model = Model();
+    model::DialogModel& model = Model();
     switch (mouse.type()) {
         case QEvent::MouseButtonPress: {
             const bool extend =
@@ -93,7 +93,7 @@ bool EditView::Mouse(QMouseEvent& mouse) {
 }
 
 void EditView::ShowMenu(const QPoint& globalPos) {
-    fw::model::DialogModel& model = Model();
+    model::DialogModel& model = Model();
     const int id = Control().Id();
     if (model.Ended()) return;
     // The edit takes the focus to show its menu; its selection stays.
@@ -103,7 +103,7 @@ void EditView::ShowMenu(const QPoint& globalPos) {
         if (model.Ended()) return;
     }
     QMenu menu(&Surface());
-    for (const fw::model::EditMenuItem& item : Edit().ContextMenu()) {
+    for (const model::EditMenuItem& item : Edit().ContextMenu()) {
         if (item.command == 0) {
             menu.addSeparator();
             continue;
@@ -132,10 +132,10 @@ void EditView::RefreshKind() {
                                              : Surface().palette().brush(QPalette::Base));
         edit.setPalette(palette);
     }
-    const std::uint32_t align = model.Style() & (fw::es::Center | kEditRight);
-    const Qt::Alignment horizontal = (align & fw::es::Center) != 0 ? Qt::AlignHCenter
-                                     : (align & kEditRight) != 0   ? Qt::AlignRight
-                                                                   : Qt::AlignLeft;
+    const std::uint32_t align = model.Style() & (framework::es::Center | kEditRight);
+    const Qt::Alignment horizontal = (align & framework::es::Center) != 0 ? Qt::AlignHCenter
+                                     : (align & kEditRight) != 0          ? Qt::AlignRight
+                                                                          : Qt::AlignLeft;
     if (edit.alignment() != (horizontal | Qt::AlignVCenter)) {
         edit.setAlignment(horizontal | Qt::AlignVCenter);
     }
@@ -150,4 +150,4 @@ void EditView::RefreshKind() {
     }
 }
 
-}  // namespace qtfront
+}  // namespace qt

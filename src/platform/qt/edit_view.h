@@ -5,11 +5,11 @@
 
 class QPoint;
 
-namespace qtfront {
+namespace qt {
 
 class EditView : public ControlView {
 public:
-    EditView(const ViewContext& context, fw::model::ControlModel& control);
+    EditView(const ViewContext& context, model::ControlModel& control);
     bool Mouse(QMouseEvent& mouse) override;
     // Opens the edit's context menu at `globalPos` and gives the chosen command to the model.
     void ShowMenu(const QPoint& globalPos);
@@ -18,10 +18,10 @@ protected:
     void RefreshKind() override;
 
 private:
-    fw::model::EditModel& Edit() const;
+    model::EditModel& Edit() const;
 
     bool m_selecting = false;  // dragging a selection
     int m_anchor = 0;
 };
 
-}  // namespace qtfront
+}  // namespace qt

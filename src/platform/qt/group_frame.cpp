@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QStyle>
 
-namespace qtfront {
+namespace qt {
 
 namespace {
 // Where the Windows group box puts its caption: 8 pixels in from the frame's left edge, with
@@ -43,4 +43,4 @@ void GroupFrame::paintEvent(QPaintEvent*) {
                           isEnabled(), m_title, QPalette::WindowText);
 }
 
-}  // namespace qtfront
+}  // namespace qt

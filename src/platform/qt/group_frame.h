@@ -8,7 +8,7 @@
 #include <QGroupBox>
 #include <QString>
 
-namespace qtfront {
+namespace qt {
 
 class GroupFrame : public QGroupBox {
 public:
@@ -24,4 +24,4 @@ private:
     QString m_title;
 };
 
-}  // namespace qtfront
+}  // namespace qt

@@ -5,13 +5,13 @@
 
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
 namespace {
 
 // The keys the dialog layer knows by their virtual-key codes; characters go as WM_CHAR.
 std::optional<UINT> NamedKey(int key) {
-    namespace vk = fw::vk;
+    namespace vk = framework::vk;
     switch (key) {
         case Qt::Key_Backspace:
             return vk::Back;
@@ -58,7 +58,7 @@ std::optional<UINT> NamedKey(int key) {
 
 KeyInput TranslateKey(int key, Qt::KeyboardModifiers held, const QString& text) {
     KeyInput input;
-    fw::model::Modifiers& modifiers = input.modifiers;
+    model::Modifiers& modifiers = input.modifiers;
     modifiers.shift = (held & Qt::ShiftModifier) != 0;
     modifiers.ctrl = (held & Qt::ControlModifier) != 0;
     modifiers.alt = (held & Qt::AltModifier) != 0;
@@ -73,8 +73,8 @@ KeyInput TranslateKey(int key, Qt::KeyboardModifiers held, const QString& text) 
     } else if (const std::optional<UINT> named = NamedKey(key)) {
         input.action = KeyInput::Action::PressKey;
         input.vk = *named;
-        input.showFocusCues =
-            *named == fw::vk::Tab || (*named >= fw::vk::Left && *named <= fw::vk::Down);
+        input.showFocusCues = *named == framework::vk::Tab ||
+                              (*named >= framework::vk::Left && *named <= framework::vk::Down);
     } else if (key >= Qt::Key_A && key <= Qt::Key_Z && (modifiers.ctrl || modifiers.alt) &&
                !(modifiers.ctrl && modifiers.alt)) {
         // Ctrl+letter: the model makes the control character (copy, paste, cut, undo, select
@@ -108,4 +108,4 @@ int WheelNotches::Turn(int angleDelta) {
     return notches;
 }
 
-}  // namespace qtfront
+}  // namespace qt

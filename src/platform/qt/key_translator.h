@@ -10,7 +10,7 @@
 #include "framework/win_types.h"
 #include "model/control_model.h"
 
-namespace qtfront {
+namespace qt {
 
 struct KeyInput {
     enum class Action {
@@ -22,7 +22,7 @@ struct KeyInput {
     };
     Action action = Action::None;
     UINT vk = 0;
-    fw::model::Modifiers modifiers;
+    model::Modifiers modifiers;
     std::string chars;
     // Moving with the keyboard turns the focus cues on, as WM_CHANGEUISTATE does.
     bool showFocusCues = false;
@@ -46,4 +46,4 @@ private:
     int m_remainder = 0;
 };
 
-}  // namespace qtfront
+}  // namespace qt

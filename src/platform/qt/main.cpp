@@ -16,13 +16,13 @@ int main(int argc, char** argv) {
 
     // The dialogs come from the resource script compiled in; message boxes without a caption
     // show the program's name, as the executable's title.
-    qtfront::QtPlatform platform(fw::ResourceSet::Program(), "TavrelCustomizer");
-    fw::SetPlatform(&platform);
+    qt::QtPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
+    framework::SetPlatform(&platform);
 
     // The application object lives in the program's library; naming it here links it in, and
     // it is the one the framework will run.
     if (AfxGetApp() != &theApp) return 1;
-    const int status = fw::RunApplication();
-    fw::SetPlatform(nullptr);
+    const int status = framework::RunApplication();
+    framework::SetPlatform(nullptr);
     return status;
 }

@@ -1,6 +1,6 @@
 #include "platform/qt/modal_run.h"
 
-namespace qtfront {
+namespace qt {
 
 void ModalRun::Exec() {
     if (m_model.Ended() || m_loop != nullptr) return;
@@ -14,4 +14,4 @@ void ModalRun::ModelChanged() {
     if (m_model.Ended() && m_loop != nullptr) m_loop->quit();
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -6,11 +6,11 @@
 
 #include "model/dialog_model.h"
 
-namespace qtfront {
+namespace qt {
 
 class ModalRun {
 public:
-    explicit ModalRun(const fw::model::DialogModel& model) : m_model(model) {}
+    explicit ModalRun(const model::DialogModel& model) : m_model(model) {}
     ModalRun(const ModalRun&) = delete;
     ModalRun& operator=(const ModalRun&) = delete;
 
@@ -20,8 +20,8 @@ public:
     void ModelChanged();
 
 private:
-    const fw::model::DialogModel& m_model;
+    const model::DialogModel& m_model;
     QEventLoop* m_loop = nullptr;
 };
 
-}  // namespace qtfront
+}  // namespace qt

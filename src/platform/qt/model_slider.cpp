@@ -6,7 +6,7 @@
 
 #include "platform/qt/control_view.h"
 
-namespace qtfront {
+namespace qt {
 
 ModelSlider::ModelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setTickPosition(QSlider::NoTicks);
@@ -41,4 +41,4 @@ void ModelSlider::paintEvent(QPaintEvent*) {
     if (hasFocus()) DrawFocusRect(painter, rect(), palette().color(QPalette::WindowText));
 }
 
-}  // namespace qtfront
+}  // namespace qt

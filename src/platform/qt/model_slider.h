@@ -3,7 +3,7 @@
 // trackbar position. The slider never moves by itself: the model moves it.
 #include <QSlider>
 
-namespace qtfront {
+namespace qt {
 
 class ModelSlider : public QSlider {
 public:
@@ -22,4 +22,4 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace qtfront
+}  // namespace qt

@@ -7,7 +7,7 @@
 
 #include "platform/qt/ansi_text.h"
 
-namespace qtfront {
+namespace qt {
 
 namespace {
 
@@ -39,8 +39,8 @@ protected:
 
 }  // namespace
 
-void ButtonPress::Mouse(ControlView& view, fw::model::DialogModel& model, QMouseEvent& mouse) {
-    const fw::model::ControlModel& control = view.Control();
+void ButtonPress::Mouse(ControlView& view, model::DialogModel& model, QMouseEvent& mouse) {
+    const model::ControlModel& control = view.Control();
     const bool inside = view.Widget().rect().contains(mouse.position().toPoint());
     switch (mouse.type()) {
         case QEvent::MouseButtonPress:
@@ -69,7 +69,7 @@ void ButtonPress::Mouse(ControlView& view, fw::model::DialogModel& model, QMouse
     }
 }
 
-PushButtonView::PushButtonView(const ViewContext& context, fw::model::ControlModel& control)
+PushButtonView::PushButtonView(const ViewContext& context, model::ControlModel& control)
     : ControlView(context, control, new PushButton(&context.surface)) {}
 
 bool PushButtonView::Mouse(QMouseEvent& mouse) {
@@ -78,7 +78,7 @@ bool PushButtonView::Mouse(QMouseEvent& mouse) {
 }
 
 void PushButtonView::RefreshKind() {
-    auto& model = static_cast<fw::model::ButtonModel&>(Control());
+    auto& model = static_cast<model::ButtonModel&>(Control());
     auto& button = static_cast<PushButton&>(Widget());
     const QString text = MnemonicText(model.Text(), true);
     if (button.text() != text) button.setText(text);
@@ -86,4 +86,4 @@ void PushButtonView::RefreshKind() {
     button.setDown(model.IsPushed() || m_press.ShowsDown());
 }
 
-}  // namespace qtfront
+}  // namespace qt

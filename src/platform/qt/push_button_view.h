@@ -3,13 +3,13 @@
 // model moves the default frame with the focus.
 #include "platform/qt/control_view.h"
 
-namespace qtfront {
+namespace qt {
 
 // The left button on a button (push, check or radio): drawn down while the mouse is held over
 // it, a click by the model when released there.
 class ButtonPress {
 public:
-    void Mouse(ControlView& view, fw::model::DialogModel& model, QMouseEvent& mouse);
+    void Mouse(ControlView& view, model::DialogModel& model, QMouseEvent& mouse);
     bool ShowsDown() const { return m_held && m_inside; }
 
 private:
@@ -19,7 +19,7 @@ private:
 
 class PushButtonView : public ControlView {
 public:
-    PushButtonView(const ViewContext& context, fw::model::ControlModel& control);
+    PushButtonView(const ViewContext& context, model::ControlModel& control);
     bool Mouse(QMouseEvent& mouse) override;
 
 protected:
@@ -29,4 +29,4 @@ private:
     ButtonPress m_press;
 };
 
-}  // namespace qtfront
+}  // namespace qt

@@ -10,21 +10,21 @@
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/dialog_window.h"
 
-namespace qtfront {
+namespace qt {
 
 namespace {
 
 QMessageBox::StandardButtons ButtonsOf(UINT type) {
-    switch (type & fw::mb::TypeMask) {
-        case fw::mb::OkCancel:
+    switch (type & framework::mb::TypeMask) {
+        case framework::mb::OkCancel:
             return QMessageBox::Ok | QMessageBox::Cancel;
-        case fw::mb::AbortRetryIgnore:
+        case framework::mb::AbortRetryIgnore:
             return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-        case fw::mb::YesNoCancel:
+        case framework::mb::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case fw::mb::YesNo:
+        case framework::mb::YesNo:
             return QMessageBox::Yes | QMessageBox::No;
-        case fw::mb::RetryCancel:
+        case framework::mb::RetryCancel:
             return QMessageBox::Retry | QMessageBox::Cancel;
         default:
             return QMessageBox::Ok;
@@ -34,22 +34,23 @@ QMessageBox::StandardButtons ButtonsOf(UINT type) {
 int IdOf(QMessageBox::StandardButton button, UINT type) {
     switch (button) {
         case QMessageBox::Cancel:
-            return fw::id::Cancel;
+            return framework::id::Cancel;
         case QMessageBox::Abort:
-            return fw::id::Abort;
+            return framework::id::Abort;
         case QMessageBox::Retry:
-            return fw::id::Retry;
+            return framework::id::Retry;
         case QMessageBox::Ignore:
-            return fw::id::Ignore;
+            return framework::id::Ignore;
         case QMessageBox::Yes:
-            return fw::id::Yes;
+            return framework::id::Yes;
         case QMessageBox::No:
-            return fw::id::No;
+            return framework::id::No;
         case QMessageBox::Ok:
-            return fw::id::Ok;
+            return framework::id::Ok;
         default:
             // Closed without a button: what Escape gives for that set.
-            return (type & fw::mb::TypeMask) == 0 ? fw::id::Ok : fw::id::Cancel;
+            return (type & framework::mb::TypeMask) == 0 ? framework::id::Ok
+                                                         : framework::id::Cancel;
     }
 }
 
@@ -87,26 +88,26 @@ QString MessageBoxCopyText(const QMessageBox& box) {
            rule + buttons + QLatin1Char('\n') + rule;
 }
 
-QtPlatform::QtPlatform(const fw::DialogResources& resources, std::string executableTitle)
-    : fw::model::ModelPlatform(resources, std::move(executableTitle)) {}
+QtPlatform::QtPlatform(const framework::DialogResources& resources, std::string executableTitle)
+    : model::ModelPlatform(resources, std::move(executableTitle)) {}
 
 QtPlatform::~QtPlatform() = default;
 
-DialogWindow* QtPlatform::WindowOf(const fw::model::DialogModel* dialog) const {
+DialogWindow* QtPlatform::WindowOf(const model::DialogModel* dialog) const {
     for (DialogWindow* window : m_windows) {
         if (&window->Model() == dialog) return window;
     }
     return nullptr;
 }
 
-QWidget* QtPlatform::OwnerWindow(fw::Handle owner) const {
+QWidget* QtPlatform::OwnerWindow(framework::Handle owner) const {
     if (DialogWindow* window = WindowOf(DialogOf(owner))) return window;
     // An owner without a window of its own yet (a box raised during WM_INITDIALOG) stands in
     // front of whatever runs beneath it.
     return m_windows.empty() ? nullptr : m_windows.back();
 }
 
-INT_PTR QtPlatform::RunModalLoop(fw::model::DialogModel& dialog) {
+INT_PTR QtPlatform::RunModalLoop(model::DialogModel& dialog) {
     DialogWindow window(dialog, AppIcon(), OwnerWindow(dialog.Owner()));
     m_windows.push_back(&window);
     struct Pop {
@@ -117,7 +118,7 @@ INT_PTR QtPlatform::RunModalLoop(fw::model::DialogModel& dialog) {
     return dialog.Result();
 }
 
-int QtPlatform::RunMessageBox(const fw::model::MessageBoxRequest& request) {
+int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     QWidget* owner = request.ownerDialog != nullptr ? WindowOf(request.ownerDialog) : nullptr;
     if (owner == nullptr) owner = OwnerWindow(request.owner);
     QMessageBox box(owner);
@@ -166,4 +167,4 @@ void QtPlatform::SetClipboardText(std::string text) {
     ModelPlatform::SetClipboardText(std::move(text));
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -14,7 +14,7 @@
 class QMessageBox;
 class QWidget;
 
-namespace qtfront {
+namespace qt {
 
 class DialogWindow;
 
@@ -22,12 +22,13 @@ class DialogWindow;
 // text and the buttons, each between lines of dashes.
 QString MessageBoxCopyText(const QMessageBox& box);
 
-class QtPlatform : public fw::model::ModelPlatform {
+class QtPlatform : public model::ModelPlatform {
 public:
     // The program's resources and name unless others are given; `resources` must outlive the
     // platform.
-    explicit QtPlatform(const fw::DialogResources& resources = fw::ResourceSet::Program(),
-                        std::string executableTitle = "TavrelCustomizer");
+    explicit QtPlatform(
+        const framework::DialogResources& resources = rcscript::ResourceSet::Program(),
+        std::string executableTitle = "TavrelCustomizer");
     ~QtPlatform() override;
 
     // Called once each dialog window is up and drawn, inside its modal loop (tests and the
@@ -39,7 +40,7 @@ public:
     void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
 
     // The window that shows this dialog model, or null.
-    DialogWindow* WindowOf(const fw::model::DialogModel* dialog) const;
+    DialogWindow* WindowOf(const model::DialogModel* dialog) const;
 
     // The application's icon in every size there is (window icons, the About box).
     const QIcon& AppIcon() const;
@@ -50,11 +51,11 @@ public:
     void SetClipboardText(std::string text) override;
 
 protected:
-    INT_PTR RunModalLoop(fw::model::DialogModel& dialog) override;
-    int RunMessageBox(const fw::model::MessageBoxRequest& request) override;
+    INT_PTR RunModalLoop(model::DialogModel& dialog) override;
+    int RunMessageBox(const model::MessageBoxRequest& request) override;
 
 private:
-    QWidget* OwnerWindow(fw::Handle owner) const;
+    QWidget* OwnerWindow(framework::Handle owner) const;
 
     std::vector<DialogWindow*> m_windows;
     WindowHook m_shownHook;
@@ -62,4 +63,4 @@ private:
     mutable QIcon m_appIcon;
 };
 
-}  // namespace qtfront
+}  // namespace qt

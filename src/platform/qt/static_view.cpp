@@ -5,9 +5,9 @@
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/group_frame.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::ControlKind;
+using model::ControlKind;
 
 namespace {
 
@@ -16,13 +16,13 @@ constexpr std::uint32_t kStaticCenter = 0x1u, kStaticRight = 0x2u;
 // template says (SM_CXICON at 96 dpi).
 constexpr int kIconExtent = 32;
 
-QWidget* CreateWidget(QWidget& window, const fw::model::ControlModel& control) {
+QWidget* CreateWidget(QWidget& window, const model::ControlModel& control) {
     // Group frames are transparent to the mouse by themselves.
     if (control.Kind() == ControlKind::GroupBox) return new GroupFrame(&window);
     auto* label = new QLabel(&window);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
-    const std::uint32_t type = control.Style() & fw::ss::TypeMask;
+    const std::uint32_t type = control.Style() & framework::ss::TypeMask;
     Qt::Alignment align = Qt::AlignTop;
     align |= type == kStaticCenter  ? Qt::AlignHCenter
              : type == kStaticRight ? Qt::AlignRight
@@ -35,12 +35,12 @@ QWidget* CreateWidget(QWidget& window, const fw::model::ControlModel& control) {
 
 }  // namespace
 
-StaticView::StaticView(const ViewContext& context, fw::model::ControlModel& control)
+StaticView::StaticView(const ViewContext& context, model::ControlModel& control)
     : ControlView(context, control, CreateWidget(context.surface, control)) {}
 
 bool StaticView::IsIcon() const {
     return Control().Kind() == ControlKind::Static &&
-           (Control().Style() & fw::ss::TypeMask) == fw::ss::Icon;
+           (Control().Style() & framework::ss::TypeMask) == framework::ss::Icon;
 }
 
 void StaticView::Place(QRect rect) {
@@ -49,10 +49,10 @@ void StaticView::Place(QRect rect) {
     } else if (Control().Kind() == ControlKind::Static && !Control().Text().empty()) {
         // The face standing in for the template's may run a little wider: the text keeps its
         // place and is never clipped.
-        const fw::model::ControlModel& control = Control();
+        const model::ControlModel& control = Control();
         const QFontMetrics metrics(Surface().font());
         const int width = metrics.horizontalAdvance(MnemonicText(
-                              control.Text(), (control.Style() & fw::ss::NoPrefix) != 0)) +
+                              control.Text(), (control.Style() & framework::ss::NoPrefix) != 0)) +
                           1;
         if (width > rect.width()) rect.setWidth(width);
         if (metrics.height() > rect.height()) {
@@ -65,7 +65,7 @@ void StaticView::Place(QRect rect) {
 }
 
 void StaticView::RefreshKind() {
-    const fw::model::ControlModel& control = Control();
+    const model::ControlModel& control = Control();
     if (control.Kind() == ControlKind::GroupBox) {
         static_cast<GroupFrame&>(Widget()).SetTitle(MnemonicText(control.Text(), true));
         return;
@@ -77,8 +77,9 @@ void StaticView::RefreshKind() {
             icon.pixmap(QSize(kIconExtent, kIconExtent), Surface().devicePixelRatioF()));
     } else {
         // SS_NOPREFIX shows every ampersand; otherwise "&&" is one and "&x" marks x.
-        label.setText(MnemonicText(control.Text(), (control.Style() & fw::ss::NoPrefix) != 0));
+        label.setText(
+            MnemonicText(control.Text(), (control.Style() & framework::ss::NoPrefix) != 0));
     }
 }
 
-}  // namespace qtfront
+}  // namespace qt

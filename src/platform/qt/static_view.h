@@ -3,11 +3,11 @@
 // mouse through to what lies beneath them, as their Windows originals do.
 #include "platform/qt/control_view.h"
 
-namespace qtfront {
+namespace qt {
 
 class StaticView : public ControlView {
 public:
-    StaticView(const ViewContext& context, fw::model::ControlModel& control);
+    StaticView(const ViewContext& context, model::ControlModel& control);
     void Place(QRect rect) override;
 
 protected:
@@ -17,4 +17,4 @@ private:
     bool IsIcon() const;
 };
 
-}  // namespace qtfront
+}  // namespace qt

@@ -5,11 +5,11 @@
 
 #include "platform/qt/model_slider.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::TrackbarModel;
+using model::TrackbarModel;
 
-TrackbarView::TrackbarView(const ViewContext& context, fw::model::ControlModel& control)
+TrackbarView::TrackbarView(const ViewContext& context, model::ControlModel& control)
     : ControlView(context, control, new ModelSlider(&context.surface)),
       m_repeat(new QTimer(&Widget())) {
     Widget().setContextMenuPolicy(Qt::PreventContextMenu);
@@ -91,4 +91,4 @@ void TrackbarView::RefreshKind() {
     slider.setSliderDown(m_dragging);
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -6,11 +6,11 @@
 
 class QTimer;
 
-namespace qtfront {
+namespace qt {
 
 class TrackbarView : public ControlView {
 public:
-    TrackbarView(const ViewContext& context, fw::model::ControlModel& control);
+    TrackbarView(const ViewContext& context, model::ControlModel& control);
     bool Mouse(QMouseEvent& mouse) override;
     void Stop() override;
 
@@ -18,7 +18,7 @@ protected:
     void RefreshKind() override;
 
 private:
-    fw::model::TrackbarModel& Trackbar() const;
+    model::TrackbarModel& Trackbar() const;
     void RepeatPage();
 
     bool m_dragging = false;  // the thumb follows the mouse
@@ -28,4 +28,4 @@ private:
     QTimer* m_repeat;
 };
 
-}  // namespace qtfront
+}  // namespace qt

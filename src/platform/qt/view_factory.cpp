@@ -11,16 +11,16 @@
 #include "platform/qt/static_view.h"
 #include "platform/qt/trackbar_view.h"
 
-namespace qtfront {
+namespace qt {
 
-using fw::model::ControlKind;
+using model::ControlKind;
 
 namespace {
 
 // A class the model does not know: its text, and nothing else.
 class OtherView : public ControlView {
 public:
-    OtherView(const ViewContext& context, fw::model::ControlModel& control)
+    OtherView(const ViewContext& context, model::ControlModel& control)
         : ControlView(context, control, new QLabel(&context.surface)) {
         auto& label = static_cast<QLabel&>(Widget());
         label.setTextFormat(Qt::PlainText);
@@ -36,7 +36,7 @@ protected:
 }  // namespace
 
 std::unique_ptr<ControlView> CreateControlView(const ViewContext& context,
-                                               fw::model::ControlModel& control) {
+                                               model::ControlModel& control) {
     switch (control.Kind()) {
         case ControlKind::PushButton:
             return std::make_unique<PushButtonView>(context, control);
@@ -60,4 +60,4 @@ std::unique_ptr<ControlView> CreateControlView(const ViewContext& context,
     return std::make_unique<OtherView>(context, control);
 }
 
-}  // namespace qtfront
+}  // namespace qt

@@ -5,9 +5,9 @@
 
 #include "platform/qt/control_view.h"
 
-namespace qtfront {
+namespace qt {
 
 std::unique_ptr<ControlView> CreateControlView(const ViewContext& context,
-                                               fw::model::ControlModel& control);
+                                               model::ControlModel& control);
 
-}  // namespace qtfront
+}  // namespace qt

@@ -17,11 +17,11 @@
 namespace win32 {
 namespace {
 
-HWND ToHwnd(fw::Handle handle) {
+HWND ToHwnd(framework::Handle handle) {
     return reinterpret_cast<HWND>(handle);
 }
-fw::Handle ToHandle(HWND window) {
-    return reinterpret_cast<fw::Handle>(window);
+framework::Handle ToHandle(HWND window) {
+    return reinterpret_cast<framework::Handle>(window);
 }
 
 // MAKEINTRESOURCEA without the macro's C casts.
@@ -59,7 +59,8 @@ const char kSubclassProperty[] = "TavrelCustomizer.Subclass";
 // move is centred on its owner when the owner is visible and not minimised, else in the work
 // area of that monitor.
 void CentreNewDialog(HWND dialog, const RECT& before) {
-    if (!fw::IsCentredOnOwner(static_cast<std::uint32_t>(::GetWindowLongPtrA(dialog, GWL_STYLE)))) {
+    if (!framework::IsCentredOnOwner(
+            static_cast<std::uint32_t>(::GetWindowLongPtrA(dialog, GWL_STYLE)))) {
         return;
     }
     RECT rect{};
@@ -85,12 +86,12 @@ void CentreNewDialog(HWND dialog, const RECT& before) {
         centre = monitor.rcWork;
     }
     const auto toRect = [](const RECT& r) {
-        return fw::Rect{static_cast<int>(r.left), static_cast<int>(r.top),
-                        static_cast<int>(r.right), static_cast<int>(r.bottom)};
+        return framework::Rect{static_cast<int>(r.left), static_cast<int>(r.top),
+                               static_cast<int>(r.right), static_cast<int>(r.bottom)};
     };
-    const fw::DialogOrigin origin = fw::CentreDialog(static_cast<int>(rect.right - rect.left),
-                                                     static_cast<int>(rect.bottom - rect.top),
-                                                     toRect(centre), toRect(monitor.rcWork));
+    const framework::DialogOrigin origin = framework::CentreDialog(
+        static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top),
+        toRect(centre), toRect(monitor.rcWork));
     ::SetWindowPos(dialog, nullptr, origin.x, origin.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -117,7 +118,7 @@ struct Win32Platform::PaintState {
     HDC dc;
 };
 
-Win32Platform::Win32Platform(HINSTANCE instance, const fw::DialogResources& resources)
+Win32Platform::Win32Platform(HINSTANCE instance, const framework::DialogResources& resources)
     : m_instance(instance), m_resources(resources) {}
 
 Win32Platform::~Win32Platform() {
@@ -150,7 +151,7 @@ INT_PTR CALLBACK Win32Platform::DialogProc(HWND window, UINT message, WPARAM wPa
     LPARAM forwardedL = lParam;
     if (message == WM_HELP) {
         forwarded = WM_COMMAND;
-        forwardedW = static_cast<WPARAM>(fw::ID_HELP);  // high word 0: a menu command
+        forwardedW = static_cast<WPARAM>(framework::ID_HELP);  // high word 0: a menu command
         forwardedL = 0;
     }
 
@@ -176,35 +177,35 @@ INT_PTR CALLBACK Win32Platform::DialogProc(HWND window, UINT message, WPARAM wPa
     return TRUE;
 }
 
-INT_PTR Win32Platform::RunModalDialog(CDialog& dialog, UINT templateId, fw::Handle owner) {
+INT_PTR Win32Platform::RunModalDialog(CDialog& dialog, UINT templateId, framework::Handle owner) {
     return ::DialogBoxParamA(m_instance, ResourceId(templateId), ToHwnd(owner), &DialogProc,
                              reinterpret_cast<LPARAM>(&dialog));
 }
 
-void Win32Platform::EndDialog(fw::Handle dialog, INT_PTR result) {
+void Win32Platform::EndDialog(framework::Handle dialog, INT_PTR result) {
     ::EndDialog(ToHwnd(dialog), result);
 }
 
-fw::Handle Win32Platform::GetDlgItem(fw::Handle dialog, int id) {
+framework::Handle Win32Platform::GetDlgItem(framework::Handle dialog, int id) {
     return ToHandle(::GetDlgItem(ToHwnd(dialog), id));
 }
 
-int Win32Platform::GetDlgCtrlID(fw::Handle window) {
+int Win32Platform::GetDlgCtrlID(framework::Handle window) {
     return ::GetDlgCtrlID(ToHwnd(window));
 }
 
-fw::Handle Win32Platform::GetParent(fw::Handle window) {
+framework::Handle Win32Platform::GetParent(framework::Handle window) {
     return ToHandle(::GetParent(ToHwnd(window)));
 }
 
-LRESULT Win32Platform::Send(fw::Handle window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Platform::Send(framework::Handle window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
 }
 
 // Subclassing replaces the control's window procedure (an ANSI one, as the whole program is), so
 // that every message, sent or posted, passes through the CWnd first; the original procedure
 // stays reachable through CallDefault. A window property leads from the control to its state.
-void Win32Platform::Subclass(fw::Handle control, CWnd& wnd) {
+void Win32Platform::Subclass(framework::Handle control, CWnd& wnd) {
     const HWND window = ToHwnd(control);
     if (window == nullptr || !::IsWindow(window)) return;
     if (auto* state = static_cast<SubclassState*>(::GetPropA(window, kSubclassProperty))) {
@@ -249,7 +250,8 @@ LRESULT CALLBACK Win32Platform::SubclassProc(HWND window, UINT message, WPARAM w
     return result;
 }
 
-LRESULT Win32Platform::CallDefault(fw::Handle control, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Platform::CallDefault(framework::Handle control, UINT message, WPARAM wParam,
+                                   LPARAM lParam) {
     const HWND window = ToHwnd(control);
     if (auto* state = static_cast<SubclassState*>(::GetPropA(window, kSubclassProperty))) {
         return ::CallWindowProcA(state->original, window, message, wParam, lParam);
@@ -259,44 +261,44 @@ LRESULT Win32Platform::CallDefault(fw::Handle control, UINT message, WPARAM wPar
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool Win32Platform::EnableWindow(fw::Handle window, bool enable) {
+bool Win32Platform::EnableWindow(framework::Handle window, bool enable) {
     return ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE) != FALSE;
 }
 
-bool Win32Platform::IsWindowEnabled(fw::Handle window) {
+bool Win32Platform::IsWindowEnabled(framework::Handle window) {
     return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
 }
 
-fw::Handle Win32Platform::SetFocus(fw::Handle window) {
+framework::Handle Win32Platform::SetFocus(framework::Handle window) {
     return ToHandle(::SetFocus(ToHwnd(window)));
 }
 
-fw::Handle Win32Platform::GetFocus() {
+framework::Handle Win32Platform::GetFocus() {
     return ToHandle(::GetFocus());
 }
 
-bool Win32Platform::IsIconic(fw::Handle window) {
+bool Win32Platform::IsIconic(framework::Handle window) {
     return ::IsIconic(ToHwnd(window)) != FALSE;
 }
 
-fw::Rect Win32Platform::GetClientRect(fw::Handle window) {
+framework::Rect Win32Platform::GetClientRect(framework::Handle window) {
     RECT rect{};
     if (!::GetClientRect(ToHwnd(window), &rect)) return {};
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-int Win32Platform::ShowMessageBox(fw::Handle owner, std::string_view text, std::string_view caption,
-                                  UINT type) {
+int Win32Platform::ShowMessageBox(framework::Handle owner, std::string_view text,
+                                  std::string_view caption, UINT type) {
     const std::string textZ(text);
     const std::string captionZ(caption);
     return ::MessageBoxA(ToHwnd(owner), textZ.c_str(), captionZ.c_str(), type);
 }
 
-bool Win32Platform::HasSystemMenu(fw::Handle window) {
+bool Win32Platform::HasSystemMenu(framework::Handle window) {
     return ::GetSystemMenu(ToHwnd(window), FALSE) != nullptr;
 }
 
-void Win32Platform::AppendSystemMenuItem(fw::Handle window, UINT flags, UINT id,
+void Win32Platform::AppendSystemMenuItem(framework::Handle window, UINT flags, UINT id,
                                          std::string_view text) {
     const HMENU menu = ::GetSystemMenu(ToHwnd(window), FALSE);
     if (menu == nullptr) return;
@@ -305,24 +307,24 @@ void Win32Platform::AppendSystemMenuItem(fw::Handle window, UINT flags, UINT id,
     ::AppendMenuA(menu, flags, id, separator ? nullptr : textZ.c_str());
 }
 
-fw::IconHandle Win32Platform::LoadAppIcon(UINT resourceId) {
-    return reinterpret_cast<fw::IconHandle>(::LoadIconA(m_instance, ResourceId(resourceId)));
+framework::IconHandle Win32Platform::LoadAppIcon(UINT resourceId) {
+    return reinterpret_cast<framework::IconHandle>(::LoadIconA(m_instance, ResourceId(resourceId)));
 }
 
 int Win32Platform::GetSystemMetrics(int index) {
     return ::GetSystemMetrics(index);
 }
 
-fw::PaintHandle Win32Platform::BeginPaint(fw::Handle window) {
+framework::PaintHandle Win32Platform::BeginPaint(framework::Handle window) {
     auto state = std::make_unique<PaintState>();
     state->window = ToHwnd(window);
     state->dc = ::BeginPaint(state->window, &state->paint);
     if (state->dc == nullptr) return nullptr;
     m_paints.push_back(std::move(state));
-    return reinterpret_cast<fw::PaintHandle>(m_paints.back().get());
+    return reinterpret_cast<framework::PaintHandle>(m_paints.back().get());
 }
 
-Win32Platform::PaintState* Win32Platform::FindPaint(fw::PaintHandle paint) {
+Win32Platform::PaintState* Win32Platform::FindPaint(framework::PaintHandle paint) {
     const auto* wanted = reinterpret_cast<const PaintState*>(paint);
     for (auto& state : m_paints) {
         if (state.get() == wanted) return state.get();
@@ -330,14 +332,15 @@ Win32Platform::PaintState* Win32Platform::FindPaint(fw::PaintHandle paint) {
     return nullptr;
 }
 
-void Win32Platform::EndPaint(fw::Handle /*window*/, fw::PaintHandle paint) {
+void Win32Platform::EndPaint(framework::Handle /*window*/, framework::PaintHandle paint) {
     PaintState* state = FindPaint(paint);
     if (state == nullptr) return;
     ::EndPaint(state->window, &state->paint);
     std::erase_if(m_paints, [state](const auto& candidate) { return candidate.get() == state; });
 }
 
-void Win32Platform::DrawIcon(fw::PaintHandle paint, int x, int y, fw::IconHandle icon) {
+void Win32Platform::DrawIcon(framework::PaintHandle paint, int x, int y,
+                             framework::IconHandle icon) {
     PaintState* state = FindPaint(paint);
     if (state == nullptr || icon == nullptr) return;
     ::DrawIcon(state->dc, x, y, reinterpret_cast<HICON>(icon));

@@ -24,48 +24,49 @@ namespace win32 {
 // nothing but an extension (".exe") is kept whole, so that the name never comes out empty.
 std::string TitleFromModulePath(std::string_view path);
 
-class Win32Platform final : public fw::Platform {
+class Win32Platform final : public framework::Platform {
 public:
     // `instance` is the module that holds the dialog templates and icons; `resources` give the
     // dialogs' combo-box data and the strings, and must outlive the platform.
-    Win32Platform(HINSTANCE instance, const fw::DialogResources& resources);
+    Win32Platform(HINSTANCE instance, const framework::DialogResources& resources);
     ~Win32Platform() override;
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
-    INT_PTR RunModalDialog(CDialog& dialog, UINT templateId, fw::Handle owner) override;
-    void EndDialog(fw::Handle dialog, INT_PTR result) override;
+    INT_PTR RunModalDialog(CDialog& dialog, UINT templateId, framework::Handle owner) override;
+    void EndDialog(framework::Handle dialog, INT_PTR result) override;
 
-    fw::Handle GetDlgItem(fw::Handle dialog, int id) override;
-    int GetDlgCtrlID(fw::Handle window) override;
-    fw::Handle GetParent(fw::Handle window) override;
+    framework::Handle GetDlgItem(framework::Handle dialog, int id) override;
+    int GetDlgCtrlID(framework::Handle window) override;
+    framework::Handle GetParent(framework::Handle window) override;
 
-    LRESULT Send(fw::Handle window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Subclass(fw::Handle control, CWnd& wnd) override;
-    LRESULT CallDefault(fw::Handle control, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT Send(framework::Handle window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Subclass(framework::Handle control, CWnd& wnd) override;
+    LRESULT CallDefault(framework::Handle control, UINT message, WPARAM wParam,
+                        LPARAM lParam) override;
 
-    bool EnableWindow(fw::Handle window, bool enable) override;
-    bool IsWindowEnabled(fw::Handle window) override;
-    fw::Handle SetFocus(fw::Handle window) override;
-    fw::Handle GetFocus() override;
-    bool IsIconic(fw::Handle window) override;
-    fw::Rect GetClientRect(fw::Handle window) override;
+    bool EnableWindow(framework::Handle window, bool enable) override;
+    bool IsWindowEnabled(framework::Handle window) override;
+    framework::Handle SetFocus(framework::Handle window) override;
+    framework::Handle GetFocus() override;
+    bool IsIconic(framework::Handle window) override;
+    framework::Rect GetClientRect(framework::Handle window) override;
 
-    int ShowMessageBox(fw::Handle owner, std::string_view text, std::string_view caption,
+    int ShowMessageBox(framework::Handle owner, std::string_view text, std::string_view caption,
                        UINT type) override;
 
-    bool HasSystemMenu(fw::Handle window) override;
-    void AppendSystemMenuItem(fw::Handle window, UINT flags, UINT id,
+    bool HasSystemMenu(framework::Handle window) override;
+    void AppendSystemMenuItem(framework::Handle window, UINT flags, UINT id,
                               std::string_view text) override;
 
-    fw::IconHandle LoadAppIcon(UINT resourceId) override;
+    framework::IconHandle LoadAppIcon(UINT resourceId) override;
     int GetSystemMetrics(int index) override;
-    fw::PaintHandle BeginPaint(fw::Handle window) override;
-    void EndPaint(fw::Handle window, fw::PaintHandle paint) override;
-    void DrawIcon(fw::PaintHandle paint, int x, int y, fw::IconHandle icon) override;
+    framework::PaintHandle BeginPaint(framework::Handle window) override;
+    void EndPaint(framework::Handle window, framework::PaintHandle paint) override;
+    void DrawIcon(framework::PaintHandle paint, int x, int y, framework::IconHandle icon) override;
 
     std::string ExecutableTitle() override;
-    const fw::DialogResources& Resources() const override { return m_resources; }
+    const framework::DialogResources& Resources() const override { return m_resources; }
 
 private:
     // The dialog procedure of every dialog this platform runs.
@@ -74,10 +75,10 @@ private:
     struct PaintState;
 
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    PaintState* FindPaint(fw::PaintHandle paint);
+    PaintState* FindPaint(framework::PaintHandle paint);
 
     HINSTANCE m_instance;
-    const fw::DialogResources& m_resources;
+    const framework::DialogResources& m_resources;
     std::unordered_map<HWND, std::unique_ptr<SubclassState>> m_subclasses;
     std::vector<std::unique_ptr<PaintState>> m_paints;
 };

@@ -15,121 +15,155 @@
 static_assert(std::is_same_v<::BOOL, int> && std::is_same_v<::UINT, unsigned int>);
 static_assert(sizeof(WPARAM) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*));
 
-static_assert(fw::wm::SetFocus == WM_SETFOCUS && fw::wm::KillFocus == WM_KILLFOCUS &&
-              fw::wm::Enable == WM_ENABLE && fw::wm::SetText == WM_SETTEXT &&
-              fw::wm::GetText == WM_GETTEXT && fw::wm::GetTextLength == WM_GETTEXTLENGTH &&
-              fw::wm::Paint == WM_PAINT && fw::wm::Close == WM_CLOSE &&
-              fw::wm::IconEraseBkgnd == WM_ICONERASEBKGND &&
-              fw::wm::QueryDragIcon == WM_QUERYDRAGICON && fw::wm::Notify == WM_NOTIFY &&
-              fw::wm::Help == WM_HELP && fw::wm::ContextMenu == WM_CONTEXTMENU &&
-              fw::wm::SetIcon == WM_SETICON && fw::wm::GetDlgCode == WM_GETDLGCODE &&
-              fw::wm::KeyDown == WM_KEYDOWN && fw::wm::KeyUp == WM_KEYUP &&
-              fw::wm::SysKeyDown == WM_SYSKEYDOWN && fw::wm::VScroll == WM_VSCROLL &&
-              fw::wm::Char == WM_CHAR && fw::wm::InitDialog == WM_INITDIALOG &&
-              fw::wm::Command == WM_COMMAND && fw::wm::SysCommand == WM_SYSCOMMAND &&
-              fw::wm::HScroll == WM_HSCROLL && fw::wm::MouseMove == WM_MOUSEMOVE &&
-              fw::wm::LButtonDown == WM_LBUTTONDOWN && fw::wm::LButtonUp == WM_LBUTTONUP &&
-              fw::wm::Cut == WM_CUT && fw::wm::Copy == WM_COPY && fw::wm::Paste == WM_PASTE &&
-              fw::wm::Clear == WM_CLEAR && fw::wm::Undo == WM_UNDO);
-static_assert(fw::em::GetSel == EM_GETSEL && fw::em::SetSel == EM_SETSEL &&
-              fw::em::ReplaceSel == EM_REPLACESEL && fw::em::LimitText == EM_LIMITTEXT &&
-              fw::em::Undo == EM_UNDO && fw::em::SetReadOnly == EM_SETREADONLY &&
-              fw::em::GetLimitText == EM_GETLIMITTEXT);
-static_assert(fw::en::SetFocus == EN_SETFOCUS && fw::en::KillFocus == EN_KILLFOCUS &&
-              fw::en::Change == EN_CHANGE && fw::en::MaxText == EN_MAXTEXT);
-static_assert(fw::bm::GetCheck == BM_GETCHECK && fw::bm::SetCheck == BM_SETCHECK &&
-              fw::bm::Click == BM_CLICK && fw::bn::Clicked == BN_CLICKED);
-static_assert(fw::bst::Unchecked == BST_UNCHECKED && fw::bst::Checked == BST_CHECKED &&
-              fw::bst::Indeterminate == BST_INDETERMINATE);
-static_assert(fw::cb::GetCount == CB_GETCOUNT && fw::cb::GetCurSel == CB_GETCURSEL &&
-              fw::cb::GetLBText == CB_GETLBTEXT && fw::cb::GetLBTextLen == CB_GETLBTEXTLEN &&
-              fw::cb::ResetContent == CB_RESETCONTENT && fw::cb::SelectString == CB_SELECTSTRING &&
-              fw::cb::SetCurSel == CB_SETCURSEL && fw::cb::ShowDropDown == CB_SHOWDROPDOWN &&
-              fw::cb::AddString == CB_ADDSTRING && fw::cb::FindStringExact == CB_FINDSTRINGEXACT &&
-              fw::cb::GetDroppedState == CB_GETDROPPEDSTATE && fw::cb::Err == CB_ERR);
-static_assert(fw::cbn::SelChange == CBN_SELCHANGE && fw::cbn::DropDown == CBN_DROPDOWN &&
-              fw::cbn::CloseUp == CBN_CLOSEUP && fw::cbn::SelEndOk == CBN_SELENDOK &&
-              fw::cbn::SetFocus == CBN_SETFOCUS && fw::cbn::KillFocus == CBN_KILLFOCUS &&
-              fw::cbn::SelEndCancel == CBN_SELENDCANCEL);
-static_assert(fw::tbm::GetPos == TBM_GETPOS && fw::tbm::GetRangeMin == TBM_GETRANGEMIN &&
-              fw::tbm::GetRangeMax == TBM_GETRANGEMAX && fw::tbm::SetPos == TBM_SETPOS &&
-              fw::tbm::SetRange == TBM_SETRANGE && fw::tbm::SetRangeMin == TBM_SETRANGEMIN &&
-              fw::tbm::SetRangeMax == TBM_SETRANGEMAX && fw::tbm::SetPageSize == TBM_SETPAGESIZE &&
-              fw::tbm::GetPageSize == TBM_GETPAGESIZE && fw::tbm::SetLineSize == TBM_SETLINESIZE &&
-              fw::tbm::GetLineSize == TBM_GETLINESIZE);
-static_assert(fw::tb::LineUp == TB_LINEUP && fw::tb::LineDown == TB_LINEDOWN &&
-              fw::tb::PageUp == TB_PAGEUP && fw::tb::PageDown == TB_PAGEDOWN &&
-              fw::tb::ThumbPosition == TB_THUMBPOSITION && fw::tb::ThumbTrack == TB_THUMBTRACK &&
-              fw::tb::Top == TB_TOP && fw::tb::Bottom == TB_BOTTOM &&
-              fw::tb::EndTrack == TB_ENDTRACK);
-static_assert(fw::nm::ReleasedCapture == static_cast<UINT>(NM_RELEASEDCAPTURE));
-static_assert(fw::vk::Back == VK_BACK && fw::vk::Tab == VK_TAB && fw::vk::Return == VK_RETURN &&
-              fw::vk::Shift == VK_SHIFT && fw::vk::Control == VK_CONTROL &&
-              fw::vk::Escape == VK_ESCAPE && fw::vk::Space == VK_SPACE &&
-              fw::vk::Prior == VK_PRIOR && fw::vk::Next == VK_NEXT && fw::vk::End == VK_END &&
-              fw::vk::Home == VK_HOME && fw::vk::Left == VK_LEFT && fw::vk::Up == VK_UP &&
-              fw::vk::Right == VK_RIGHT && fw::vk::Down == VK_DOWN && fw::vk::Insert == VK_INSERT &&
-              fw::vk::Delete == VK_DELETE && fw::vk::F1 == VK_F1 && fw::vk::F4 == VK_F4);
-static_assert(fw::kf::AltDown == (static_cast<LPARAM>(KF_ALTDOWN) << 16));
-static_assert(fw::dlgc::WantArrows == DLGC_WANTARROWS && fw::dlgc::WantTab == DLGC_WANTTAB &&
-              fw::dlgc::WantAllKeys == DLGC_WANTALLKEYS && fw::dlgc::HasSetSel == DLGC_HASSETSEL &&
-              fw::dlgc::DefPushButton == DLGC_DEFPUSHBUTTON &&
-              fw::dlgc::UndefPushButton == DLGC_UNDEFPUSHBUTTON &&
-              fw::dlgc::RadioButton == DLGC_RADIOBUTTON && fw::dlgc::WantChars == DLGC_WANTCHARS &&
-              fw::dlgc::Static == DLGC_STATIC && fw::dlgc::Button == DLGC_BUTTON);
-static_assert(fw::dm::GetDefId == DM_GETDEFID && fw::dm::SetDefId == DM_SETDEFID &&
-              fw::dm::HasDefId == DC_HASDEFID);
-static_assert(fw::mb::OkCancel == MB_OKCANCEL && fw::mb::AbortRetryIgnore == MB_ABORTRETRYIGNORE &&
-              fw::mb::YesNoCancel == MB_YESNOCANCEL && fw::mb::YesNo == MB_YESNO &&
-              fw::mb::RetryCancel == MB_RETRYCANCEL && fw::mb::TypeMask == MB_TYPEMASK);
-static_assert(fw::id::Ok == IDOK && fw::id::Cancel == IDCANCEL && fw::id::Abort == IDABORT &&
-              fw::id::Retry == IDRETRY && fw::id::Ignore == IDIGNORE && fw::id::Yes == IDYES &&
-              fw::id::No == IDNO && fw::ID_HELP == 0xE146);
-static_assert(fw::mb::Ok == MB_OK && fw::mf::String == MF_STRING &&
-              fw::mf::Separator == MF_SEPARATOR);
-static_assert(fw::sc::Size == SC_SIZE && fw::sc::Move == SC_MOVE &&
-              fw::sc::Minimize == SC_MINIMIZE && fw::sc::Maximize == SC_MAXIMIZE &&
-              fw::sc::Close == SC_CLOSE && fw::sc::Restore == SC_RESTORE);
-static_assert(fw::sm::CxIcon == SM_CXICON && fw::sm::CyIcon == SM_CYICON &&
-              fw::icon::Small == ICON_SMALL && fw::icon::Big == ICON_BIG);
+static_assert(framework::wm::SetFocus == WM_SETFOCUS && framework::wm::KillFocus == WM_KILLFOCUS &&
+              framework::wm::Enable == WM_ENABLE && framework::wm::SetText == WM_SETTEXT &&
+              framework::wm::GetText == WM_GETTEXT &&
+              framework::wm::GetTextLength == WM_GETTEXTLENGTH &&
+              framework::wm::Paint == WM_PAINT && framework::wm::Close == WM_CLOSE &&
+              framework::wm::IconEraseBkgnd == WM_ICONERASEBKGND &&
+              framework::wm::QueryDragIcon == WM_QUERYDRAGICON &&
+              framework::wm::Notify == WM_NOTIFY && framework::wm::Help == WM_HELP &&
+              framework::wm::ContextMenu == WM_CONTEXTMENU &&
+              framework::wm::SetIcon == WM_SETICON && framework::wm::GetDlgCode == WM_GETDLGCODE &&
+              framework::wm::KeyDown == WM_KEYDOWN && framework::wm::KeyUp == WM_KEYUP &&
+              framework::wm::SysKeyDown == WM_SYSKEYDOWN && framework::wm::VScroll == WM_VSCROLL &&
+              framework::wm::Char == WM_CHAR && framework::wm::InitDialog == WM_INITDIALOG &&
+              framework::wm::Command == WM_COMMAND && framework::wm::SysCommand == WM_SYSCOMMAND &&
+              framework::wm::HScroll == WM_HSCROLL && framework::wm::MouseMove == WM_MOUSEMOVE &&
+              framework::wm::LButtonDown == WM_LBUTTONDOWN &&
+              framework::wm::LButtonUp == WM_LBUTTONUP && framework::wm::Cut == WM_CUT &&
+              framework::wm::Copy == WM_COPY && framework::wm::Paste == WM_PASTE &&
+              framework::wm::Clear == WM_CLEAR && framework::wm::Undo == WM_UNDO);
+static_assert(framework::em::GetSel == EM_GETSEL && framework::em::SetSel == EM_SETSEL &&
+              framework::em::ReplaceSel == EM_REPLACESEL &&
+              framework::em::LimitText == EM_LIMITTEXT && framework::em::Undo == EM_UNDO &&
+              framework::em::SetReadOnly == EM_SETREADONLY &&
+              framework::em::GetLimitText == EM_GETLIMITTEXT);
+static_assert(framework::en::SetFocus == EN_SETFOCUS && framework::en::KillFocus == EN_KILLFOCUS &&
+              framework::en::Change == EN_CHANGE && framework::en::MaxText == EN_MAXTEXT);
+static_assert(framework::bm::GetCheck == BM_GETCHECK && framework::bm::SetCheck == BM_SETCHECK &&
+              framework::bm::Click == BM_CLICK && framework::bn::Clicked == BN_CLICKED);
+static_assert(framework::bst::Unchecked == BST_UNCHECKED &&
+              framework::bst::Checked == BST_CHECKED &&
+              framework::bst::Indeterminate == BST_INDETERMINATE);
+static_assert(framework::cb::GetCount == CB_GETCOUNT && framework::cb::GetCurSel == CB_GETCURSEL &&
+              framework::cb::GetLBText == CB_GETLBTEXT &&
+              framework::cb::GetLBTextLen == CB_GETLBTEXTLEN &&
+              framework::cb::ResetContent == CB_RESETCONTENT &&
+              framework::cb::SelectString == CB_SELECTSTRING &&
+              framework::cb::SetCurSel == CB_SETCURSEL &&
+              framework::cb::ShowDropDown == CB_SHOWDROPDOWN &&
+              framework::cb::AddString == CB_ADDSTRING &&
+              framework::cb::FindStringExact == CB_FINDSTRINGEXACT &&
+              framework::cb::GetDroppedState == CB_GETDROPPEDSTATE && framework::cb::Err == CB_ERR);
+static_assert(framework::cbn::SelChange == CBN_SELCHANGE &&
+              framework::cbn::DropDown == CBN_DROPDOWN && framework::cbn::CloseUp == CBN_CLOSEUP &&
+              framework::cbn::SelEndOk == CBN_SELENDOK &&
+              framework::cbn::SetFocus == CBN_SETFOCUS &&
+              framework::cbn::KillFocus == CBN_KILLFOCUS &&
+              framework::cbn::SelEndCancel == CBN_SELENDCANCEL);
+static_assert(framework::tbm::GetPos == TBM_GETPOS &&
+              framework::tbm::GetRangeMin == TBM_GETRANGEMIN &&
+              framework::tbm::GetRangeMax == TBM_GETRANGEMAX &&
+              framework::tbm::SetPos == TBM_SETPOS && framework::tbm::SetRange == TBM_SETRANGE &&
+              framework::tbm::SetRangeMin == TBM_SETRANGEMIN &&
+              framework::tbm::SetRangeMax == TBM_SETRANGEMAX &&
+              framework::tbm::SetPageSize == TBM_SETPAGESIZE &&
+              framework::tbm::GetPageSize == TBM_GETPAGESIZE &&
+              framework::tbm::SetLineSize == TBM_SETLINESIZE &&
+              framework::tbm::GetLineSize == TBM_GETLINESIZE);
+static_assert(framework::tb::LineUp == TB_LINEUP && framework::tb::LineDown == TB_LINEDOWN &&
+              framework::tb::PageUp == TB_PAGEUP && framework::tb::PageDown == TB_PAGEDOWN &&
+              framework::tb::ThumbPosition == TB_THUMBPOSITION &&
+              framework::tb::ThumbTrack == TB_THUMBTRACK && framework::tb::Top == TB_TOP &&
+              framework::tb::Bottom == TB_BOTTOM && framework::tb::EndTrack == TB_ENDTRACK);
+static_assert(framework::nm::ReleasedCapture == static_cast<UINT>(NM_RELEASEDCAPTURE));
+static_assert(framework::vk::Back == VK_BACK && framework::vk::Tab == VK_TAB &&
+              framework::vk::Return == VK_RETURN && framework::vk::Shift == VK_SHIFT &&
+              framework::vk::Control == VK_CONTROL && framework::vk::Escape == VK_ESCAPE &&
+              framework::vk::Space == VK_SPACE && framework::vk::Prior == VK_PRIOR &&
+              framework::vk::Next == VK_NEXT && framework::vk::End == VK_END &&
+              framework::vk::Home == VK_HOME && framework::vk::Left == VK_LEFT &&
+              framework::vk::Up == VK_UP && framework::vk::Right == VK_RIGHT &&
+              framework::vk::Down == VK_DOWN && framework::vk::Insert == VK_INSERT &&
+              framework::vk::Delete == VK_DELETE && framework::vk::F1 == VK_F1 &&
+              framework::vk::F4 == VK_F4);
+static_assert(framework::kf::AltDown == (static_cast<LPARAM>(KF_ALTDOWN) << 16));
+static_assert(framework::dlgc::WantArrows == DLGC_WANTARROWS &&
+              framework::dlgc::WantTab == DLGC_WANTTAB &&
+              framework::dlgc::WantAllKeys == DLGC_WANTALLKEYS &&
+              framework::dlgc::HasSetSel == DLGC_HASSETSEL &&
+              framework::dlgc::DefPushButton == DLGC_DEFPUSHBUTTON &&
+              framework::dlgc::UndefPushButton == DLGC_UNDEFPUSHBUTTON &&
+              framework::dlgc::RadioButton == DLGC_RADIOBUTTON &&
+              framework::dlgc::WantChars == DLGC_WANTCHARS &&
+              framework::dlgc::Static == DLGC_STATIC && framework::dlgc::Button == DLGC_BUTTON);
+static_assert(framework::dm::GetDefId == DM_GETDEFID && framework::dm::SetDefId == DM_SETDEFID &&
+              framework::dm::HasDefId == DC_HASDEFID);
+static_assert(framework::mb::OkCancel == MB_OKCANCEL &&
+              framework::mb::AbortRetryIgnore == MB_ABORTRETRYIGNORE &&
+              framework::mb::YesNoCancel == MB_YESNOCANCEL && framework::mb::YesNo == MB_YESNO &&
+              framework::mb::RetryCancel == MB_RETRYCANCEL &&
+              framework::mb::TypeMask == MB_TYPEMASK);
+static_assert(framework::id::Ok == IDOK && framework::id::Cancel == IDCANCEL &&
+              framework::id::Abort == IDABORT && framework::id::Retry == IDRETRY &&
+              framework::id::Ignore == IDIGNORE && framework::id::Yes == IDYES &&
+              framework::id::No == IDNO && framework::ID_HELP == 0xE146);
+static_assert(framework::mb::Ok == MB_OK && framework::mf::String == MF_STRING &&
+              framework::mf::Separator == MF_SEPARATOR);
+static_assert(framework::sc::Size == SC_SIZE && framework::sc::Move == SC_MOVE &&
+              framework::sc::Minimize == SC_MINIMIZE && framework::sc::Maximize == SC_MAXIMIZE &&
+              framework::sc::Close == SC_CLOSE && framework::sc::Restore == SC_RESTORE);
+static_assert(framework::sm::CxIcon == SM_CXICON && framework::sm::CyIcon == SM_CYICON &&
+              framework::icon::Small == ICON_SMALL && framework::icon::Big == ICON_BIG);
 
 // Styles of the resource templates, as the resource compiler writes them.
-static_assert(fw::ws::Popup == WS_POPUP && fw::ws::Child == WS_CHILD &&
-              fw::ws::Visible == WS_VISIBLE && fw::ws::Disabled == WS_DISABLED &&
-              fw::ws::Caption == WS_CAPTION && fw::ws::Border == WS_BORDER &&
-              fw::ws::SysMenu == WS_SYSMENU && fw::ws::VScroll == WS_VSCROLL &&
-              fw::ws::HScroll == WS_HSCROLL && fw::ws::Group == WS_GROUP &&
-              fw::ws::TabStop == WS_TABSTOP && fw::ws::DlgFrame == WS_DLGFRAME &&
-              fw::ws::ThickFrame == WS_THICKFRAME && fw::ws::MinimizeBox == WS_MINIMIZEBOX &&
-              fw::ws::MaximizeBox == WS_MAXIMIZEBOX && fw::ws::ExAppWindow == WS_EX_APPWINDOW &&
-              fw::ws::ExClientEdge == WS_EX_CLIENTEDGE && fw::ws::ExStaticEdge == WS_EX_STATICEDGE);
-static_assert(fw::ds::SetFont == DS_SETFONT && fw::ds::ModalFrame == DS_MODALFRAME &&
-              fw::ds::SetForeground == DS_SETFOREGROUND && fw::ds::ThreeDLook == DS_3DLOOK &&
-              fw::ds::Center == DS_CENTER && fw::ds::AbsAlign == DS_ABSALIGN &&
-              fw::ds::FixedSys == DS_FIXEDSYS && fw::ds::Control == DS_CONTROL &&
-              fw::ds::CenterMouse == DS_CENTERMOUSE);
-static_assert(fw::bs::PushButton == BS_PUSHBUTTON && fw::bs::DefPushButton == BS_DEFPUSHBUTTON &&
-              fw::bs::CheckBox == BS_CHECKBOX && fw::bs::AutoCheckBox == BS_AUTOCHECKBOX &&
-              fw::bs::RadioButton == BS_RADIOBUTTON && fw::bs::GroupBox == BS_GROUPBOX &&
-              fw::bs::AutoRadioButton == BS_AUTORADIOBUTTON && fw::bs::TypeMask == BS_TYPEMASK &&
-              fw::bs::ThreeState == BS_3STATE && fw::bs::AutoThreeState == BS_AUTO3STATE &&
-              fw::bs::PushBox == BS_PUSHBOX);
-static_assert(fw::es::Left == ES_LEFT && fw::es::Center == ES_CENTER &&
-              fw::es::AutoHScroll == ES_AUTOHSCROLL && fw::es::ReadOnly == ES_READONLY &&
-              fw::es::Number == ES_NUMBER);
-static_assert(fw::ss::Left == SS_LEFT && fw::ss::Icon == SS_ICON &&
-              fw::ss::NoPrefix == SS_NOPREFIX && fw::ss::Center == SS_CENTER &&
-              fw::ss::Right == SS_RIGHT && fw::ss::TypeMask == SS_TYPEMASK);
-static_assert(fw::cbs::DropDownList == CBS_DROPDOWNLIST && fw::cbs::Sort == CBS_SORT &&
-              fw::cbs::Simple == CBS_SIMPLE && fw::cbs::DropDown == CBS_DROPDOWN);
-static_assert(fw::lbs::Notify == LBS_NOTIFY);
-static_assert(fw::tbs::Horz == TBS_HORZ && fw::tbs::Vert == TBS_VERT &&
-              fw::tbs::NoTicks == TBS_NOTICKS);
-static_assert(fw::kTrackbarClass == TRACKBAR_CLASSA);
+static_assert(framework::ws::Popup == WS_POPUP && framework::ws::Child == WS_CHILD &&
+              framework::ws::Visible == WS_VISIBLE && framework::ws::Disabled == WS_DISABLED &&
+              framework::ws::Caption == WS_CAPTION && framework::ws::Border == WS_BORDER &&
+              framework::ws::SysMenu == WS_SYSMENU && framework::ws::VScroll == WS_VSCROLL &&
+              framework::ws::HScroll == WS_HSCROLL && framework::ws::Group == WS_GROUP &&
+              framework::ws::TabStop == WS_TABSTOP && framework::ws::DlgFrame == WS_DLGFRAME &&
+              framework::ws::ThickFrame == WS_THICKFRAME &&
+              framework::ws::MinimizeBox == WS_MINIMIZEBOX &&
+              framework::ws::MaximizeBox == WS_MAXIMIZEBOX &&
+              framework::ws::ExAppWindow == WS_EX_APPWINDOW &&
+              framework::ws::ExClientEdge == WS_EX_CLIENTEDGE &&
+              framework::ws::ExStaticEdge == WS_EX_STATICEDGE);
+static_assert(framework::ds::SetFont == DS_SETFONT && framework::ds::ModalFrame == DS_MODALFRAME &&
+              framework::ds::SetForeground == DS_SETFOREGROUND &&
+              framework::ds::ThreeDLook == DS_3DLOOK && framework::ds::Center == DS_CENTER &&
+              framework::ds::AbsAlign == DS_ABSALIGN && framework::ds::FixedSys == DS_FIXEDSYS &&
+              framework::ds::Control == DS_CONTROL && framework::ds::CenterMouse == DS_CENTERMOUSE);
+static_assert(framework::bs::PushButton == BS_PUSHBUTTON &&
+              framework::bs::DefPushButton == BS_DEFPUSHBUTTON &&
+              framework::bs::CheckBox == BS_CHECKBOX &&
+              framework::bs::AutoCheckBox == BS_AUTOCHECKBOX &&
+              framework::bs::RadioButton == BS_RADIOBUTTON &&
+              framework::bs::GroupBox == BS_GROUPBOX &&
+              framework::bs::AutoRadioButton == BS_AUTORADIOBUTTON &&
+              framework::bs::TypeMask == BS_TYPEMASK && framework::bs::ThreeState == BS_3STATE &&
+              framework::bs::AutoThreeState == BS_AUTO3STATE &&
+              framework::bs::PushBox == BS_PUSHBOX);
+static_assert(framework::es::Left == ES_LEFT && framework::es::Center == ES_CENTER &&
+              framework::es::AutoHScroll == ES_AUTOHSCROLL &&
+              framework::es::ReadOnly == ES_READONLY && framework::es::Number == ES_NUMBER);
+static_assert(framework::ss::Left == SS_LEFT && framework::ss::Icon == SS_ICON &&
+              framework::ss::NoPrefix == SS_NOPREFIX && framework::ss::Center == SS_CENTER &&
+              framework::ss::Right == SS_RIGHT && framework::ss::TypeMask == SS_TYPEMASK);
+static_assert(framework::cbs::DropDownList == CBS_DROPDOWNLIST &&
+              framework::cbs::Sort == CBS_SORT && framework::cbs::Simple == CBS_SIMPLE &&
+              framework::cbs::DropDown == CBS_DROPDOWN);
+static_assert(framework::lbs::Notify == LBS_NOTIFY);
+static_assert(framework::tbs::Horz == TBS_HORZ && framework::tbs::Vert == TBS_VERT &&
+              framework::tbs::NoTicks == TBS_NOTICKS);
+static_assert(framework::kTrackbarClass == TRACKBAR_CLASSA);
 
-// WM_NOTIFY headers are built by the controls and read through fw::NMHDR.
-static_assert(sizeof(fw::NMHDR) == sizeof(::NMHDR) && alignof(fw::NMHDR) == alignof(::NMHDR));
-static_assert(offsetof(fw::NMHDR, hwndFrom) == offsetof(::NMHDR, hwndFrom) &&
-              offsetof(fw::NMHDR, idFrom) == offsetof(::NMHDR, idFrom) &&
-              offsetof(fw::NMHDR, code) == offsetof(::NMHDR, code));
-static_assert(sizeof(fw::Handle) == sizeof(HWND) && sizeof(fw::IconHandle) == sizeof(HICON));
+// WM_NOTIFY headers are built by the controls and read through framework::NMHDR.
+static_assert(sizeof(framework::NMHDR) == sizeof(::NMHDR) &&
+              alignof(framework::NMHDR) == alignof(::NMHDR));
+static_assert(offsetof(framework::NMHDR, hwndFrom) == offsetof(::NMHDR, hwndFrom) &&
+              offsetof(framework::NMHDR, idFrom) == offsetof(::NMHDR, idFrom) &&
+              offsetof(framework::NMHDR, code) == offsetof(::NMHDR, code));
+static_assert(sizeof(framework::Handle) == sizeof(HWND) &&
+              sizeof(framework::IconHandle) == sizeof(HICON));

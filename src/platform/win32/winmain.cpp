@@ -42,9 +42,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     ::InitCommonControlsEx(&controls);
 
     // The dialogs' combo-box data and the strings come from the resource script compiled in.
-    win32::Win32Platform platform(instance, fw::ResourceSet::Program());
-    fw::SetPlatform(&platform);
-    const int status = fw::RunApplication();
-    fw::SetPlatform(nullptr);
+    win32::Win32Platform platform(instance, rcscript::ResourceSet::Program());
+    framework::SetPlatform(&platform);
+    const int status = framework::RunApplication();
+    framework::SetPlatform(nullptr);
     return status;
 }
