@@ -1,7 +1,9 @@
 // Our resource-script reader against an independent one: the dialogs windres compiled into this
-// executable from the program's script, read back with the Win32 resource calls.
+// executable from the program's script (templates and combo-box data), read back with the Win32
+// resource calls.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -147,6 +149,41 @@ void Compare(const framework::DialogTemplate& ours, const framework::DialogTempl
     }
 }
 
+// Dialog `id`'s combo-box data as the resource compiler laid it out: control id, message, a
+// 32-bit length and that many bytes of text with its NUL, until a zero id. Microsoft's compiler
+// files it under type 240, windres under the type's name.
+void CompareDialogInit(HMODULE module, unsigned id) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(240));
+    if (!found) found = FindResourceA(module, MAKEINTRESOURCEA(id), "DLGINIT");
+    std::vector<framework::DialogInitEntry> compiled;
+    if (found) {
+        Reader r{static_cast<const unsigned char*>(LockResource(LoadResource(module, found)))};
+        const unsigned char* const end = r.p + SizeofResource(module, found);
+        while (end - r.p >= 8) {
+            framework::DialogInitEntry entry;
+            entry.controlId = r.Word();
+            if (entry.controlId == 0) break;
+            entry.message = r.Word();
+            const std::size_t size =
+                std::min<std::size_t>(r.Dword(), static_cast<std::size_t>(end - r.p));
+            const char* text = reinterpret_cast<const char*>(r.p);
+            entry.text.assign(text, std::find(text, text + size, '\0'));
+            r.p += size;
+            compiled.push_back(entry);
+        }
+    }
+    const std::vector<framework::DialogInitEntry> ours =
+        rcscript::ResourceSet::Program().DialogInit(id);
+    const std::string at = "dialog " + std::to_string(id) + " DLGINIT";
+    Check(at, "entry count", ours.size(), compiled.size());
+    for (std::size_t i = 0; i < ours.size() && i < compiled.size(); ++i) {
+        const std::string it = at + ", entry " + std::to_string(i);
+        Check(it, "control", ours[i].controlId, compiled[i].controlId);
+        Check(it, "message", ours[i].message, compiled[i].message);
+        Check(it, "text", ours[i].text, compiled[i].text);
+    }
+}
+
 BOOL CALLBACK OnDialog(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR seen) {
     if (!IS_INTRESOURCE(name)) return TRUE;
     const unsigned id = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(name));
@@ -161,6 +198,7 @@ BOOL CALLBACK OnDialog(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR seen) {
     const framework::DialogTemplate compiled = Decode(id, static_cast<const unsigned char*>(data));
     if (const framework::DialogTemplate* ours = rcscript::ResourceSet::Program().FindDialog(id)) {
         Compare(*ours, compiled);
+        CompareDialogInit(module, id);
     } else {
         ++g_failures;
         std::printf("dialog %u: compiled, but not read by ours\n", id);
