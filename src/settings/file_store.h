@@ -1,7 +1,7 @@
 #pragma once
 // Whole-file access for the profile files. Implemented per platform (src/platform/*/services).
 // Error codes are the platform's own: errno values on POSIX, GetLastError() values on Windows.
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,25 +12,33 @@ namespace settings {
 // rather than read into memory.
 inline constexpr unsigned long long kMaxFileBytes = 512ull * 1024 * 1024;
 
-// Reads the whole file. A file that does not exist reads as empty and is no failure
-// (`exists` is then false). Any other failure (a directory, no permission, a file larger than
-// kMaxFileBytes) returns false.
+// Reads the whole file, as a save last left it: while another instance saves it, after that
+// save (waiting a few seconds, then reading anyway). Where an interrupted rewrite left the file
+// torn, its backup's old content is what it reads as. A file that does not exist reads as empty
+// and is no failure (`exists` is then false). Any other failure (a directory, no permission, a
+// file larger than kMaxFileBytes) returns false.
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error);
 
-// A file's replacement in two stages, so that several files can all be made ready before any
-// of them changes.
-//  - Prepare does everything that can fail before the file is touched: the new bytes go to a
-//    temporary file beside it and are flushed, carrying the file's owner, group, mode and
+// A file's replacement in stages, so that several files can all be made ready before any of
+// them changes.
+//  - Open locks the file against other instances' saves (waiting a few seconds for one that is
+//    running) and reads what it holds, so that the bytes a save edits are the ones it replaces.
+//    A rewrite in place that a crash cut off is finished first: the file is put back from its
+//    backup, which is then removed; a backup that guards nothing is removed. Either failing
+//    fails Open, before anything a reader would see has changed.
+//  - Prepare does everything else that can fail before the file is touched: the new bytes go to
+//    a temporary file beside it and are flushed, carrying the file's owner, group, mode and
 //    extended attributes (POSIX) so that the rename keeps what the file was. Where that cannot
 //    be carried over (a foreign owner, a second hard link, a mount point, an attribute that
-//    cannot be copied), the file is to be rewritten in place instead: it is locked and its old
-//    bytes are flushed to a backup beside it. A temporary file a crashed save left behind is
-//    removed here unless another running instance holds it.
+//    cannot be copied), the file is to be rewritten in place instead: its old bytes, with a
+//    record of the new ones, are flushed to a backup beside it. A temporary file a crashed save
+//    left behind is removed here unless another running instance holds it.
 //  - Commit renames (or rewrites in place, then removes the backup). It fails only where the
-//    system refuses at that moment; the file is then as it was.
+//    system refuses at that moment; a rewrite that fails puts the old bytes back, and while
+//    that fails too the backup stays, so the file still reads as it was.
 //  - Abort, or the destructor of an uncommitted stage, removes what Prepare made.
 // A path that is a symbolic link stays a link; its target is replaced. A file that does not
-// exist is created. The file stays locked against other instances' saves from Prepare on.
+// exist is created. The file stays locked against other instances' saves from Open on.
 class StagedFile {
 public:
     StagedFile();
@@ -38,11 +46,13 @@ public:
     StagedFile(StagedFile&&) noexcept;
     StagedFile& operator=(StagedFile&&) noexcept;
 
-    bool Prepare(const std::string& path, std::string_view bytes, int& error);
+    // `exists` is false for a file that is not there yet (then `bytes` is empty).
+    bool Open(const std::string& path, std::string& bytes, bool& exists, int& error);
+    bool Prepare(std::string_view bytes, int& error);                           // after Open
+    bool Prepare(const std::string& path, std::string_view bytes, int& error);  // Open first
     bool Commit(int& error);
     void Abort();
-    // Whether Prepare chose to rewrite the file in place.
-    bool InPlace() const;
+    bool IsOpen() const { return m_state != nullptr; }
 
     struct State;  // the platform's
 
@@ -73,13 +83,32 @@ public:
 std::string StagingPrefix(std::string_view fileName);
 std::string BackupName(std::string_view fileName);
 
-// Test seam: each step of a stage asks it first; a non-zero answer is that step's failure code.
-// A failed ownership or attribute step sends the file down the in-place path; the others fail
-// the stage.
-enum class StoreStep { kWrite, kFlush, kOwnership, kAttributes, kRename, kRewrite };
-using StoreFault = std::function<int(StoreStep step, const std::string& target)>;
-void SetStoreFault(StoreFault fault);  // an empty function: no faults
-int StoreFaultAt(StoreStep step, const std::string& target);
+// What lies at a file's backup name, for telling the player; none of these stops Load.
+enum class BackupFinding {
+    kNone,
+    kGuarding,    // an interrupted rewrite's: the file is torn, and reads as the backup
+    kStale,       // one whose file is whole again; the next save removes it
+    kUnrecorded,  // an older save's, with nothing to judge the file by: it is what is read
+    kUnreadable,  // ours but unreadable: passed over
+    kForeign,     // not a file a save of ours made (a link, another user's): never touched
+};
+BackupFinding FindBackup(const std::string& path);
+
+// The backup's record: the old bytes, then what judges the file against them and the new bytes
+// (the sizes and a hash of each piece of the new content). Portable, so that both platforms and
+// the tests read it alike.
+std::string BackupWithRecord(std::string_view oldBytes, std::string_view newBytes);
+struct BackupContent {
+    std::string_view oldBytes;  // the whole backup when it has no record
+    bool recorded = false;
+    std::uint64_t newSize = 0;
+    std::string_view hashes;
+};
+BackupContent ReadBackupRecord(std::string_view backup);
+enum class FileJudgement { kTorn, kWholeNew, kOther };
+// A torn rewrite holds, in each piece, the old content's bytes or the new content's, and
+// anything past the old content's end; it is no longer than either.
+FileJudgement JudgeAgainstBackup(std::string_view file, const BackupContent& backup);
 
 // Creates the folder and any missing folder above it; one that exists already is no failure.
 bool CreateFolders(const std::string& folder, int& error);

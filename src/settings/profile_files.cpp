@@ -22,9 +22,14 @@ bool ProfileFiles::Read(const std::string& path, std::string& bytes, bool& exist
     return ReadWholeFile(path, bytes, exists, error);
 }
 
+bool ProfileFiles::Open(const std::string& path, StagedFile& staged, std::string& bytes,
+                        bool& exists, int& error) {
+    return staged.Open(path, bytes, exists, error);
+}
+
 bool ProfileFiles::Stage(const std::string& path, std::string_view bytes, StagedFile& staged,
                          int& error) {
-    return staged.Prepare(path, bytes, error);
+    return staged.IsOpen() ? staged.Prepare(bytes, error) : staged.Prepare(path, bytes, error);
 }
 
 bool ProfileFiles::CreateFolders(const std::string& folder, int& error) {
@@ -72,11 +77,11 @@ bool ProfileSave::Prepare(const std::string& path, int& error) {
     bool exists = false;
     if (m_copy) {
         // A copy that is there but cannot be read fails the save, as the real file does.
-        if (!files.Read(*m_copy, m_copyBytes, exists, error)) return false;
+        if (!files.Open(*m_copy, m_copyOpen, m_copyBytes, exists, error)) return false;
         m_copyExists = exists;
         m_copyOld = m_copyBytes;
     }
-    m_realReadable = files.Read(m_path, m_realBytes, m_realExists, error);
+    m_realReadable = files.Open(m_path, m_realOpen, m_realBytes, m_realExists, error);
     m_realOld = m_realBytes;
     if (m_realReadable) return true;
     // Beside an existing copy the real file is a courtesy: one it may not read is left alone.
@@ -85,8 +90,8 @@ bool ProfileSave::Prepare(const std::string& path, int& error) {
 }
 
 bool ProfileSave::Add(const std::string& path, const std::string& bytes,
-                      const std::string* oldBytes, bool optional, int& error) {
-    Write write{path, oldBytes, optional, StagedFile(), false};
+                      const std::string* oldBytes, bool optional, StagedFile& opened, int& error) {
+    Write write{path, oldBytes, optional, std::move(opened), false};
     if (!CurrentProfileFiles().Stage(path, bytes, write.staged, error)) return false;
     m_writes.push_back(std::move(write));
     return true;
@@ -97,10 +102,11 @@ bool ProfileSave::StageWrites(int& error) {
     ProfileFiles& files = CurrentProfileFiles();
     // A copy only exists where there is a copy's path; saying so lets the checker see it too.
     if (m_copyExists && m_copy.has_value()) {
-        if (!Add(*m_copy, m_copyBytes, &m_copyOld, false, error)) return false;
+        if (!Add(*m_copy, m_copyBytes, &m_copyOld, false, m_copyOpen, error)) return false;
         int realError = 0;
         if (m_realReadable &&
-            !Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, true, realError) &&
+            !Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, true, m_realOpen,
+                 realError) &&
             !IsAccessDenied(realError)) {
             error = realError;
             m_writes.clear();
@@ -108,11 +114,13 @@ bool ProfileSave::StageWrites(int& error) {
         }
         return true;
     }
-    if (Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, false, error)) return true;
+    if (Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, false, m_realOpen, error)) {
+        return true;
+    }
     if (!IsAccessDenied(error) || !m_copy || !files.VirtualizationAllowed()) return false;
     const std::string folder = FolderOf(*m_copy);
     if (!folder.empty() && !files.CreateFolders(folder, error)) return false;
-    return Add(*m_copy, m_realBytes, nullptr, false, error);
+    return Add(*m_copy, m_realBytes, nullptr, false, m_copyOpen, error);
 }
 
 bool ProfileSave::Commit(int& error) {

@@ -22,7 +22,11 @@ class ProfileFiles {
 public:
     virtual ~ProfileFiles() = default;
     virtual bool Read(const std::string& path, std::string& bytes, bool& exists, int& error);
-    // Prepares the file's replacement (file_store.h); the caller commits it.
+    // Locks the file for a save and reads it (StagedFile::Open).
+    virtual bool Open(const std::string& path, StagedFile& staged, std::string& bytes, bool& exists,
+                      int& error);
+    // Prepares the file's replacement (file_store.h), on the stage Open made when there is one;
+    // the caller commits it.
     virtual bool Stage(const std::string& path, std::string_view bytes, StagedFile& staged,
                        int& error);
     virtual bool CreateFolders(const std::string& folder, int& error);
@@ -47,9 +51,9 @@ bool PlatformVirtualizationAllowed();
 std::string ReadProfile(const std::string& path);
 
 // One file's save, in three steps so that a save of several files can make all of them ready
-// before it replaces any: Prepare reads what the save needs; Stage applies the keys to each copy
-// that gets them and prepares its replacement; Commit replaces them, and Undo puts back what a
-// Commit replaced, from the bytes Prepare read.
+// before it replaces any: Prepare locks and reads what the save needs; Stage applies the keys to
+// each copy that gets them and prepares its replacement; Commit replaces them, and Undo puts back
+// what a Commit replaced, from the bytes Prepare read.
 //  - The keys go to the copy Load reads, and that write must succeed.
 //  - When the VirtualStore copy exists, the real file gets them too, after it; access denied
 //    there is no failure (a standard user cannot write it, an elevated game still reads it).
@@ -79,10 +83,12 @@ private:
     };
     bool StageWrites(int& error);
     bool Add(const std::string& path, const std::string& bytes, const std::string* oldBytes,
-             bool optional, int& error);
+             bool optional, StagedFile& opened, int& error);
 
     std::string m_path;
     std::optional<std::string> m_copy;
+    StagedFile m_copyOpen;  // each file locked from Prepare on, so the bytes read are replaced
+    StagedFile m_realOpen;
     bool m_copyExists = false;
     std::string m_copyBytes;
     std::string m_copyOld;

@@ -11,10 +11,9 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <iterator>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -100,10 +99,11 @@ std::string NameOf(const std::string& path) {
 }
 
 // An open file description's own lock (not the process's, which closing any other descriptor
-// of the file would drop), over the whole file.
-bool TryLock(int fd) {
+// of the file would drop), over the whole file. False with errno set when it is held elsewhere
+// or cannot be had.
+bool TryLock(int fd, short type) {
     struct flock lock {};
-    lock.l_type = F_WRLCK;
+    lock.l_type = type;
     lock.l_whence = SEEK_SET;
 #ifdef F_OFD_SETLK
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
@@ -112,19 +112,25 @@ bool TryLock(int fd) {
 #endif
 }
 
+enum class Locked { kYes, kNoLocks, kTimedOut, kFailed };
+
 // Waits a while for another instance's save of the same file to end; a save takes
 // milliseconds, so one still holding the lock after seconds has hung and is not waited for.
-bool WaitForLock(int fd, int& code) {
+// A file system without locks (NFS without its lock daemon, some FUSE drivers) is used
+// without them.
+Locked WaitForLock(int fd, short type, int& code) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!TryLock(fd)) {
-        if ((errno != EACCES && errno != EAGAIN && errno != EINTR) ||
-            std::chrono::steady_clock::now() > deadline) {
-            code = errno == EINTR ? EAGAIN : errno;
-            return false;
+    while (!TryLock(fd, type)) {
+        code = errno;
+        if (code == ENOLCK || code == EOPNOTSUPP || code == ENOSYS) return Locked::kNoLocks;
+        if (code != EACCES && code != EAGAIN && code != EINTR) return Locked::kFailed;
+        if (std::chrono::steady_clock::now() > deadline) {
+            code = EAGAIN;
+            return Locked::kTimedOut;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return true;
+    return Locked::kYes;
 }
 
 // A fresh file beside the target, created with the mode a new file would get (the umask
@@ -140,7 +146,7 @@ int CreateTemp(const std::string& target, std::string& tempPath) {
         tempPath = stem + suffix;
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            TryLock(fd);
+            TryLock(fd, F_WRLCK);
             return fd;
         }
         if (errno != EEXIST) return fd;
@@ -176,7 +182,8 @@ void SweepTemporaries(const std::string& target) {
         const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && TryLock(fd)) stale.push_back(path);
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && TryLock(fd, F_WRLCK))
+            stale.push_back(path);
         ::close(fd);
     }
     ::closedir(listing);
@@ -197,19 +204,59 @@ bool WriteAllAt(int fd, std::string_view bytes) {
     return true;
 }
 
-bool ReadAllAt(int fd, std::string& bytes) {
+// The whole file from its start; false with errno set on a read error, or EFBIG past `limit`.
+bool ReadAllAt(int fd, std::string& bytes, unsigned long long limit = kMaxFileBytes) {
     bytes.clear();
     char buffer[65536];
     for (off_t offset = 0;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
         if (n < 0) {
             if (errno == EINTR) continue;
+            bytes.clear();
             return false;
         }
         if (n == 0) return true;
         bytes.append(buffer, static_cast<std::size_t>(n));
         offset += n;
+        if (bytes.size() > limit) {  // grew while we read it
+            bytes.clear();
+            errno = EFBIG;
+            return false;
+        }
     }
+}
+
+// A refused mode changes nothing where the file already has it or the file system keeps none
+// (NTFS, exFAT or FAT through FUSE, a mount with fixed permissions).
+bool SetMode(int fd, mode_t mode) {
+    if (::fchmod(fd, mode) == 0) return true;
+    const int code = errno;
+    if (code == ENOSYS || code == EOPNOTSUPP) return true;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 07777) == mode) return true;
+    errno = code;
+    return false;
+}
+
+// Whether a file we made already has the owner and group asked for (a file system that gives
+// every file the same ones refuses to change them).
+bool HasOwner(int fd, uid_t owner, gid_t group) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_uid == owner && st.st_gid == group;
+}
+
+// Never replaces what is at `to`: whatever appeared there is not ours to remove.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 // The names of a file's extended attributes; none where the file system has none.
@@ -294,78 +341,158 @@ extern "C" void DeferSignal(int sig) {
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string& bytes, bool& exists, int& error) {
-    bytes.clear();
-    exists = false;
-    error = 0;
-    int fd;
-    do {
-        // Non-blocking, so that a pipe cannot hang the open; plain files ignore the flag.
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        if (errno == ENOENT) return true;
-        return Fail(errno, error);
-    }
-    Fd file(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return Fail(errno, error);
-    if (S_ISDIR(st.st_mode)) return Fail(EISDIR, error);
-    if (!S_ISREG(st.st_mode)) return Fail(EINVAL, error);
-    exists = true;
-    if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) return Fail(EFBIG, error);
-    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+// A backup is trusted only when it is a regular file of one link that one of the players who may
+// write the file made: we, root, the file's owner, or a member of a group that may write it.
+// Anything else at its name (a planted link, another user's file) is never read or removed.
+bool TrustedBackup(const struct stat& backup, const struct stat* file) {
+    if (!S_ISREG(backup.st_mode) || backup.st_nlink != 1) return false;
+    if (backup.st_uid == ::geteuid() || backup.st_uid == 0) return true;
+    return file != nullptr && (backup.st_uid == file->st_uid ||
+                               (backup.st_gid == file->st_gid && (file->st_mode & S_IWGRP) != 0));
+}
 
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int code = errno;
-            bytes.clear();
-            return Fail(code, error);
+struct BackupLook {
+    BackupFinding finding = BackupFinding::kNone;
+    std::string bytes;  // the whole backup, when it was read
+};
+
+// What the backup beside a file says of the file's bytes (`file` null: there is no file).
+BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
+                        std::string_view fileBytes) {
+    BackupLook look;
+    const int fd = ::open(backupPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return look;  // none, or gone since: the file is whole
+        struct stat st {};
+        if (::lstat(backupPath.c_str(), &st) != 0) {
+            look.finding = errno == ENOENT ? BackupFinding::kNone : BackupFinding::kUnreadable;
+        } else {
+            look.finding =
+                TrustedBackup(st, file) ? BackupFinding::kUnreadable : BackupFinding::kForeign;
         }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > kMaxFileBytes) {  // grew while we read it
-            bytes.clear();
-            return Fail(EFBIG, error);
-        }
+        return look;
     }
-    return true;
+    Fd backup(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        look.finding = BackupFinding::kUnreadable;
+        return look;
+    }
+    if (!TrustedBackup(st, file)) {
+        look.finding = BackupFinding::kForeign;
+        return look;
+    }
+    if (!ReadAllAt(fd, look.bytes, 2 * kMaxFileBytes)) {
+        look.finding = BackupFinding::kUnreadable;
+        return look;
+    }
+    const BackupContent content = ReadBackupRecord(look.bytes);
+    if (!content.recorded) {
+        look.finding = BackupFinding::kUnrecorded;
+    } else if (file != nullptr && JudgeAgainstBackup(fileBytes, content) == FileJudgement::kTorn) {
+        look.finding = BackupFinding::kGuarding;
+    } else {
+        look.finding = BackupFinding::kStale;
+    }
+    return look;
+}
+
+std::string BackupPathOf(const std::string& target) {
+    return DirectoryOf(target) + "/" + BackupName(NameOf(target));
+}
+
+// Opens the file a path names for reading; the second instance's save renames a new file over
+// the path, so one found replaced after the wait is opened again.
+int OpenForReading(const std::string& path, struct stat& st, int& error) {
+    for (int attempt = 0;; ++attempt) {
+        int fd;
+        do {
+            // Non-blocking, so that a pipe cannot hang the open; plain files ignore the flag.
+            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) {
+            error = errno;
+            return -1;
+        }
+        if (::fstat(fd, &st) != 0) {
+            error = errno;
+            ::close(fd);
+            return -1;
+        }
+        if (!S_ISREG(st.st_mode)) return fd;
+        // A save in progress holds it exclusively: its result is what is read. One that takes
+        // longer than a save can is not waited for.
+        int code = 0;
+        if (WaitForLock(fd, F_RDLCK, code) != Locked::kYes || attempt == 9) return fd;
+        struct stat named {};
+        if (::stat(path.c_str(), &named) != 0 ||
+            (named.st_dev == st.st_dev && named.st_ino == st.st_ino)) {
+            return fd;
+        }
+        ::close(fd);
+    }
 }
 
 }  // namespace
 
-// A backup beside the file means a rewrite in place may not have finished: the backup holds
-// the file's last whole content, and is what the file is read as until a save removes it.
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error) {
+    bytes.clear();
+    exists = false;
+    error = 0;
+    struct stat st {};
+    int code = 0;
+    const int fd = OpenForReading(path, st, code);
+    if (fd < 0) {
+        if (code == ENOENT) return true;
+        return Fail(code, error);
+    }
+    Fd file(fd);
+    if (S_ISDIR(st.st_mode)) return Fail(EISDIR, error);
+    if (!S_ISREG(st.st_mode)) return Fail(EINVAL, error);
+    exists = true;
+    if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) return Fail(EFBIG, error);
+    if (!ReadAllAt(fd, bytes)) return Fail(errno, error);
+
     std::string target;
     int ignored = 0;
-    if (!path.empty() && ResolveLinks(path, target, ignored)) {
-        const std::string backup = DirectoryOf(target) + "/" + BackupName(NameOf(target));
-        struct stat st {};
-        if (::lstat(backup.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            return ReadFile(backup, bytes, exists, error);
-        }
+    if (!ResolveLinks(path, target, ignored)) return true;
+    BackupLook look = LookAtBackup(BackupPathOf(target), &st, bytes);
+    if (look.finding == BackupFinding::kGuarding || look.finding == BackupFinding::kUnrecorded) {
+        bytes.assign(ReadBackupRecord(look.bytes).oldBytes);
     }
-    return ReadFile(path, bytes, exists, error);
+    return true;
+}
+
+BackupFinding FindBackup(const std::string& path) {
+    std::string target;
+    int ignored = 0;
+    if (path.empty() || !ResolveLinks(path, target, ignored)) return BackupFinding::kNone;
+    struct stat st {};
+    std::string bytes;
+    const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return LookAtBackup(BackupPathOf(target), nullptr, {}).finding;
+    Fd file(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadAllAt(fd, bytes)) {
+        return LookAtBackup(BackupPathOf(target), nullptr, {}).finding;
+    }
+    return LookAtBackup(BackupPathOf(target), &st, bytes).finding;
 }
 
 struct StagedFile::State {
     // First in, last out: signals stay deferred until everything below is cleaned up.
     SaveInProgress saving;
     std::string target;  // the file that holds the data, links followed
-    bool existed = false;
-    bool inPlace = false;
-    int fileFd = -1;  // the target, locked, while the stage lives
-    int tempFd = -1;  // the new bytes (replace), locked
-    std::string tempPath;
     std::string backupPath;
-    bool staleBackup = false;  // left by a crash: the file may be torn until it is rewritten
-    bool ourBackup = false;
-    std::string oldBytes;  // in place: what the file held, to put back when the rewrite fails
-    std::string newBytes;  // in place: written at Commit
+    bool existed = false;
+    struct stat original {};
+    bool inPlace = false;
+    bool foreignBackup = false;  // something not ours holds the backup's name
+    int fileFd = -1;             // the target, locked, while the stage lives
+    int tempFd = -1;             // the new bytes (replace), locked
+    std::string tempPath;
+    bool ourBackup = false;  // removed with the stage: the file is whole
+    std::string oldBytes;    // what the file reads as: edited by the caller, put back on failure
+    std::string newBytes;    // in place: written at Commit
 
     State() = default;
     State(const State&) = delete;
@@ -390,7 +517,8 @@ struct StagedFile::State {
 
     // The target opened for writing and locked, still the file the path names.
     bool OpenAndLock(int& error);
-    bool StageReplacement(std::string_view bytes, const struct stat& original, int& error);
+    bool SettleBackup(int& error);
+    bool StageReplacement(std::string_view bytes, int& error);
     bool StageInPlace(std::string_view bytes, int& error);
     bool CommitInPlace(int& error);
 };
@@ -401,7 +529,9 @@ bool StagedFile::State::OpenAndLock(int& error) {
         if (fd < 0) return settings::Fail(errno, error);
         fileFd = fd;
         int code = 0;
-        if (!WaitForLock(fd, code)) return settings::Fail(code, error);
+        const Locked locked = WaitForLock(fd, F_WRLCK, code);
+        if (locked == Locked::kNoLocks) return true;
+        if (locked != Locked::kYes) return settings::Fail(code, error);
         // Another instance may have renamed a new file over it while we waited.
         struct stat held {
         }, named{};
@@ -415,8 +545,39 @@ bool StagedFile::State::OpenAndLock(int& error) {
     return settings::Fail(EAGAIN, error);
 }
 
-bool StagedFile::State::StageReplacement(std::string_view bytes, const struct stat& original,
-                                         int& error) {
+// Before a save edits the file, what lies at the backup's name is settled: a rewrite a crash cut
+// off is finished by putting the old bytes back (the backup still guards the file meanwhile),
+// and a backup that guards nothing goes. Neither changes what the file reads as.
+bool StagedFile::State::SettleBackup(int& error) {
+    const BackupLook look = LookAtBackup(backupPath, existed ? &original : nullptr, oldBytes);
+    switch (look.finding) {
+        case BackupFinding::kNone:
+            return true;
+        case BackupFinding::kForeign:
+            foreignBackup = true;
+            return true;
+        case BackupFinding::kGuarding:
+        case BackupFinding::kUnrecorded:
+            if (existed) {
+                const std::string_view old = ReadBackupRecord(look.bytes).oldBytes;
+                if (!WriteAllAt(fileFd, old) ||
+                    ::ftruncate(fileFd, static_cast<off_t>(old.size())) != 0 ||
+                    ::fsync(fileFd) != 0) {
+                    return settings::Fail(errno, error);
+                }
+                oldBytes.assign(old);
+            }
+            break;
+        case BackupFinding::kStale:
+        case BackupFinding::kUnreadable:
+            break;
+    }
+    if (::unlink(backupPath.c_str()) != 0 && errno != ENOENT) return settings::Fail(errno, error);
+    SyncDirectory(DirectoryOf(target));
+    return true;
+}
+
+bool StagedFile::State::StageReplacement(std::string_view bytes, int& error) {
     const int fd = CreateTemp(target, tempPath);
     if (fd < 0) {
         tempPath.clear();
@@ -429,68 +590,54 @@ bool StagedFile::State::StageReplacement(std::string_view bytes, const struct st
         if (original.st_uid != ::geteuid() || original.st_gid != ::getegid()) {
             const uid_t owner =
                 original.st_uid == ::geteuid() ? static_cast<uid_t>(-1) : original.st_uid;
-            if (StoreFaultAt(StoreStep::kOwnership, target) != 0 ||
-                ::fchown(fd, owner, original.st_gid) != 0) {
+            if (::fchown(fd, owner, original.st_gid) != 0 &&
+                !HasOwner(fd, original.st_uid, original.st_gid)) {
                 inPlace = true;
                 return true;
             }
-        } else if (StoreFaultAt(StoreStep::kOwnership, target) != 0) {
-            inPlace = true;
-            return true;
         }
-        if (::fchmod(fd, original.st_mode & 07777) != 0) return Fail(errno, error);
+        if (!SetMode(fd, original.st_mode & 07777)) return Fail(errno, error);
         // After the mode: the access ACL carries the group bits as its mask.
-        if (StoreFaultAt(StoreStep::kAttributes, target) != 0 || !CopyAttributes(fileFd, fd)) {
+        if (!CopyAttributes(fileFd, fd)) {
             inPlace = true;
             return true;
         }
     }
-    if (const int code = StoreFaultAt(StoreStep::kWrite, target)) return Fail(code, error);
     if (!WriteAll(fd, bytes)) return Fail(errno, error);
-    if (const int code = StoreFaultAt(StoreStep::kFlush, target)) return Fail(code, error);
     if (::fsync(fd) != 0) return Fail(errno, error);
     return true;
 }
 
 // The old bytes go to the backup first, whole (a temporary file renamed), so that the backup
-// name only ever holds a complete copy; a backup a crash left is that copy already.
+// name only ever holds a complete copy, with the record that tells a torn rewrite from a file
+// changed since.
 bool StagedFile::State::StageInPlace(std::string_view bytes, int& error) {
     if (tempFd >= 0) ::close(tempFd);
     tempFd = -1;
     if (!tempPath.empty()) ::unlink(tempPath.c_str());
     tempPath.clear();
+    if (foreignBackup) return settings::Fail(EEXIST, error);
+    if (!SizeAllowed(oldBytes.size())) return settings::Fail(EFBIG, error);
 
-    if (staleBackup) {
-        bool exists = false;
-        if (!ReadWholeFile(backupPath, oldBytes, exists, error)) return false;
-    } else {
-        if (!ReadAllAt(fileFd, oldBytes)) return settings::Fail(errno, error);
-        if (!SizeAllowed(oldBytes.size())) return settings::Fail(EFBIG, error);
-        const int fd = CreateTemp(target, tempPath);
-        if (fd < 0) {
-            tempPath.clear();
-            return Fail(errno, error);
-        }
-        tempFd = fd;
-        struct stat st {};
-        if (::fstat(fileFd, &st) == 0) {
-            // Readable by whoever may read the file, since Load may read it instead.
-            if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
-                // Not a member of the file's group: the backup keeps ours.
-            }
-            if (::fchmod(fd, st.st_mode & 0666) != 0) return Fail(errno, error);
-        }
-        if (const int code = StoreFaultAt(StoreStep::kWrite, target)) return Fail(code, error);
-        if (!WriteAll(fd, oldBytes)) return Fail(errno, error);
-        if (const int code = StoreFaultAt(StoreStep::kFlush, target)) return Fail(code, error);
-        if (::fsync(fd) != 0) return Fail(errno, error);
-        if (::rename(tempPath.c_str(), backupPath.c_str()) != 0) return Fail(errno, error);
-        ::close(tempFd);
-        tempFd = -1;
+    const int fd = CreateTemp(target, tempPath);
+    if (fd < 0) {
         tempPath.clear();
-        ourBackup = true;
-        SyncDirectory(DirectoryOf(target));
+        return Fail(errno, error);
     }
+    tempFd = fd;
+    // Readable by whoever may read the file, since Load may read it instead.
+    if (::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
+        errno = 0;  // not a member of the file's group: the backup keeps ours
+    }
+    if (!SetMode(fd, original.st_mode & 0666)) return Fail(errno, error);
+    if (!WriteAll(fd, BackupWithRecord(oldBytes, bytes))) return Fail(errno, error);
+    if (::fsync(fd) != 0) return Fail(errno, error);
+    if (!RenameNoReplace(tempPath, backupPath)) return Fail(errno, error);
+    ::close(tempFd);
+    tempFd = -1;
+    tempPath.clear();
+    ourBackup = true;
+    SyncDirectory(DirectoryOf(target));
     // Room for the longer content now, where the file system can promise it, so the rewrite
     // does not run out of space half-way.
     if (bytes.size() > oldBytes.size() &&
@@ -503,25 +650,17 @@ bool StagedFile::State::StageInPlace(std::string_view bytes, int& error) {
 }
 
 bool StagedFile::State::CommitInPlace(int& error) {
-    int code = StoreFaultAt(StoreStep::kRewrite, target);
-    if (code == 0) {
-        if (!WriteAllAt(fileFd, newBytes) ||
-            ::ftruncate(fileFd, static_cast<off_t>(newBytes.size())) != 0 || ::fsync(fileFd) != 0) {
-            code = errno;
-        }
+    if (WriteAllAt(fileFd, newBytes) &&
+        ::ftruncate(fileFd, static_cast<off_t>(newBytes.size())) == 0 && ::fsync(fileFd) == 0) {
+        ourBackup = true;
+        return true;
     }
-    if (code != 0) {
-        // Put the old bytes back; while that fails too the backup stays and Load reads it.
-        if (WriteAllAt(fileFd, oldBytes) &&
-            ::ftruncate(fileFd, static_cast<off_t>(oldBytes.size())) == 0 && ::fsync(fileFd) == 0) {
-            ourBackup = true;
-        } else {
-            ourBackup = false;
-        }
-        return settings::Fail(code, error);
-    }
-    ourBackup = true;  // removed with the stage: the file is whole
-    return true;
+    const int code = errno;
+    // Put the old bytes back; while that fails too the backup stays and Load reads it.
+    ourBackup = WriteAllAt(fileFd, oldBytes) &&
+                ::ftruncate(fileFd, static_cast<off_t>(oldBytes.size())) == 0 &&
+                ::fsync(fileFd) == 0;
+    return settings::Fail(code, error);
 }
 
 StagedFile::StagedFile() = default;
@@ -533,49 +672,68 @@ void StagedFile::Abort() {
     m_state.reset();
 }
 
-bool StagedFile::InPlace() const {
-    return m_state && m_state->inPlace;
-}
-
-bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& error) {
+bool StagedFile::Open(const std::string& path, std::string& bytes, bool& exists, int& error) {
     Abort();
     error = 0;
+    bytes.clear();
+    exists = false;
     if (path.empty()) return Fail(ENOENT, error);
     auto state = std::make_unique<State>();
     State& s = *state;
     if (!ResolveLinks(path, s.target, error)) return false;
-    if (!SizeAllowed(bytes.size())) return Fail(EFBIG, error);
-
-    struct stat original {};
+    s.backupPath = BackupPathOf(s.target);
     s.existed = true;
-    if (::stat(s.target.c_str(), &original) != 0) {
+    if (::stat(s.target.c_str(), &s.original) != 0) {
         if (errno != ENOENT) return Fail(errno, error);
         s.existed = false;
     }
     if (s.existed) {
-        if (S_ISDIR(original.st_mode)) return Fail(EISDIR, error);
+        if (S_ISDIR(s.original.st_mode)) return Fail(EISDIR, error);
         // A device or pipe would be replaced by a plain file, not written to.
-        if (!S_ISREG(original.st_mode)) return Fail(EINVAL, error);
+        if (!S_ISREG(s.original.st_mode)) return Fail(EINVAL, error);
         // A file without any write permission is read-only, as Windows treats its read-only
         // attribute: even an administrator's write is refused. Otherwise the caller must be
         // allowed to write it; renaming over it would only need the directory's permission.
-        if ((original.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Fail(EACCES, error);
+        if ((s.original.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Fail(EACCES, error);
         if (::faccessat(AT_FDCWD, s.target.c_str(), W_OK, AT_EACCESS) != 0) {
             return Fail(errno, error);
         }
         if (!s.OpenAndLock(error)) return false;
-        if (::fstat(s.fileFd, &original) != 0) return Fail(errno, error);
+        if (::fstat(s.fileFd, &s.original) != 0) return Fail(errno, error);
+        if (static_cast<unsigned long long>(s.original.st_size) > kMaxFileBytes) {
+            return Fail(EFBIG, error);
+        }
+        if (!ReadAllAt(s.fileFd, s.oldBytes)) return Fail(errno, error);
     }
-    SweepTemporaries(s.target);
-    s.backupPath = DirectoryOf(s.target) + "/" + BackupName(NameOf(s.target));
-    struct stat backup {};
-    s.staleBackup = ::lstat(s.backupPath.c_str(), &backup) == 0;
-
-    s.inPlace = s.existed && (original.st_nlink > 1 || IsMountPoint(s.target, original));
-    if (!s.inPlace && !s.StageReplacement(bytes, original, error)) return false;
-    if (s.inPlace && !s.StageInPlace(bytes, error)) return false;
+    if (!s.SettleBackup(error)) return false;
+    bytes = s.oldBytes;
+    exists = s.existed;
     m_state = std::move(state);
     return true;
+}
+
+bool StagedFile::Prepare(std::string_view bytes, int& error) {
+    error = 0;
+    if (!m_state) return Fail(EINVAL, error);
+    State& s = *m_state;
+    if (!SizeAllowed(bytes.size())) {
+        Abort();
+        return Fail(EFBIG, error);
+    }
+    SweepTemporaries(s.target);
+    s.inPlace = s.existed && (s.original.st_nlink > 1 || IsMountPoint(s.target, s.original));
+    if ((!s.inPlace && !s.StageReplacement(bytes, error)) ||
+        (s.inPlace && !s.StageInPlace(bytes, error))) {
+        Abort();
+        return Fail(error, error);
+    }
+    return true;
+}
+
+bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& error) {
+    std::string current;
+    bool exists = false;
+    return Open(path, current, exists, error) && Prepare(bytes, error);
 }
 
 bool StagedFile::Commit(int& error) {
@@ -587,7 +745,7 @@ bool StagedFile::Commit(int& error) {
         m_state.reset();
         return ok || Fail(error, error);
     }
-    if (const int code = StoreFaultAt(StoreStep::kRename, s.target)) return s.Fail(code, error);
+    if (s.tempFd < 0) return Fail(EINVAL, error);  // opened, never prepared
     if (::close(s.tempFd) != 0 && errno != EINTR) {
         s.tempFd = -1;
         return s.Fail(errno, error);
@@ -596,8 +754,6 @@ bool StagedFile::Commit(int& error) {
     if (::rename(s.tempPath.c_str(), s.target.c_str()) != 0) return s.Fail(errno, error);
     s.tempPath.clear();
     SyncDirectory(DirectoryOf(s.target));
-    // The file is whole again: a crashed rewrite's backup has served its purpose.
-    s.ourBackup = s.staleBackup;
     m_state.reset();
     return true;
 }
@@ -639,10 +795,17 @@ SaveInProgress::~SaveInProgress() {
 
 bool CreateFolders(const std::string& folder, int& error) {
     error = 0;
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (!ec) return true;
-    return Fail(ec.value(), error);
+    const std::size_t last = folder.find_last_not_of('/');
+    if (last == std::string::npos) return folder.empty() ? Fail(ENOENT, error) : true;
+    const std::string path = folder.substr(0, last + 1);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) || Fail(ENOTDIR, error);
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !CreateFolders(path.substr(0, slash), error)) {
+        return false;
+    }
+    if (::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) return true;
+    return Fail(errno, error);
 }
 
 bool IsAccessDenied(int error) {

@@ -84,9 +84,55 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// Two instances saving one file take turns: each holds a mutex named after the file's full path
+// from reading the file to replacing it, so neither edits bytes the other is replacing. Windows
+// has no lock that survives ReplaceFileA's swap of the file, so the lock is not on the file.
+class SaveTurn {
+public:
+    SaveTurn() = default;
+    ~SaveTurn() { Release(); }
+    SaveTurn(const SaveTurn&) = delete;
+    SaveTurn& operator=(const SaveTurn&) = delete;
+
+    // Waits as long as a save may take; a save that holds it longer has hung.
+    bool Take(const std::string& path, int& error) {
+        char full[MAX_PATH * 2];
+        const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+        std::string name = n > 0 && n < sizeof full ? std::string(full, n) : path;
+        // One file, however it is spelled.
+        std::replace(name.begin(), name.end(), '/', '\\');
+        CharUpperBuffA(name.data(), static_cast<DWORD>(name.size()));
+        std::uint32_t hash = 2166136261u;
+        for (const char c : name) hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
+        char mutexName[64];
+        std::snprintf(mutexName, sizeof mutexName, "Local\\TavrelCustomizerSave-%08x",
+                      static_cast<unsigned>(hash));
+        m_mutex = CreateMutexA(nullptr, FALSE, mutexName);
+        if (m_mutex == nullptr) return Fail(GetLastError(), error);
+        const DWORD waited = WaitForSingleObject(m_mutex, 5000);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            CloseHandle(m_mutex);
+            m_mutex = nullptr;
+            return Fail(waited == WAIT_TIMEOUT ? ERROR_TIMEOUT : GetLastError(), error);
+        }
+        return true;
+    }
+    void Release() {
+        if (m_mutex == nullptr) return;
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+        m_mutex = nullptr;
+    }
+
+private:
+    HANDLE m_mutex = nullptr;
+};
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error) {
+namespace {
+
+bool ReadFileOrBackup(const std::string& path, std::string& bytes, bool& exists, int& error) {
     bytes.clear();
     exists = false;
     error = 0;
@@ -104,7 +150,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
             const std::string backup = DirectoryOf(path) + "\\" + BackupName(NameOf(path));
             if (code == ERROR_FILE_NOT_FOUND &&
                 GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
-                return ReadWholeFile(backup, bytes, exists, error);
+                return ReadFileOrBackup(backup, bytes, exists, error);
             }
             SetLastError(code);
             return true;
@@ -137,8 +183,27 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
     return true;
 }
 
+}  // namespace
+
+// A save in progress is waited for (a few seconds, then the file is read anyway), so that Load
+// never reads what it is half-way through replacing.
+bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error) {
+    SaveTurn turn;
+    int ignored = 0;
+    turn.Take(path, ignored);
+    return ReadFileOrBackup(path, bytes, exists, error);
+}
+
+// There is never a backup beside a whole file here: ReplaceFileA's backup exists only while the
+// file is missing, and it is what Load then reads.
+BackupFinding FindBackup(const std::string&) {
+    return BackupFinding::kNone;
+}
+
 struct StagedFile::State {
+    SaveTurn turn;  // first in, last out
     std::string target;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
     bool existed = false;
     HANDLE temp = INVALID_HANDLE_VALUE;  // held until Commit, so no other instance removes it
     std::string tempPath;
@@ -192,13 +257,11 @@ void StagedFile::Abort() {
     m_state.reset();
 }
 
-bool StagedFile::InPlace() const {
-    return false;
-}
-
-bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& error) {
+bool StagedFile::Open(const std::string& path, std::string& bytes, bool& exists, int& error) {
     Abort();
     error = 0;
+    bytes.clear();
+    exists = false;
     if (path.empty()) return Fail(ERROR_PATH_NOT_FOUND, error);
     auto state = std::make_unique<State>();
     State& s = *state;
@@ -213,8 +276,27 @@ bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& e
         attributes = GetFileAttributesA(s.target.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return Fail(GetLastError(), error);
     }
+    if (!s.turn.Take(s.target, error)) return false;
+    if (!ReadFileOrBackup(s.target, bytes, exists, error)) return false;
+    s.attributes = attributes;
+    m_state = std::move(state);
+    return true;
+}
+
+bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& error) {
+    std::string current;
+    bool exists = false;
+    return Open(path, current, exists, error) && Prepare(bytes, error);
+}
+
+bool StagedFile::Prepare(std::string_view bytes, int& error) {
+    error = 0;
+    if (!m_state) return Fail(ERROR_INVALID_FUNCTION, error);
+    State& s = *m_state;
+    const DWORD attributes = s.attributes;
     s.existed = attributes != INVALID_FILE_ATTRIBUTES;
     if (s.existed && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        Abort();
         return Fail(ERROR_ACCESS_DENIED, error);
     }
     // The new file carries the original's visible attributes (hidden, system, archive); the
@@ -242,17 +324,14 @@ bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& e
     if (s.temp == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         s.tempPath.clear();
+        Abort();
         return Fail(code, error);
     }
-    if (const int code = StoreFaultAt(StoreStep::kWrite, s.target)) {
-        return s.Fail(static_cast<DWORD>(code), error);
+    if (!WriteAll(s.temp, bytes) || !FlushFileBuffers(s.temp)) {
+        const DWORD code = GetLastError();
+        Abort();
+        return Fail(code, error);
     }
-    if (!WriteAll(s.temp, bytes)) return s.Fail(GetLastError(), error);
-    if (const int code = StoreFaultAt(StoreStep::kFlush, s.target)) {
-        return s.Fail(static_cast<DWORD>(code), error);
-    }
-    if (!FlushFileBuffers(s.temp)) return s.Fail(GetLastError(), error);
-    m_state = std::move(state);
     return true;
 }
 
@@ -263,9 +342,7 @@ bool StagedFile::Commit(int& error) {
     error = 0;
     if (!m_state) return Fail(ERROR_INVALID_FUNCTION, error);
     State& s = *m_state;
-    if (const int code = StoreFaultAt(StoreStep::kRename, s.target)) {
-        return s.Fail(static_cast<DWORD>(code), error);
-    }
+    if (s.temp == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_FUNCTION, error);
     const HANDLE temp = s.temp;
     s.temp = INVALID_HANDLE_VALUE;
     if (!CloseHandle(temp)) return s.Fail(GetLastError(), error);
