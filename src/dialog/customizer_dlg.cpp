@@ -323,6 +323,8 @@ void CCustomizerDlg::ShowWhereSettingsAre() {
             const settings::ProfileCopyInfo copy = settings::WhichProfileCopy(file.path);
             file.virtualStore = copy.virtualStore;
             file.virtualStoreExists = copy.virtualStoreExists;
+            file.backup = settings::FindBackup(
+                file.virtualStoreExists && file.virtualStore ? *file.virtualStore : file.path);
             files.push_back(std::move(file));
         }
     }

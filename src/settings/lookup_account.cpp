@@ -31,6 +31,31 @@ bool IsSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
+// The backup beside a file, where it changes what the player sees or can do.
+std::string BackupLine(const SettingsFileCopy& file) {
+    std::string backup = file.path;
+    while (!backup.empty() && !IsSeparator(backup.back())) backup.pop_back();
+    backup += BackupName(file.path.substr(backup.size()));
+    switch (file.backup) {
+        case BackupFinding::kGuarding:
+            return "  an interrupted save left it torn: what is shown is read from its backup " +
+                   backup + ", and OK writes the file whole again.\n";
+        case BackupFinding::kUnrecorded:
+            return "  an interrupted save of an older version left the backup " + backup +
+                   ": what is shown is read from it, and OK writes it back to the file.\n";
+        case BackupFinding::kUnreadable:
+            return "  the backup " + backup +
+                   " beside it cannot be read and is passed over; OK removes it where it may.\n";
+        case BackupFinding::kForeign:
+            return "  " + backup +
+                   " beside it is not a file a save made: it is never read or removed.\n";
+        case BackupFinding::kNone:
+        case BackupFinding::kStale:
+            break;
+    }
+    return "";
+}
+
 // The folder all the paths lie in ("" when they share none).
 std::string CommonFolder(const std::vector<const LookedPlace*>& run) {
     std::string common = run.front()->path;
@@ -90,6 +115,7 @@ std::string DescribeLookup(const LookupAccount& account, const std::vector<Setti
             } else {
                 text += file.path + "\n";
             }
+            text += BackupLine(file);
         }
         return text;
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/file_store.h"
+
 namespace settings {
 
 enum class PassedOver {
@@ -39,6 +41,7 @@ struct SettingsFileCopy {
     std::string path;
     std::optional<std::string> virtualStore;
     bool virtualStoreExists = false;
+    BackupFinding backup = BackupFinding::kNone;  // what lies at its backup's name
 };
 
 // The text F1 shows. Places looked are grouped by launcher, a run of places with the same reason
