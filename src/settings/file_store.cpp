@@ -122,7 +122,9 @@ FileJudgement JudgeAgainstBackup(std::string_view file, const BackupContent& bac
 
     // The new content's pieces, in order, match the file's where both have them.
     bool wholeNew = fileSize == newSize;
-    bool torn = fileSize <= std::max(oldSize, (newSize + kPiece - 1) / kPiece * kPiece);
+    // The rewrite never makes the file longer than the longer content: anything longer was
+    // added since, say a section another program appended after a crash.
+    bool torn = fileSize <= std::max(oldSize, newSize);
     std::size_t piece = 0;
     for (std::uint64_t at = 0; at < fileSize && (torn || wholeNew);) {
         const std::uint64_t cut = NextCut(at, oldSize);

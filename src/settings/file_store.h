@@ -107,7 +107,7 @@ struct BackupContent {
 BackupContent ReadBackupRecord(std::string_view backup);
 enum class FileJudgement { kTorn, kWholeNew, kOther };
 // A torn rewrite holds, in each piece, the old content's bytes or the new content's, and
-// anything past the old content's end; it is no longer than either.
+// anything past the old content's end; it is no longer than the longer of the two.
 FileJudgement JudgeAgainstBackup(std::string_view file, const BackupContent& backup);
 
 // Creates the folder and any missing folder above it; one that exists already is no failure.
