@@ -1,137 +1,21 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <climits>
 #include <cstdio>
-#include <cstring>
-#include <iterator>
-#include <string>
-#include <thread>
 #include <vector>
 
-#include "settings/file_store.h"
+#include "posix_io.h"
 
 namespace settings {
+
+using namespace posix;
+
 namespace {
-
-// Closes a descriptor on every path out; errors of close on a read-only file mean nothing.
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    // Closes now and reports the error: on some file systems a failed write shows up only here.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0 || errno == EINTR;
-    }
-
-private:
-    int m_fd;
-};
-
-bool Fail(int code, int& error) {
-    error = code;
-    errno = code;
-    return false;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// Follows a chain of symbolic links to the path of the file that really holds the data. The
-// final target need not exist: writing through a dangling link creates it.
-bool ResolveLinks(const std::string& path, std::string& resolved, int& error) {
-    resolved = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(resolved.c_str(), &st) != 0) {
-            if (errno == ENOENT) return true;
-            return Fail(errno, error);
-        }
-        if (!S_ISLNK(st.st_mode)) return true;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(resolved.c_str(), target.data(), target.size());
-        if (n < 0) return Fail(errno, error);
-        if (static_cast<std::size_t>(n) >= target.size()) return Fail(ENAMETOOLONG, error);
-        target.resize(static_cast<std::size_t>(n));
-        if (!target.empty() && target.front() != '/') {
-            target = DirectoryOf(resolved) + "/" + target;
-        }
-        resolved = target;
-    }
-    return Fail(ELOOP, error);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// An open file description's own lock (not the process's, which closing any other descriptor
-// of the file would drop), over the whole file. False with errno set when it is held elsewhere
-// or cannot be had.
-bool TryLock(int fd, short type) {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-#ifdef F_OFD_SETLK
-    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
-#else
-    return ::fcntl(fd, F_SETLK, &lock) == 0;
-#endif
-}
-
-enum class Locked { kYes, kNoLocks, kTimedOut, kFailed };
-
-// Waits a while for another instance's save of the same file to end; a save takes
-// milliseconds, so one still holding the lock after seconds has hung and is not waited for.
-// A file system without locks (NFS without its lock daemon, some FUSE drivers) is used
-// without them.
-Locked WaitForLock(int fd, short type, int& code) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!TryLock(fd, type)) {
-        code = errno;
-        if (code == ENOLCK || code == EOPNOTSUPP || code == ENOSYS) return Locked::kNoLocks;
-        if (code != EACCES && code != EAGAIN && code != EINTR) return Locked::kFailed;
-        if (std::chrono::steady_clock::now() > deadline) {
-            code = EAGAIN;
-            return Locked::kTimedOut;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return Locked::kYes;
-}
 
 // A fresh file beside the target, created with the mode a new file would get (the umask
 // applies), never an existing one, and locked at once so that no other instance's sweep takes
@@ -153,17 +37,6 @@ int CreateTemp(const std::string& target, std::string& tempPath) {
     }
     errno = EEXIST;
     return -1;
-}
-
-void SyncDirectory(const std::string& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    // Makes the rename itself durable. It is done and cannot be undone; a failure here only
-    // weakens durability.
-    if (::fsync(fd) != 0) {
-        // Nothing to undo.
-    }
-    ::close(fd);
 }
 
 // Removes the temporary files of earlier saves of this file that a crash or power loss left
@@ -188,42 +61,6 @@ void SweepTemporaries(const std::string& target) {
     }
     ::closedir(listing);
     for (const std::string& path : stale) ::unlink(path.c_str());
-}
-
-bool WriteAllAt(int fd, std::string_view bytes) {
-    off_t offset = 0;
-    while (!bytes.empty()) {
-        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-        offset += n;
-    }
-    return true;
-}
-
-// The whole file from its start; false with errno set on a read error, or EFBIG past `limit`.
-bool ReadAllAt(int fd, std::string& bytes, unsigned long long limit = kMaxFileBytes) {
-    bytes.clear();
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            bytes.clear();
-            return false;
-        }
-        if (n == 0) return true;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        offset += n;
-        if (bytes.size() > limit) {  // grew while we read it
-            bytes.clear();
-            errno = EFBIG;
-            return false;
-        }
-    }
 }
 
 // A refused mode changes nothing where the file already has it or the file system keeps none
@@ -326,157 +163,7 @@ bool SizeAllowed(std::size_t size) {
            size <= limit.rlim_cur;
 }
 
-// Termination requests that arrived during a save, raised again once it is over.
-volatile sig_atomic_t g_pendingSignal = 0;
-int g_saveDepth = 0;
-constexpr int kDeferredSignals[] = {SIGTERM, SIGINT, SIGHUP};
-struct sigaction g_previous[3];
-struct sigaction g_previousFileSize;
-
-extern "C" void DeferSignal(int sig) {
-    g_pendingSignal = sig;
-}
-
 }  // namespace
-
-namespace {
-
-// A backup is trusted only when it is a regular file of one link that one of the players who may
-// write the file made: we, root, the file's owner, or a member of a group that may write it.
-// Anything else at its name (a planted link, another user's file) is never read or removed.
-bool TrustedBackup(const struct stat& backup, const struct stat* file) {
-    if (!S_ISREG(backup.st_mode) || backup.st_nlink != 1) return false;
-    if (backup.st_uid == ::geteuid() || backup.st_uid == 0) return true;
-    return file != nullptr && (backup.st_uid == file->st_uid ||
-                               (backup.st_gid == file->st_gid && (file->st_mode & S_IWGRP) != 0));
-}
-
-struct BackupLook {
-    BackupFinding finding = BackupFinding::kNone;
-    std::string bytes;  // the whole backup, when it was read
-};
-
-// What the backup beside a file says of the file's bytes (`file` null: there is no file).
-BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
-                        std::string_view fileBytes) {
-    BackupLook look;
-    const int fd = ::open(backupPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return look;  // none, or gone since: the file is whole
-        struct stat st {};
-        if (::lstat(backupPath.c_str(), &st) != 0) {
-            look.finding = errno == ENOENT ? BackupFinding::kNone : BackupFinding::kUnreadable;
-        } else {
-            look.finding =
-                TrustedBackup(st, file) ? BackupFinding::kUnreadable : BackupFinding::kForeign;
-        }
-        return look;
-    }
-    Fd backup(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        look.finding = BackupFinding::kUnreadable;
-        return look;
-    }
-    if (!TrustedBackup(st, file)) {
-        look.finding = BackupFinding::kForeign;
-        return look;
-    }
-    if (!ReadAllAt(fd, look.bytes, 2 * kMaxFileBytes)) {
-        look.finding = BackupFinding::kUnreadable;
-        return look;
-    }
-    const BackupContent content = ReadBackupRecord(look.bytes);
-    if (!content.recorded) {
-        look.finding = BackupFinding::kUnrecorded;
-    } else if (file != nullptr && JudgeAgainstBackup(fileBytes, content) == FileJudgement::kTorn) {
-        look.finding = BackupFinding::kGuarding;
-    } else {
-        look.finding = BackupFinding::kStale;
-    }
-    return look;
-}
-
-std::string BackupPathOf(const std::string& target) {
-    return DirectoryOf(target) + "/" + BackupName(NameOf(target));
-}
-
-// Opens the file a path names for reading; the second instance's save renames a new file over
-// the path, so one found replaced after the wait is opened again.
-int OpenForReading(const std::string& path, struct stat& st, int& error) {
-    for (int attempt = 0;; ++attempt) {
-        int fd;
-        do {
-            // Non-blocking, so that a pipe cannot hang the open; plain files ignore the flag.
-            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0) {
-            error = errno;
-            return -1;
-        }
-        if (::fstat(fd, &st) != 0) {
-            error = errno;
-            ::close(fd);
-            return -1;
-        }
-        if (!S_ISREG(st.st_mode)) return fd;
-        // A save in progress holds it exclusively: its result is what is read. One that takes
-        // longer than a save can is not waited for.
-        int code = 0;
-        if (WaitForLock(fd, F_RDLCK, code) != Locked::kYes || attempt == 9) return fd;
-        struct stat named {};
-        if (::stat(path.c_str(), &named) != 0 ||
-            (named.st_dev == st.st_dev && named.st_ino == st.st_ino)) {
-            return fd;
-        }
-        ::close(fd);
-    }
-}
-
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error) {
-    bytes.clear();
-    exists = false;
-    error = 0;
-    struct stat st {};
-    int code = 0;
-    const int fd = OpenForReading(path, st, code);
-    if (fd < 0) {
-        if (code == ENOENT) return true;
-        return Fail(code, error);
-    }
-    Fd file(fd);
-    if (S_ISDIR(st.st_mode)) return Fail(EISDIR, error);
-    if (!S_ISREG(st.st_mode)) return Fail(EINVAL, error);
-    exists = true;
-    if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) return Fail(EFBIG, error);
-    if (!ReadAllAt(fd, bytes)) return Fail(errno, error);
-
-    std::string target;
-    int ignored = 0;
-    if (!ResolveLinks(path, target, ignored)) return true;
-    BackupLook look = LookAtBackup(BackupPathOf(target), &st, bytes);
-    if (look.finding == BackupFinding::kGuarding || look.finding == BackupFinding::kUnrecorded) {
-        bytes.assign(ReadBackupRecord(look.bytes).oldBytes);
-    }
-    return true;
-}
-
-BackupFinding FindBackup(const std::string& path) {
-    std::string target;
-    int ignored = 0;
-    if (path.empty() || !ResolveLinks(path, target, ignored)) return BackupFinding::kNone;
-    struct stat st {};
-    std::string bytes;
-    const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return LookAtBackup(BackupPathOf(target), nullptr, {}).finding;
-    Fd file(fd);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadAllAt(fd, bytes)) {
-        return LookAtBackup(BackupPathOf(target), nullptr, {}).finding;
-    }
-    return LookAtBackup(BackupPathOf(target), &st, bytes).finding;
-}
 
 struct StagedFile::State {
     // First in, last out: signals stay deferred until everything below is cleaned up.
@@ -512,7 +199,7 @@ struct StagedFile::State {
         tempFd = -1;
         if (!tempPath.empty()) ::unlink(tempPath.c_str());
         tempPath.clear();
-        return settings::Fail(code, error);
+        return posix::Fail(code, error);
     }
 
     // The target opened for writing and locked, still the file the path names.
@@ -526,12 +213,12 @@ struct StagedFile::State {
 bool StagedFile::State::OpenAndLock(int& error) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         const int fd = ::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return settings::Fail(errno, error);
+        if (fd < 0) return posix::Fail(errno, error);
         fileFd = fd;
         int code = 0;
         const Locked locked = WaitForLock(fd, F_WRLCK, code);
         if (locked == Locked::kNoLocks) return true;
-        if (locked != Locked::kYes) return settings::Fail(code, error);
+        if (locked != Locked::kYes) return posix::Fail(code, error);
         // Another instance may have renamed a new file over it while we waited.
         struct stat held {
         }, named{};
@@ -542,7 +229,7 @@ bool StagedFile::State::OpenAndLock(int& error) {
         ::close(fd);
         fileFd = -1;
     }
-    return settings::Fail(EAGAIN, error);
+    return posix::Fail(EAGAIN, error);
 }
 
 // Before a save edits the file, what lies at the backup's name is settled: a rewrite a crash cut
@@ -563,7 +250,7 @@ bool StagedFile::State::SettleBackup(int& error) {
                 if (!WriteAllAt(fileFd, old) ||
                     ::ftruncate(fileFd, static_cast<off_t>(old.size())) != 0 ||
                     ::fsync(fileFd) != 0) {
-                    return settings::Fail(errno, error);
+                    return posix::Fail(errno, error);
                 }
                 oldBytes.assign(old);
             }
@@ -572,7 +259,7 @@ bool StagedFile::State::SettleBackup(int& error) {
         case BackupFinding::kUnreadable:
             break;
     }
-    if (::unlink(backupPath.c_str()) != 0 && errno != ENOENT) return settings::Fail(errno, error);
+    if (::unlink(backupPath.c_str()) != 0 && errno != ENOENT) return posix::Fail(errno, error);
     SyncDirectory(DirectoryOf(target));
     return true;
 }
@@ -616,8 +303,8 @@ bool StagedFile::State::StageInPlace(std::string_view bytes, int& error) {
     tempFd = -1;
     if (!tempPath.empty()) ::unlink(tempPath.c_str());
     tempPath.clear();
-    if (foreignBackup) return settings::Fail(EEXIST, error);
-    if (!SizeAllowed(oldBytes.size())) return settings::Fail(EFBIG, error);
+    if (foreignBackup) return posix::Fail(EEXIST, error);
+    if (!SizeAllowed(oldBytes.size())) return posix::Fail(EFBIG, error);
 
     const int fd = CreateTemp(target, tempPath);
     if (fd < 0) {
@@ -643,7 +330,7 @@ bool StagedFile::State::StageInPlace(std::string_view bytes, int& error) {
     if (bytes.size() > oldBytes.size() &&
         ::fallocate(fileFd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS) {
-        return settings::Fail(errno, error);
+        return posix::Fail(errno, error);
     }
     newBytes.assign(bytes);
     return true;
@@ -660,7 +347,7 @@ bool StagedFile::State::CommitInPlace(int& error) {
     ourBackup = WriteAllAt(fileFd, oldBytes) &&
                 ::ftruncate(fileFd, static_cast<off_t>(oldBytes.size())) == 0 &&
                 ::fsync(fileFd) == 0;
-    return settings::Fail(code, error);
+    return posix::Fail(code, error);
 }
 
 StagedFile::StagedFile() = default;
@@ -762,62 +449,6 @@ bool RemoveFile(const std::string& path, int& error) {
     error = 0;
     if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
     return Fail(errno, error);
-}
-
-SaveInProgress::SaveInProgress() {
-    if (g_saveDepth++ > 0) return;
-    g_pendingSignal = 0;
-    struct sigaction defer {};
-    defer.sa_handler = DeferSignal;
-    defer.sa_flags = SA_RESTART;
-    sigemptyset(&defer.sa_mask);
-    for (const int sig : kDeferredSignals) sigaddset(&defer.sa_mask, sig);
-    for (std::size_t i = 0; i < std::size(kDeferredSignals); ++i) {
-        ::sigaction(kDeferredSignals[i], &defer, &g_previous[i]);
-    }
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    ::sigaction(SIGXFSZ, &ignore, &g_previousFileSize);
-}
-
-SaveInProgress::~SaveInProgress() {
-    if (--g_saveDepth > 0) return;
-    ::sigaction(SIGXFSZ, &g_previousFileSize, nullptr);
-    for (std::size_t i = 0; i < std::size(kDeferredSignals); ++i) {
-        ::sigaction(kDeferredSignals[i], &g_previous[i], nullptr);
-    }
-    // Now as the program would have taken it: its default ends the program.
-    const int pending = g_pendingSignal;
-    g_pendingSignal = 0;
-    if (pending != 0) ::raise(pending);
-}
-
-bool CreateFolders(const std::string& folder, int& error) {
-    error = 0;
-    const std::size_t last = folder.find_last_not_of('/');
-    if (last == std::string::npos) return folder.empty() ? Fail(ENOENT, error) : true;
-    const std::string path = folder.substr(0, last + 1);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) || Fail(ENOTDIR, error);
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !CreateFolders(path.substr(0, slash), error)) {
-        return false;
-    }
-    if (::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) return true;
-    return Fail(errno, error);
-}
-
-bool IsAccessDenied(int error) {
-    return error == EACCES || error == EPERM;
-}
-
-int LastErrorCode() {
-    return errno;
-}
-
-void SetLastErrorCode(int code) {
-    errno = code;
 }
 
 }  // namespace settings

@@ -1,0 +1,74 @@
+#pragma once
+// What the POSIX file store's halves share: descriptors that close themselves, whole reads and
+// writes, the locks two instances take turns by, and what lies at a file's backup name.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <string_view>
+
+#include "settings/file_store.h"
+
+namespace settings::posix {
+
+// Closes a descriptor on every path out; errors of close on a read-only file mean nothing.
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return m_fd; }
+    // Closes now and reports the error: on some file systems a failed write shows up only here.
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int m_fd;
+};
+
+// Sets `error` and errno to `code`; false, for `return Fail(...)`.
+bool Fail(int code, int& error);
+
+std::string DirectoryOf(const std::string& path);
+std::string NameOf(const std::string& path);
+// Follows a chain of symbolic links to the path of the file that really holds the data. The
+// final target need not exist: writing through a dangling link creates it.
+bool ResolveLinks(const std::string& path, std::string& resolved, int& error);
+
+bool WriteAll(int fd, std::string_view bytes);
+bool WriteAllAt(int fd, std::string_view bytes);  // from the start
+// The whole file from its start; false with errno set on a read error, or EFBIG past `limit`.
+bool ReadAllAt(int fd, std::string& bytes, unsigned long long limit = kMaxFileBytes);
+
+// An open file description's own lock (not the process's, which closing any other descriptor
+// of the file would drop), over the whole file. False with errno set when it is held elsewhere
+// or cannot be had.
+bool TryLock(int fd, short type);
+enum class Locked { kYes, kNoLocks, kTimedOut, kFailed };
+// Waits a while for another instance's save of the same file to end; a save takes
+// milliseconds, so one still holding the lock after seconds has hung and is not waited for.
+// A file system without locks (NFS without its lock daemon, some FUSE drivers) is used
+// without them.
+Locked WaitForLock(int fd, short type, int& code);
+
+// Makes a rename or removal in the folder durable.
+void SyncDirectory(const std::string& dir);
+
+std::string BackupPathOf(const std::string& target);
+struct BackupLook {
+    BackupFinding finding = BackupFinding::kNone;
+    std::string bytes;  // the whole backup, when it was read
+};
+// What the backup beside a file says of the file's bytes (`file` null: there is no file).
+BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
+                        std::string_view fileBytes);
+
+}  // namespace settings::posix
