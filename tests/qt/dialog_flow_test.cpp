@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <chrono>
 #include <filesystem>
 
 #include "program_fixture.h"
@@ -228,6 +229,51 @@ TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheBox) {
     const QString rule = QStringLiteral("---------------------------\n");
     EXPECT_EQ(copied, rule + "TavrelCustomizer\n" + rule + QString::fromStdString(m_boxes[0].text) +
                           "\n" + rule + "OK   \n" + rule);
+}
+
+TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
+    // Found again under another spelling, and a folder without the game's files: neither is
+    // another installation.
+    const std::filesystem::path other = m_root / "other copy";
+    std::filesystem::create_directories(other / "Assets" / "Scripts");
+    std::filesystem::create_directories(m_root / "not a game");
+    struct TwoInstallations : settings::GameFolderLocator {
+        std::string edited, other, empty;
+        std::optional<std::string> Find() override {
+            settings::LookupAccount account;
+            account.found = true;
+            account.gameFolder = edited;
+            settings::SetLastLookupAccount(std::move(account));
+            return edited;
+        }
+        settings::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
+            return {{{edited + "/.", "Wine", "Wine; prefix /p; 32-bit view"},
+                     {empty, "Steam", "Steam; prefix /q; 32-bit view"},
+                     {other, "Steam", "Steam; prefix /r; 32-bit view"}},
+                    false};
+        }
+    };
+    auto locator = std::make_unique<TwoInstallations>();
+    locator->edited = m_root.string();
+    locator->other = other.string();
+    locator->empty = (m_root / "not a game").string();
+    settings::SetLocator(std::move(locator));
+    RunProgram([](DialogWindow& w) {
+        Key(w, Qt::Key_F1);
+        Click(w, IDCANCEL);
+    });
+    ASSERT_EQ(m_boxes.size(), 1u);
+    const std::string& text = m_boxes[0].text;
+    const std::size_t edited = text.find("Game folder: " + m_root.string() + "\n");
+    const std::size_t listed = text.find("\nOther installations of the game, not edited here:\n" +
+                                         other.string() + " (Steam; prefix /r; 32-bit view)\n");
+    const std::size_t command = text.find("\nTAVREL_GAME_DIR='" + other.string() + "' ");
+    EXPECT_NE(edited, std::string::npos) << text;
+    EXPECT_NE(listed, std::string::npos) << text;
+    EXPECT_NE(command, std::string::npos) << text;
+    EXPECT_LT(edited, listed);
+    EXPECT_EQ(text.find("not a game"), std::string::npos) << text;
+    EXPECT_EQ(text.find("/p;"), std::string::npos) << "the edited one is not another:\n" << text;
 }
 
 TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {
