@@ -171,23 +171,16 @@ std::string PosixStartCommand(std::string_view program, std::string_view folder)
 }
 
 std::string CmdStartCommand(std::string_view program, std::string_view folder) {
-    // The value is left unquoted, since "set" would keep inner quotes; a caret makes each
-    // special character plain, and "&&" follows it directly so that no blank ends the value.
-    // A caret also keeps "%" from starting a variable's name, which quotes would not.
+    // The value is left unquoted, since "set" would keep inner quotes: a caret makes each
+    // special character plain, "%" included (quotes would not stop it naming a variable), and
+    // "&&" follows it directly so that no blank ends the value. The program's path is quoted;
+    // a lone "%" in it stays as it is.
     std::string command = "set " + std::string(kGameDirVariable) + "=";
     for (const char c : folder) {
         if (std::string_view("^&|<>()%").find(c) != std::string_view::npos) command.push_back('^');
         command.push_back(c);
     }
-    command += "&& \"";
-    for (const char c : program) {
-        if (c == '%') {
-            command += "\"^%\"";
-        } else {
-            command.push_back(c);
-        }
-    }
-    return command + "\"";
+    return command + "&& \"" + std::string(program) + "\"";
 }
 
 }  // namespace settings
