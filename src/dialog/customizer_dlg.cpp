@@ -332,11 +332,11 @@ void CCustomizerDlg::ShowWhereSettingsAre() {
             files.push_back(std::move(file));
         }
     }
-    // The account of that lookup, before the search for the others runs.
-    const settings::LookupAccount account = settings::LastLookupAccount();
+    // The search for the others leaves that lookup's account as it is.
     const settings::OtherInstallations others =
         settings::FindOtherInstallations(gameFolder, kOthersSearchBudget);
-    ShowPathMessageBox(settings::DescribeLookup(account, files, kMaxPlaceLines, others));
+    ShowPathMessageBox(
+        settings::DescribeLookup(settings::LastLookupAccount(), files, kMaxPlaceLines, others));
 }
 
 void CCustomizerDlg::OnPaint() {

@@ -145,7 +145,7 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 1.5f) << "Load edits the first";
     std::string edited;
     ASSERT_TRUE(record.GetGamePath(edited));
-    const settings::LookupAccount account = settings::LastLookupAccount();
+    const settings::LookupAccount& account = settings::LastLookupAccount();
     settings::OtherInstallations others =
         settings::FindOtherInstallations(edited, std::chrono::seconds(30));
     const std::string text = settings::DescribeLookup(account, {}, 20, others);
