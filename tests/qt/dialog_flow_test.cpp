@@ -232,48 +232,44 @@ TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheBox) {
 }
 
 TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
-    // Found again under another spelling, and a folder without the game's files: neither is
-    // another installation.
+    // The edited folder found again under another spelling, and a folder without the game's
+    // files: neither is another installation.
     const std::filesystem::path other = m_root / "other copy";
     std::filesystem::create_directories(other / "Assets" / "Scripts");
-    std::filesystem::create_directories(m_root / "not a game");
     struct TwoInstallations : settings::GameFolderLocator {
-        std::string edited, other, empty;
+        std::string edited, other;
         std::optional<std::string> Find() override {
-            settings::LookupAccount account;
-            account.found = true;
-            account.gameFolder = edited;
-            settings::SetLastLookupAccount(std::move(account));
+            settings::SetLastLookupAccount(
+                {.found = true, .gameFolder = edited, .how = {}, .looked = {}, .advice = {}});
             return edited;
         }
         settings::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
-            return {{{edited + "/.", "Wine", "Wine; prefix /p; 32-bit view"},
-                     {empty, "Steam", "Steam; prefix /q; 32-bit view"},
-                     {other, "Steam", "Steam; prefix /r; 32-bit view"}},
+            return {{{edited + "/.", "Wine", "Wine; prefix /p"},
+                     {edited + "/Assets", "Steam", "Steam; prefix /q"},
+                     {other, "Steam", "Steam; prefix /r; native view"}},
                     false};
         }
     };
     auto locator = std::make_unique<TwoInstallations>();
     locator->edited = m_root.string();
     locator->other = other.string();
-    locator->empty = (m_root / "not a game").string();
     settings::SetLocator(std::move(locator));
     RunProgram([](DialogWindow& w) {
         Key(w, Qt::Key_F1);
         Click(w, IDCANCEL);
     });
     ASSERT_EQ(m_boxes.size(), 1u);
-    const std::string& text = m_boxes[0].text;
-    const std::size_t edited = text.find("Game folder: " + m_root.string() + "\n");
-    const std::size_t listed = text.find("\nOther installations of the game, not edited here:\n" +
-                                         other.string() + " (Steam; prefix /r; 32-bit view)\n");
-    const std::size_t command = text.find("\nTAVREL_GAME_DIR='" + other.string() + "' ");
-    EXPECT_NE(edited, std::string::npos) << text;
-    EXPECT_NE(listed, std::string::npos) << text;
-    EXPECT_NE(command, std::string::npos) << text;
-    EXPECT_LT(edited, listed);
-    EXPECT_EQ(text.find("not a game"), std::string::npos) << text;
-    EXPECT_EQ(text.find("/p;"), std::string::npos) << "the edited one is not another:\n" << text;
+    EXPECT_NE(m_boxes[0].text.find("Game folder: " + m_root.string() +
+                                   "\n\nThe settings are read from and written to:\n"),
+              std::string::npos)
+        << m_boxes[0].text;
+    EXPECT_NE(m_boxes[0].text.find("\nOther installations of the game, not edited here:\n" +
+                                   other.string() + " (Steam; prefix /r; native view)\n\n" +
+                                   "To edit another one,"),
+              std::string::npos)
+        << m_boxes[0].text;
+    EXPECT_NE(m_boxes[0].text.find("\nTAVREL_GAME_DIR='" + other.string() + "' "),
+              std::string::npos);
 }
 
 TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {

@@ -106,31 +106,29 @@ TEST_F(GameFolderLocatorTest, PosixLocatorReadsThePrefixAndSetsErrno) {
 #endif
 
 #ifndef _WIN32
-// Three installations through three launchers, a fourth way to one of them through a link, and
-// a game folder without the game's files.
+// Three installations through three launchers, one of them reached again through a link on
+// drive Z:, and a game folder without the game's files.
 TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFirst) {
     const ScopedVariable dir("TAVREL_GAME_DIR", std::nullopt);
     const ScopedVariable config("XDG_CONFIG_HOME", std::nullopt);
     const fs::path home = m_emptyHome.path();
-    const auto install = [](const fs::path& prefix, const std::string& value,
-                            const std::string& multiplier) {
+    const std::string homeText = wine_test::Utf8FromPathForTest(home);
+    const auto install = [](const fs::path& prefix, const std::string& value, const char* odds) {
         wine_test::WriteFile(prefix / "system.reg",
                              wine_test::SystemReg("win64", wine_test::kGameKeyWow, value));
-        fs::create_directories(prefix / "drive_c");
         const fs::path game = prefix / "drive_c/Games/SFC";
-        if (multiplier.empty()) return game;
-        wine_test::WriteFile(game / "Assets/Scripts/scripts.ini",
-                             "[Mul_Tavrel]\r\nmultiplier=" + multiplier + "\r\n");
-        wine_test::WriteFile(game / "sfc.ini", "[UI]\r\nUIType=1\r\n");
-        return game;
+        fs::create_directories(game);
+        if (*odds != '\0') {
+            wine_test::WriteFile(game / "Assets/Scripts/scripts.ini",
+                                 std::string("[Mul_Tavrel]\r\nmultiplier=") + odds + "\r\n");
+        }
+        return wine_test::Utf8FromPathForTest(game);
     };
-    const std::string homeText = wine_test::Utf8FromPathForTest(home);
-    const fs::path first = install(home / ".wine", "C:\\Games\\SFC", "1.50");
-    const fs::path second = install(home / "disk/heroic sfc", "C:\\Games\\SFC", "2.00");
+    const std::string first = install(home / ".wine", "C:\\Games\\SFC", "1.50");
+    const std::string second = install(home / "disk/heroic sfc", "C:\\Games\\SFC", "2.00");
     wine_test::WriteFile(home / ".config/heroic/GamesConfig/sfc.json",
                          R"({"sfc": {"winePrefix": ")" + homeText + R"(/disk/heroic sfc"}})");
-    const fs::path third = install(home / "Games/sfc-lutris", "C:\\Games\\SFC", "2.50");
-    // Bottles reaches the second through a link on drive Z:, spelled otherwise.
+    const std::string third = install(home / "Games/sfc-lutris", "C:\\Games\\SFC", "2.50");
     fs::create_directory_symlink(second, home / "sfc-link");
     const fs::path bottle = home / ".local/share/bottles/bottles/linked";
     std::string linked = "Z:" + homeText + "/sfc-link";
@@ -138,71 +136,63 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     install(bottle, linked, "");
     fs::create_directories(bottle / "dosdevices");
     fs::create_directory_symlink("/", bottle / "dosdevices/z:");
-    fs::create_directories(install(home / ".PlayOnLinux/wineprefix/empty", "C:\\Games\\SFC", ""));
+    install(home / ".PlayOnLinux/wineprefix/empty", "C:\\Games\\SFC", "");
 
     CScriptSettings record;
     ASSERT_TRUE(record.Load());
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 1.5f) << "Load edits the first";
     std::string edited;
     ASSERT_TRUE(record.GetGamePath(edited));
-    const settings::LookupAccount& account = settings::LastLookupAccount();
-    settings::OtherInstallations others =
-        settings::FindOtherInstallations(edited, std::chrono::seconds(30));
-    const std::string text = settings::DescribeLookup(account, {}, 20, others);
-    const std::string lines[] = {
-        "Game folder: " + wine_test::Utf8FromPathForTest(first) + "\n",
-        "\n" + wine_test::Utf8FromPathForTest(second) + " (Heroic, " + homeText +
-            "/.config/heroic/GamesConfig/sfc.json; prefix " + homeText +
-            "/disk/heroic sfc; 32-bit view)\n",
-        "\n" + wine_test::Utf8FromPathForTest(third) + " (Lutris; prefix ",
-        "\nTAVREL_GAME_DIR='" + wine_test::Utf8FromPathForTest(second) + "' "};
+    auto others = settings::FindOtherInstallations(edited, std::chrono::seconds(30));
+    const std::string text =
+        settings::DescribeLookup(settings::LastLookupAccount(), {}, 20, others);
     std::size_t at = 0;
-    for (const std::string& line : lines) {
+    for (const std::string& line :
+         {"Game folder: " + first + "\n",
+          "\n" + second + " (Heroic, " + homeText +
+              "/.config/heroic/GamesConfig/sfc.json; prefix " + homeText +
+              "/disk/heroic sfc; 32-bit view)\n",
+          "\n" + third + " (Lutris; prefix ", "\nTAVREL_GAME_DIR='" + second + "' "}) {
         at = text.find(line, at);
         ASSERT_NE(at, std::string::npos) << line << "\nin:\n" << text;
     }
-    ASSERT_EQ(others.found.size(), 2u) << text;
-    EXPECT_FALSE(others.incomplete);
+    EXPECT_EQ(others.found.size(), 2u) << text;
 
-    // With the variable set, that folder is edited and the search still runs in full.
-    const ScopedVariable chosen("TAVREL_GAME_DIR", wine_test::Utf8FromPathForTest(third));
+    // With the variable set, that folder is edited and the search still runs in full; past its
+    // deadline it stops and says so.
+    const ScopedVariable chosen("TAVREL_GAME_DIR", third);
     ASSERT_TRUE(record.Load());
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 2.5f);
     ASSERT_TRUE(record.GetGamePath(edited));
     others = settings::FindOtherInstallations(edited, std::chrono::seconds(30));
     ASSERT_EQ(others.found.size(), 2u);
-    EXPECT_EQ(others.found[0].folder, wine_test::Utf8FromPathForTest(first));
-    EXPECT_EQ(others.found[1].folder, wine_test::Utf8FromPathForTest(second));
-
-    // Past the deadline nothing more is read, and the box says the list is incomplete.
+    EXPECT_EQ(others.found[0].folder, first);
+    EXPECT_EQ(others.found[1].folder, second);
     others = settings::FindOtherInstallations(edited, std::chrono::milliseconds(-1));
     EXPECT_TRUE(others.found.empty());
-    EXPECT_NE(settings::DescribeLookup(account, {}, 20, others).find("is incomplete"),
+    EXPECT_NE(settings::DescribeLookup(settings::LastLookupAccount(), {}, 20, others)
+                  .find("is incomplete"),
               std::string::npos);
 }
 
-// The copied command, run by the shells themselves: the folder and the program come through
-// byte for byte, and bash's history expansion finds no "!" to expand.
-TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShell) {
+// The command as sh and bash (history expansion on) run it: the folder and the program's path
+// come through byte for byte.
+TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
     const fs::path bin = m_emptyHome.MakeDir("bin 'x' $y");
     fs::create_symlink("/usr/bin/printenv", bin / "printenv");
-    const std::string folder =
-        "/games/it's \"SFC\" $HOME `id` !! \\ * \xE6\x97\xA5\xE6\x9C\xAC\nend";
+    const std::string folder = "/games/it's \"SFC\" $HOME `id` !! \\ * \xE6\x97\xA5\nend";
     const std::string command =
-        settings::PosixStartCommand(wine_test::Utf8FromPathForTest(bin / "printenv"), folder) +
-        " TAVREL_GAME_DIR";
+        settings::PosixStartCommand(wine_test::Utf8FromPathForTest(bin / "printenv"), folder);
     const fs::path script = m_emptyHome.path() / "command.sh";
-    for (const char* shell : {"sh", "bash"}) {
-        wine_test::WriteFile(
-            script, std::string(shell) == "bash" ? "set -H\n" + command + "\n" : command + "\n");
-        const std::string run =
-            std::string(shell) + " '" + wine_test::Utf8FromPathForTest(script) + "' 2>&1";
-        FILE* pipe = popen(run.c_str(), "r");
+    wine_test::WriteFile(script,
+                         "[ -z \"$BASH_VERSION\" ] || set -H\n" + command + " TAVREL_GAME_DIR\n");
+    for (const std::string shell : {"sh", "bash"}) {
+        FILE* pipe =
+            popen((shell + " '" + wine_test::Utf8FromPathForTest(script) + "' 2>&1").c_str(), "r");
         ASSERT_NE(pipe, nullptr);
-        std::string output;
-        char chunk[256];
-        while (const std::size_t n = fread(chunk, 1, sizeof chunk, pipe)) output.append(chunk, n);
-        EXPECT_EQ(pclose(pipe), 0) << shell << ": " << output;
+        std::string output(4096, '\0');
+        output.resize(fread(output.data(), 1, output.size(), pipe));
+        EXPECT_EQ(pclose(pipe), 0) << shell;
         EXPECT_EQ(output, folder + "\n") << shell << " ran: " << command;
     }
 }
