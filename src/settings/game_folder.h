@@ -71,9 +71,9 @@ OtherInstallations FindOtherInstallations(std::string_view edited,
 // A folder holds the game's files when it has sfc.ini or Assets/Scripts/.
 bool HoldsGameFiles(std::string_view folder);
 
-// How this program was started, as a command to type: the bare name when it was found on PATH,
-// otherwise its full path. A launcher script that starts it can say itself with
-// kLauncherVariable.
+// How this program was started, as a command to type. POSIX: kLauncherVariable when a launcher
+// script that starts the program sets it, else argv[0] as typed when it was found on PATH, else
+// its full path. Windows: the .exe's full path.
 inline constexpr std::string_view kLauncherVariable = "TAVREL_LAUNCHER";
 std::string ProgramAsStarted();
 
