@@ -14,7 +14,7 @@
 #   4. a second installation in the native registry view, the program copied to a folder whose
 #      name needs quoting: F1 names both, and the command it gives, typed into Wine's cmd,
 #      opens the dialog on the other one.
-# Every wait has its own limit; CTest stops the whole test at three minutes.
+# Every wait has its own limit; CTest stops the whole test at four minutes.
 set -euo pipefail
 
 EXE=$(realpath "$1")
