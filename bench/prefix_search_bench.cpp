@@ -1,6 +1,8 @@
 // The game-folder lookup in a home with many Wine prefixes, each with a system.reg of a real
 // prefix's size (3 MB), the game installed in the last one searched. Every prefix's registry
-// must be read, so this is the worst case a player with many launchers' prefixes meets.
+// must be read, so this is the worst case a player with many launchers' prefixes meets. Beside
+// it: the game in the first prefix (one registry read), and F1's search for every installation,
+// which reads them all wherever the game is.
 //
 //   build/linux/bench/prefix_search_bench
 //
@@ -9,6 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -94,15 +97,18 @@ public:
     Homes(const Homes&) = delete;
     Homes& operator=(const Homes&) = delete;
 
-    Environment Home(int prefixes) const {
-        const fs::path home = m_root / ("home" + std::to_string(prefixes));
+    // `gameFirst`: the game's prefix comes first in name order instead of last.
+    Environment Home(int prefixes, bool gameFirst = false) const {
+        const fs::path home =
+            m_root / ("home" + std::to_string(prefixes) + (gameFirst ? "-first" : ""));
         const fs::path list = home / ".local/share/wineprefixes";
         if (!fs::exists(list)) {
             fs::create_directories(list);
             for (int i = 0; i < prefixes - 1; ++i) {
                 fs::create_directory_symlink(Pool(i), list / ("p" + std::to_string(1000 + i)));
             }
-            fs::create_directory_symlink(Pool(kMaxPrefixes - 1), list / "zz-game");
+            fs::create_directory_symlink(Pool(kMaxPrefixes - 1),
+                                         list / (gameFirst ? "aa-game" : "zz-game"));
         }
         Environment env;
         env.home = settings::wine::Utf8FromPath(home);
@@ -132,6 +138,34 @@ void BM_FindGameFolder(benchmark::State& state) {
                             static_cast<std::int64_t>(kRegistrySize));
 }
 BENCHMARK(BM_FindGameFolder)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// The game in the first prefix searched: one registry is read.
+void BM_FindGameFolderFirstHit(benchmark::State& state) {
+    const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)), true);
+    for (auto _ : state) {
+        auto match = settings::wine::FindGameFolder(env, settings::kGameRegistryKey,
+                                                    settings::kGameRegistryValue);
+        if (!match || !match->exists) state.SkipWithError("game not found");
+        benchmark::DoNotOptimize(match);
+    }
+}
+BENCHMARK(BM_FindGameFolderFirstHit)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// F1's search for every installation: every prefix is read wherever the game is.
+void BM_FindAllGameFolders(benchmark::State& state) {
+    const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)), true);
+    for (auto _ : state) {
+        bool incomplete = false;
+        auto matches = settings::wine::FindAllGameFolders(
+            env, settings::kGameRegistryKey, settings::kGameRegistryValue,
+            std::chrono::steady_clock::now() + std::chrono::hours(1), incomplete);
+        if (matches.size() != 1 || incomplete) state.SkipWithError("not one installation");
+        benchmark::DoNotOptimize(matches);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0) *
+                            static_cast<std::int64_t>(kRegistrySize));
+}
+BENCHMARK(BM_FindAllGameFolders)->Arg(200)->Unit(benchmark::kMillisecond);
 
 // After the first lookup of a run: only the remembered prefix is read.
 void BM_RememberedPrefix(benchmark::State& state) {

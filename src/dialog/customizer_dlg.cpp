@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -24,6 +25,11 @@ constexpr const char* kLoadError = "Error reading from scripts.ini; code %d.";
 constexpr const char* kSaveError = "Error saving to scripts.ini; code %d.";
 constexpr const char* kNoRaceText = "You must select at least one race to continue.";
 constexpr const char* kNoRaceCaption = "No race selected!";
+
+// F1 waits no longer than this for the list of other installations (a cold disk, many
+// prefixes); it then shows what it found so far.
+constexpr std::chrono::milliseconds kOthersSearchBudget{2000};
+constexpr std::size_t kMaxPlaceLines = 20;
 
 constexpr int kOddsTextLimit = 3;  // characters the user can type into an odds field
 constexpr int kOddsReadChars = 3;  // characters OK reads back from one
@@ -328,7 +334,11 @@ void CCustomizerDlg::ShowWhereSettingsAre() {
             files.push_back(std::move(file));
         }
     }
-    ShowPathMessageBox(settings::DescribeLookup(settings::LastLookupAccount(), files));
+    // The search for the others leaves that lookup's account as it is.
+    const settings::OtherInstallations others =
+        settings::FindOtherInstallations(gameFolder, kOthersSearchBudget);
+    ShowPathMessageBox(
+        settings::DescribeLookup(settings::LastLookupAccount(), files, kMaxPlaceLines, others));
 }
 
 void CCustomizerDlg::OnPaint() {

@@ -1,8 +1,10 @@
 #include "settings/game_folder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "base/ascii_case.h"
 #include "settings/lookup_account.h"
@@ -26,11 +28,20 @@ public:
             SetLastLookupAccount(std::move(account));
             return std::string(value);
         }
-        if (!m_platform) m_platform = MakePlatformLocator();
-        return m_platform->Find();
+        return Platform().Find();
+    }
+
+    // The variable names one folder; the other installations are the platform's to find.
+    FoundFolders FindAll(std::chrono::steady_clock::time_point deadline) override {
+        return Platform().FindAll(deadline);
     }
 
 private:
+    GameFolderLocator& Platform() {
+        if (!m_platform) m_platform = MakePlatformLocator();
+        return *m_platform;
+    }
+
     std::unique_ptr<GameFolderLocator> m_platform;
 };
 
@@ -68,6 +79,31 @@ std::string SpellingOnDisk(std::string_view folder, std::string_view name) {
 }
 #endif
 
+// A word the shell takes as it is, so the command stays easy to read.
+bool PlainShellWord(std::string_view word) {
+    if (word.empty()) return false;
+    for (const char c : word) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') ||
+                           std::string_view("_@%+=:,./-").find(c) != std::string_view::npos;
+        if (!plain) return false;
+    }
+    return true;
+}
+
+// Single quotes keep every byte but the quote itself, which is closed, escaped and reopened.
+std::string ShellQuoted(std::string_view word) {
+    std::string quoted = "'";
+    for (const char c : word) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted.push_back(c);
+        }
+    }
+    return quoted + "'";
+}
+
 }  // namespace
 
 GameFolderLocator& CurrentLocator() {
@@ -91,6 +127,60 @@ std::string AppendPathComponent(std::string_view folder, std::string_view name, 
 #endif
     if (isFolder) path.push_back(kPathSeparator);
     return path;
+}
+
+bool HoldsGameFiles(std::string_view folder) {
+    const std::string assets = AppendPathComponent(folder, "Assets", true);
+    return IdentifyOnDisk(AppendPathComponent(folder, "sfc.ini", false), false).has_value() ||
+           IdentifyOnDisk(AppendPathComponent(assets, "Scripts", true), true).has_value();
+}
+
+OtherInstallations FindOtherInstallations(std::string_view edited,
+                                          std::chrono::milliseconds budget) {
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    FoundFolders all = CurrentLocator().FindAll(deadline);
+    OtherInstallations others;
+    others.incomplete = all.incomplete;
+    if (all.incomplete) others.waited = budget;
+    // Judged by identity on disk: two spellings (a link, another drive letter) of one folder
+    // are one installation, and the edited one is not "another".
+    std::vector<DiskIdentity> seen;
+    if (!edited.empty()) {
+        if (const auto identity = IdentifyOnDisk(edited, true)) seen.push_back(*identity);
+    }
+    for (FoundFolder& folder : all.found) {
+        const auto identity = IdentifyOnDisk(folder.folder, true);
+        if (!identity || !HoldsGameFiles(folder.folder)) continue;
+        if (std::find(seen.begin(), seen.end(), *identity) != seen.end()) continue;
+        seen.push_back(*identity);
+        others.found.push_back(std::move(folder));
+    }
+    if (!others.found.empty()) {
+#ifdef _WIN32
+        others.command = CmdStartCommand(ProgramAsStarted(), others.found.front().folder);
+#else
+        others.command = PosixStartCommand(ProgramAsStarted(), others.found.front().folder);
+#endif
+    }
+    return others;
+}
+
+std::string PosixStartCommand(std::string_view program, std::string_view folder) {
+    return std::string(kGameDirVariable) + "=" + ShellQuoted(folder) + " " +
+           (PlainShellWord(program) ? std::string(program) : ShellQuoted(program));
+}
+
+std::string CmdStartCommand(std::string_view program, std::string_view folder) {
+    // The value is left unquoted, since "set" would keep inner quotes: a caret makes each
+    // special character plain, "%" included (quotes would not stop it naming a variable), and
+    // "&&" follows it directly so that no blank ends the value. The program's path is quoted;
+    // a lone "%" in it stays as it is.
+    std::string command = "set " + std::string(kGameDirVariable) + "=";
+    for (const char c : folder) {
+        if (std::string_view("^&|<>()%").find(c) != std::string_view::npos) command.push_back('^');
+        command.push_back(c);
+    }
+    return command + "&& \"" + std::string(program) + "\"";
 }
 
 }  // namespace settings

@@ -2,6 +2,7 @@
 // What the most recent game-folder lookup did: where it found the folder and how, or every place
 // it looked and why each was passed over. The lookups record it as they run and F1 shows it;
 // Load and Save never read it, they look the folder up afresh.
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -44,9 +45,30 @@ struct SettingsFileCopy {
     BackupFinding backup = BackupFinding::kNone;  // what lies at its backup's name
 };
 
+// A game folder some lookup names, for F1's list of installations.
+struct FoundFolder {
+    std::string folder;  // in this platform's path form
+    std::string group;   // the launcher or registry view, for grouping the list
+    std::string how;     // how it was found, one line
+};
+
+struct FoundFolders {
+    std::vector<FoundFolder> found;  // in the order looked
+    bool incomplete = false;         // the deadline came before every place was looked at
+};
+
+// The installations besides the edited one (FindOtherInstallations).
+struct OtherInstallations {
+    std::vector<FoundFolder> found;
+    bool incomplete = false;
+    std::chrono::milliseconds waited{0};  // the budget, when `incomplete`
+    std::string command;                  // starts this program on found.front()
+};
+
 // The text F1 shows. Places looked are grouped by launcher, a run of places with the same reason
-// on one line, and at most `maxPlaceLines` lines of them.
+// on one line, and at most `maxPlaceLines` lines of them. Other installations follow the edited
+// one's files, grouped and capped the same way, with the command that edits the first of them.
 std::string DescribeLookup(const LookupAccount& account, const std::vector<SettingsFileCopy>& files,
-                           std::size_t maxPlaceLines = 20);
+                           std::size_t maxPlaceLines = 20, const OtherInstallations& others = {});
 
 }  // namespace settings

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <chrono>
 #include <filesystem>
 
 #include "program_fixture.h"
@@ -228,6 +229,47 @@ TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheBox) {
     const QString rule = QStringLiteral("---------------------------\n");
     EXPECT_EQ(copied, rule + "TavrelCustomizer\n" + rule + QString::fromStdString(m_boxes[0].text) +
                           "\n" + rule + "OK   \n" + rule);
+}
+
+TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
+    // The edited folder found again under another spelling, and a folder without the game's
+    // files: neither is another installation.
+    const std::filesystem::path other = m_root / "other copy";
+    std::filesystem::create_directories(other / "Assets" / "Scripts");
+    struct TwoInstallations : settings::GameFolderLocator {
+        std::string edited, other;
+        std::optional<std::string> Find() override {
+            settings::SetLastLookupAccount(
+                {.found = true, .gameFolder = edited, .how = {}, .looked = {}, .advice = {}});
+            return edited;
+        }
+        settings::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
+            return {{{edited + "/.", "Wine", "Wine; prefix /p"},
+                     {edited + "/Assets", "Steam", "Steam; prefix /q"},
+                     {other, "Steam", "Steam; prefix /r; native view"}},
+                    false};
+        }
+    };
+    auto locator = std::make_unique<TwoInstallations>();
+    locator->edited = m_root.string();
+    locator->other = other.string();
+    settings::SetLocator(std::move(locator));
+    RunProgram([](DialogWindow& w) {
+        Key(w, Qt::Key_F1);
+        Click(w, IDCANCEL);
+    });
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_NE(m_boxes[0].text.find("Game folder: " + m_root.string() +
+                                   "\n\nThe settings are read from and written to:\n"),
+              std::string::npos)
+        << m_boxes[0].text;
+    EXPECT_NE(m_boxes[0].text.find("\nOther installations of the game, not edited here:\n" +
+                                   other.string() + " (Steam; prefix /r; native view)\n\n" +
+                                   "To edit another one,"),
+              std::string::npos)
+        << m_boxes[0].text;
+    EXPECT_NE(m_boxes[0].text.find("\nTAVREL_GAME_DIR='" + other.string() + "' "),
+              std::string::npos);
 }
 
 TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -10,6 +13,8 @@
 #include <string>
 
 #include "settings/file_store.h"
+#include "settings/lookup_account.h"
+#include "settings/script_settings.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -97,6 +102,99 @@ TEST_F(GameFolderLocatorTest, PosixLocatorReadsThePrefixAndSetsErrno) {
     wine_test::WriteFile(prefix / "system.reg",
                          wine_test::SystemReg("win64", wine_test::kGameKeyWow, "C:\\GAMES\\sfc2"));
     EXPECT_EQ(CurrentLocator().Find(), wine_test::Utf8FromPathForTest(game));
+}
+#endif
+
+#ifndef _WIN32
+// Three installations through three launchers, one of them reached again through a link on
+// drive Z:, and a game folder without the game's files.
+TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFirst) {
+    const ScopedVariable dir("TAVREL_GAME_DIR", std::nullopt);
+    const ScopedVariable config("XDG_CONFIG_HOME", std::nullopt);
+    const fs::path home = m_emptyHome.path();
+    const std::string homeText = wine_test::Utf8FromPathForTest(home);
+    const auto install = [](const fs::path& prefix, const std::string& value, const char* odds) {
+        wine_test::WriteFile(prefix / "system.reg",
+                             wine_test::SystemReg("win64", wine_test::kGameKeyWow, value));
+        const fs::path game = prefix / "drive_c/Games/SFC";
+        fs::create_directories(game);
+        if (*odds != '\0') {
+            wine_test::WriteFile(game / "Assets/Scripts/scripts.ini",
+                                 std::string("[Mul_Tavrel]\r\nmultiplier=") + odds + "\r\n");
+        }
+        return wine_test::Utf8FromPathForTest(game);
+    };
+    const std::string first = install(home / ".wine", "C:\\Games\\SFC", "1.50");
+    const std::string second = install(home / "disk/heroic sfc", "C:\\Games\\SFC", "2.00");
+    wine_test::WriteFile(home / ".config/heroic/GamesConfig/sfc.json",
+                         R"({"sfc": {"winePrefix": ")" + homeText + R"(/disk/heroic sfc"}})");
+    const std::string third = install(home / "Games/sfc-lutris", "C:\\Games\\SFC", "2.50");
+    fs::create_directory_symlink(second, home / "sfc-link");
+    const fs::path bottle = home / ".local/share/bottles/bottles/linked";
+    std::string linked = "Z:" + homeText + "/sfc-link";
+    std::replace(linked.begin(), linked.end(), '/', '\\');
+    install(bottle, linked, "");
+    fs::create_directories(bottle / "dosdevices");
+    fs::create_directory_symlink("/", bottle / "dosdevices/z:");
+    install(home / ".PlayOnLinux/wineprefix/empty", "C:\\Games\\SFC", "");
+
+    CScriptSettings record;
+    ASSERT_TRUE(record.Load());
+    EXPECT_FLOAT_EQ(record.GetMultiplier(), 1.5f) << "Load edits the first";
+    std::string edited;
+    ASSERT_TRUE(record.GetGamePath(edited));
+    auto others = settings::FindOtherInstallations(edited, std::chrono::seconds(30));
+    const std::string text =
+        settings::DescribeLookup(settings::LastLookupAccount(), {}, 20, others);
+    std::size_t at = 0;
+    for (const std::string& line :
+         {"Game folder: " + first + "\n",
+          "\n" + second + " (Heroic, " + homeText +
+              "/.config/heroic/GamesConfig/sfc.json; prefix " + homeText +
+              "/disk/heroic sfc; 32-bit view)\n",
+          "\n" + third + " (Lutris; prefix ", "\nTAVREL_GAME_DIR='" + second + "' "}) {
+        at = text.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << "\nin:\n" << text;
+    }
+    EXPECT_EQ(others.found.size(), 2u) << text;
+
+    // With the variable set, that folder is edited and the search still runs in full; past its
+    // deadline it stops and says so.
+    const ScopedVariable chosen("TAVREL_GAME_DIR", third);
+    ASSERT_TRUE(record.Load());
+    EXPECT_FLOAT_EQ(record.GetMultiplier(), 2.5f);
+    ASSERT_TRUE(record.GetGamePath(edited));
+    others = settings::FindOtherInstallations(edited, std::chrono::seconds(30));
+    ASSERT_EQ(others.found.size(), 2u);
+    EXPECT_EQ(others.found[0].folder, first);
+    EXPECT_EQ(others.found[1].folder, second);
+    others = settings::FindOtherInstallations(edited, std::chrono::milliseconds(-1));
+    EXPECT_TRUE(others.found.empty());
+    EXPECT_NE(settings::DescribeLookup(settings::LastLookupAccount(), {}, 20, others)
+                  .find("is incomplete"),
+              std::string::npos);
+}
+
+// The command as sh and bash (history expansion on) run it: the folder and the program's path
+// come through byte for byte.
+TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
+    const fs::path bin = m_emptyHome.MakeDir("bin 'x' $y");
+    fs::create_symlink("/usr/bin/printenv", bin / "printenv");
+    const std::string folder = "/games/it's \"SFC\" $HOME `id` !! \\ * \xE6\x97\xA5\nend";
+    const std::string command =
+        settings::PosixStartCommand(wine_test::Utf8FromPathForTest(bin / "printenv"), folder);
+    const fs::path script = m_emptyHome.path() / "command.sh";
+    wine_test::WriteFile(script,
+                         "[ -z \"$BASH_VERSION\" ] || set -H\n" + command + " TAVREL_GAME_DIR\n");
+    for (const std::string shell : {"sh", "bash"}) {
+        FILE* pipe =
+            popen((shell + " '" + wine_test::Utf8FromPathForTest(script) + "' 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output(4096, '\0');
+        output.resize(fread(output.data(), 1, output.size(), pipe));
+        EXPECT_EQ(pclose(pipe), 0) << shell;
+        EXPECT_EQ(output, folder + "\n") << shell << " ran: " << command;
+    }
 }
 #endif
 

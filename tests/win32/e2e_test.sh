@@ -10,8 +10,11 @@
 #   2. a change, the About box from the system menu (the main dialog disabled meanwhile), F1's
 #      box with the files' paths, then Escape: nothing is written;
 #   3. no registry value: the load error carries the program's name as caption, the dialog
-#      stays open, Escape ends it and nothing is written.
-# Every wait has its own limit; CTest stops the whole test at three minutes.
+#      stays open, Escape ends it and nothing is written;
+#   4. a second installation in the native registry view, the program copied to a folder whose
+#      name needs quoting: F1 names both, and the command it gives, typed into Wine's cmd,
+#      opens the dialog on the other one.
+# Every wait has its own limit; CTest stops the whole test at four minutes.
 set -euo pipefail
 
 EXE=$(realpath "$1")
@@ -174,5 +177,47 @@ ws_wait_focus "$MAIN" || ws_die "main dialog did not get the focus"
 ws_keys Escape
 finish_main
 [ "$(checksums)" = "$BEFORE" ] || ws_die "the run without a game folder wrote to the files"
+
+# --- 4. Two installations -----------------------------------------------------------------------
+ws_log "run 4: another installation, and the command F1 gives for it"
+ws_set_game_path "$GAME"
+# Names that Command Prompt would otherwise take apart: blanks, %, &, ^ and parentheses.
+OTHER="$WS_ROOT/other 100% & ^co (2)"
+mkdir -p "$OTHER/Assets/Scripts"
+crlf '[Mul_Tavrel]' 'multiplier=2.50' >"$OTHER/Assets/Scripts/scripts.ini"
+ws_wine reg add 'HKLM\Software\Taldren\Starfleet Command II' /v Path /t REG_SZ \
+    /d "$(ws_windows_path "$OTHER")" /reg:64 /f || ws_die "reg add failed"
+COPY="$WS_ROOT/bin 50% & ^x"
+mkdir -p "$COPY"
+cp "$EXE" "$COPY/"
+WS_EXE="$COPY/$(basename "$EXE")"
+start_main
+ws_keys F1
+BOX=$(ws_wait_window "$APP_NAME" 10) || ws_die "F1 did not open the settings box"
+MESSAGE=$(ws_probe "$APP_NAME" statics)
+case "$MESSAGE" in
+    "Game folder: $(ws_windows_path "$GAME")"*"Other installations of the game, not edited here:"$'\n'"$(ws_windows_path "$OTHER") (registry, native view)"*)
+        ws_log "ok: F1 names the edited installation, then the other one" ;;
+    *) ws_die "unexpected F1 text: '$MESSAGE'" ;;
+esac
+COMMAND=$(printf '%s\n' "$MESSAGE" | grep '^set TAVREL_GAME_DIR=') ||
+    ws_die "no command in the F1 text"
+ws_log "the command: $COMMAND"
+ws_wait_focus "$BOX" || ws_die "settings box did not get the focus"
+ws_keys Return
+ws_wait_no_window "$APP_NAME" 10 || ws_die "Enter did not close the settings box"
+ws_wait_focus "$MAIN" || ws_die "main dialog did not get the focus back"
+ws_keys Escape
+finish_main
+# Typed into Command Prompt as it is, the command opens the dialog on the other installation.
+printf '%s\r\n' "$COMMAND" | wine cmd >>"$WS_ROOT/app.log" 2>&1 &
+WS_APP_PID=$!
+MAIN=$(ws_wait_window "$WS_MAIN_TITLE" 30) || ws_die "the command did not start the program"
+ws_wait_focus "$MAIN" || ws_die "main dialog did not get the keyboard focus"
+expect_probe "$WS_MAIN_TITLE" "the dialog shows the other installation's multiplier" \
+    "text:$IDC_DIFFICULTY_VALUE" 2.5
+ws_keys Escape
+ws_wait_no_window "$WS_MAIN_TITLE" 15 || ws_die "Escape did not end the program"
+finish_main
 
 ws_log "PASS in $(ws_elapsed) s"

@@ -4,9 +4,10 @@
 #   screenshot.sh OUTDIR [TavrelCustomizer.exe [tc_probe.exe]]
 #
 # writes OUTDIR/win32-main.png (the main dialog filled from a sample game folder) and
-# OUTDIR/win32-about.png (the About box opened from the system menu) and OUTDIR/win32-help.png
-# (F1's box). Without paths, the
-# executables of build/windows are used (cmake --preset windows && cmake --build build/windows).
+# OUTDIR/win32-about.png (the About box opened from the system menu), OUTDIR/win32-help.png
+# (F1's box) and OUTDIR/win32-help-installations.png (F1's box with a second installation in the
+# native registry view, the program run from Program Files). Without paths, the executables of
+# build/windows are used (cmake --preset windows && cmake --build build/windows).
 set -euo pipefail
 
 HERE=$(dirname "$(realpath "$0")")
@@ -62,6 +63,30 @@ ws_keys F1
 HELP=$(ws_wait_window "$(basename "$EXE" .exe)" 10) || ws_die "F1's box did not appear"
 ws_wait_focus "$HELP" || true
 shoot "$HELP" "$OUT/win32-help.png"
+ws_keys Return
+ws_wait_no_window "$(basename "$EXE" .exe)" 10 || true
+ws_wait_focus "$MAIN" || true
+ws_keys Escape
+ws_wait_app_exit 15 || ws_die "program did not end"
+
+# Another installation, which F1 lists after the edited one with the command that edits it.
+OTHER="$WINEPREFIX/drive_c/GOG Games/Starfleet Command II"
+mkdir -p "$OTHER/Assets/Scripts"
+cp "$GAME/Assets/Scripts/scripts.ini" "$OTHER/Assets/Scripts/"
+cp "$GAME/sfc.ini" "$OTHER/"
+ws_wine reg add 'HKLM\Software\Taldren\Starfleet Command II' /v Path /t REG_SZ \
+    /d 'C:\GOG Games\Starfleet Command II' /reg:64 /f || ws_die "reg add failed"
+INSTALLED="$WINEPREFIX/drive_c/Program Files/Tavrel Customizer"
+mkdir -p "$INSTALLED"
+cp "$EXE" "$INSTALLED/"
+WS_EXE="$INSTALLED/$(basename "$EXE")"
+ws_run_app
+MAIN=$(ws_wait_window "$WS_MAIN_TITLE" 30) || ws_die "main dialog did not appear"
+ws_wait_focus "$MAIN" || true
+ws_keys F1
+HELP=$(ws_wait_window "$(basename "$EXE" .exe)" 10) || ws_die "F1's box did not appear"
+ws_wait_focus "$HELP" || true
+shoot "$HELP" "$OUT/win32-help-installations.png"
 ws_keys Return
 ws_wait_no_window "$(basename "$EXE" .exe)" 10 || true
 ws_wait_focus "$MAIN" || true

@@ -586,24 +586,60 @@ std::vector<std::filesystem::path> ListPrefixes(const Environment& env) {
     return prefixes;
 }
 
-void DescribeMatch(const GameFolderMatch& match, LookupAccount& account) {
-    account.found = match.exists;
-    account.gameFolder = Utf8FromPath(match.folder);
-    account.how.clear();
-    const PrefixOrigin& origin = match.origin;
-    std::string through = "Found through: " + origin.launcher;
+namespace {
+
+// The launcher, and the file and entry that named the prefix.
+std::string Through(const PrefixOrigin& origin) {
+    std::string through = origin.launcher;
     if (!origin.file.empty()) {
         through += ", ";
         if (!origin.entry.empty()) through += "game \"" + origin.entry + "\" in ";
         through += Utf8FromPath(origin.file);
     }
-    account.how.push_back(through);
-    account.how.push_back("Wine prefix: " + Utf8FromPath(match.prefix));
+    return through;
+}
+
+const char* ViewName(const GameFolderMatch& match) {
     const bool wow = match.keyView.find("\\Wow6432Node\\") != std::string::npos;
+    return wow ? "32-bit view" : "native view";
+}
+
+}  // namespace
+
+void DescribeMatch(const GameFolderMatch& match, LookupAccount& account) {
+    account.found = match.exists;
+    account.gameFolder = Utf8FromPath(match.folder);
+    account.how.clear();
+    account.how.push_back("Found through: " + Through(match.origin));
+    account.how.push_back("Wine prefix: " + Utf8FromPath(match.prefix));
     account.how.push_back("Registry: HKEY_LOCAL_MACHINE\\" + match.keyView + ", value Path (" +
-                          (wow ? "32-bit view" : "native view") + "), in " +
-                          Utf8FromPath(match.prefix / "system.reg"));
+                          ViewName(match) + "), in " + Utf8FromPath(match.prefix / "system.reg"));
     account.how.push_back("Stored as: " + match.windowsPath);
+}
+
+std::string DescribeMatchBriefly(const GameFolderMatch& match) {
+    return Through(match.origin) + "; prefix " + Utf8FromPath(match.prefix) + "; " +
+           ViewName(match);
+}
+
+std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::string_view keyPath,
+                                                std::string_view valueName,
+                                                std::chrono::steady_clock::time_point deadline,
+                                                bool& incomplete) {
+    incomplete = false;
+    PrefixList list = ListAll(env);
+    std::vector<GameFolderMatch> matches;
+    std::string buffer;
+    for (const PrefixCandidate& candidate : list.Found()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            incomplete = true;
+            break;
+        }
+        PassedOver why = PassedOver::kNotThere;
+        auto match = MatchInPrefix(candidate, keyPath, valueName, buffer, why);
+        if (match && match->exists) matches.push_back(std::move(*match));
+    }
+    return matches;
 }
 
 std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::string_view keyPath,

@@ -49,6 +49,7 @@
 // first prefix that holds a usable value does.
 //
 // Within a prefix, see MachineKeyViews for where the key is looked up.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -118,6 +119,17 @@ std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::strin
 
 // The account's lines for a match: launcher file and entry, prefix, registry key.
 void DescribeMatch(const GameFolderMatch& match, LookupAccount& account);
+
+// Every prefix's match whose folder exists, in the order above, where FindGameFolder stops at
+// the first. The deadline is checked between prefixes; `incomplete` says that it stopped the
+// search.
+std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::string_view keyPath,
+                                                std::string_view valueName,
+                                                std::chrono::steady_clock::time_point deadline,
+                                                bool& incomplete);
+
+// How a match was found, on one line: the launcher and its file, the prefix, the registry view.
+std::string DescribeMatchBriefly(const GameFolderMatch& match);
 
 // FindGameFolder that remembers the prefix where the folder was found and asks that prefix
 // first next time (its registry is read again and the path built afresh). When the remembered

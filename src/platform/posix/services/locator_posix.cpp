@@ -1,10 +1,13 @@
 // The game folder on Linux and other POSIX systems: the game runs in a Wine prefix, whose
 // system.reg holds the value its installer wrote.
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "settings/file_store.h"
@@ -39,15 +42,20 @@ std::optional<std::string> AccountHome() {
     return std::string(result->pw_dir);
 }
 
+wine::Environment CurrentEnvironment() {
+    wine::Environment env;
+    env.winePrefix = Variable("WINEPREFIX");
+    env.home = Variable("HOME");
+    if (!env.home) env.home = AccountHome();
+    env.xdgDataHome = Variable("XDG_DATA_HOME");
+    env.xdgConfigHome = Variable("XDG_CONFIG_HOME");
+    return env;
+}
+
 class WinePrefixLocator final : public GameFolderLocator {
 public:
     std::optional<std::string> Find() override {
-        wine::Environment env;
-        env.winePrefix = Variable("WINEPREFIX");
-        env.home = Variable("HOME");
-        if (!env.home) env.home = AccountHome();
-        env.xdgDataHome = Variable("XDG_DATA_HOME");
-        env.xdgConfigHome = Variable("XDG_CONFIG_HOME");
+        const wine::Environment env = CurrentEnvironment();
         LookupAccount account;
         const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue, &account);
         if (!account.found) {
@@ -63,12 +71,74 @@ public:
         return wine::Utf8FromPath(match->folder);
     }
 
+    FoundFolders FindAll(std::chrono::steady_clock::time_point deadline) override {
+        FoundFolders all;
+        for (const wine::GameFolderMatch& match :
+             wine::FindAllGameFolders(CurrentEnvironment(), kGameRegistryKey, kGameRegistryValue,
+                                      deadline, all.incomplete)) {
+            all.found.push_back({wine::Utf8FromPath(match.folder), match.origin.launcher,
+                                 wine::DescribeMatchBriefly(match)});
+        }
+        return all;
+    }
+
 private:
     // Load and Save each ask twice; after the first success only that prefix is read.
     wine::GameFolderSearch m_search;
 };
 
+// argv[0] as the program was started (a launcher script can set it with exec -a).
+std::optional<std::string> FirstArgument() {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::string first;
+    if (!in || !std::getline(in, first, '\0') || first.empty()) return std::nullopt;
+    return first;
+}
+
+bool OnPath(const std::string& name) {
+    const std::optional<std::string> path = Variable("PATH");
+    if (!path) return false;
+    std::size_t start = 0;
+    while (start <= path->size()) {
+        std::size_t end = path->find(':', start);
+        if (end == std::string::npos) end = path->size();
+        const std::string folder = path->substr(start, end - start);
+        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::string Absolute(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
 }  // namespace
+
+std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder) {
+    struct stat info {};
+    if (stat(std::string(path).c_str(), &info) != 0) return std::nullopt;
+    if (folder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode)) return std::nullopt;
+    return DiskIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::string ProgramAsStarted() {
+    static const std::string launcherVariable(kLauncherVariable);
+    if (const auto launcher = Variable(launcherVariable.c_str())) {
+        return launcher->find('/') == std::string::npos ? *launcher : Absolute(*launcher);
+    }
+    if (const auto first = FirstArgument()) {
+        if (first->find('/') != std::string::npos) return Absolute(*first);
+        if (OnPath(*first)) return *first;
+    }
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("tavrel-customizer") : self.string();
+}
 
 std::unique_ptr<GameFolderLocator> MakePlatformLocator() {
     return std::make_unique<WinePrefixLocator>();

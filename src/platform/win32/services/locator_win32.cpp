@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/game_folder.h"
@@ -83,9 +84,52 @@ public:
         SetLastError(static_cast<DWORD>(reported));
         return std::nullopt;
     }
+
+    // Both views, in Find's order; a view naming a missing folder is left out by the caller.
+    FoundFolders FindAll(std::chrono::steady_clock::time_point deadline) override {
+        static_cast<void>(deadline);  // two registry reads
+        FoundFolders all;
+        for (const auto& [view, name] : {std::pair{REGSAM{KEY_WOW64_32KEY}, "32-bit view"},
+                                         std::pair{REGSAM{0}, "native view"}}) {
+            std::string folder;
+            if (ReadFolder(view, folder) != ERROR_SUCCESS) continue;
+            all.found.push_back({folder, "Registry", std::string("registry, ") + name});
+        }
+        return all;
+    }
 };
 
 }  // namespace
+
+std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder) {
+    // Opening for no access at all still gives the file's identity; a folder needs the backup
+    // flag to be opened.
+    const HANDLE file = CreateFileA(std::string(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    const bool isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isFolder != folder) return std::nullopt;
+    return DiskIdentity{
+        info.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::string ProgramAsStarted() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return "TavrelCustomizer.exe";
+        if (length < path.size()) return std::string(path.data(), length);
+        if (path.size() >= 32768) return std::string(path.data(), length);
+        path.resize(path.size() * 2);
+    }
+}
 
 std::unique_ptr<GameFolderLocator> MakePlatformLocator() {
     return std::make_unique<RegistryLocator>();
