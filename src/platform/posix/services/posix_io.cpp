@@ -91,11 +91,8 @@ Locked WaitForLock(int fd, short type, int& code) {
 void SyncDirectory(const std::string& dir) {
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
-    // Makes the rename itself durable. It is done and cannot be undone; a failure here only
-    // weakens durability.
-    if (::fsync(fd) != 0) {
-        // Nothing to undo.
-    }
+    // The rename is done and cannot be undone: a failed flush only weakens its durability.
+    static_cast<void>(::fsync(fd));
     ::close(fd);
 }
 
