@@ -27,6 +27,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
+# The system is made with Debian's usual umask; the clone keeps the caller's.
+caller_umask=$(umask)
+umask 022
 
 window=""
 press_ok=0
@@ -129,7 +132,7 @@ if [ -x "$root/usr/sbin/update-ca-certificates" ] &&
 fi
 workdir=/root
 if [ "$bare" -eq 0 ]; then
-    git clone -q --no-hardlinks "$repo" "$root/root/tavrel"
+    (umask "$caller_umask" && git clone -q --no-hardlinks "$repo" "$root/root/tavrel")
     git -C "$root/root/tavrel" checkout -q --detach "$(git rev-parse HEAD)"
     log "cloned $(git rev-parse --short HEAD) into /root/tavrel"
     workdir=/root/tavrel

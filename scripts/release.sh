@@ -8,9 +8,10 @@
 #   packages-deb12.txt, packages-deb13.txt                the Debian packages each build had
 #   SHA256SUMS
 #
-# <n> is the release number, TC_RELEASE in CMakeLists.txt. Each Debian release's files are built
-# in a freshly bootstrapped system of that release (scripts/fresh_debian.sh): the .deb there, and
-# on Debian 12 also the portable folder and the Windows program. Two runs of the same commit
+# <n> is the release number, the revision of the newest entry in res/debian/changelog. Each
+# Debian release's files are built in a freshly bootstrapped system of that release
+# (scripts/fresh_debian.sh): the .deb there, and on Debian 12 also the portable folder and the
+# Windows program. Two runs of the same commit
 # against the same state of Debian's archive give the same bytes (scripts/check_reproducible.sh).
 #
 #   sudo bash scripts/release.sh [--out DIR]      (default dist/; emptied first)
@@ -26,7 +27,7 @@ die() {
 releases=(bookworm:deb12 trixie:deb13)
 
 project_version() { sed -n 's/^project(TavrelCustomizer VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt; }
-release_number() { sed -n 's/^set(TC_RELEASE \([0-9]*\))$/\1/p' CMakeLists.txt; }
+release_number() { sed -n '1s/^tavrel-customizer ([0-9.]*-\([0-9]*\)) .*/\1/p' res/debian/changelog; }
 
 # ---- Inside a fresh system: build this release's files into /root/results.
 if [ "${1:-}" = --inside ]; then
@@ -47,7 +48,7 @@ if [ "${1:-}" = --inside ]; then
     portable=0
     if [ "$suffix" = deb12 ]; then
         portable=1
-        packages+=(qt6-wayland patchelf binutils zip g++-mingw-w64-x86-64-posix mingw-w64-tools)
+        packages+=(qt6-wayland patchelf binutils zip g++-mingw-w64-x86-64-posix)
     fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
@@ -109,7 +110,7 @@ out=dist
 
 version=$(project_version)
 number=$(release_number)
-[ -n "$version" ] && [ -n "$number" ] || die "no version or TC_RELEASE in CMakeLists.txt"
+[ -n "$version" ] && [ -n "$number" ] || die "no version in CMakeLists.txt or release number in res/debian/changelog"
 # The program's version is the resource script's; the release never edits it.
 file_version=$(sed -n 's/^ *FILEVERSION *\([0-9]*\), *\([0-9]*\), *\([0-9]*\), *\([0-9]*\).*/\1.\2.\3.\4/p' res/TavrelCustomizer.rc)
 [ "$file_version" = "$version.0" ] || die "CMakeLists.txt says $version, the resource script's FILEVERSION $file_version"
@@ -117,17 +118,32 @@ file_version=$(sed -n 's/^ *FILEVERSION *\([0-9]*\), *\([0-9]*\), *\([0-9]*\), *
 start=$(date +%s)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# The systems are built side by side: much of each one's time is spent waiting on the archive.
+jobs=()
 for entry in "${releases[@]}"; do
     release=${entry%%:*}
     suffix=${entry#*:}
-    echo "release: building on $release"
+    echo "release: building on $release (log $work/$suffix.log)"
     bash scripts/fresh_debian.sh --timeout 3600 --results "$work/$suffix" "$release" \
-        bash scripts/release.sh --inside "$suffix" || die "the build on $release failed (build/fresh/)"
+        bash scripts/release.sh --inside "$suffix" >"$work/$suffix.log" 2>&1 &
+    jobs+=("$!:$release:$suffix")
 done
+failed=0
+for job in "${jobs[@]}"; do
+    IFS=: read -r pid release suffix <<<"$job"
+    if wait "$pid"; then
+        echo "release: $release done"
+    else
+        echo "release: the build on $release failed:" >&2
+        tail -n 25 "$work/$suffix.log" >&2
+        failed=1
+    fi
+done
+[ "$failed" -eq 0 ] || die "a build failed (logs in build/fresh/)"
 
 rm -rf "$out"
 mkdir -p "$out"
-cp "$work"/*/* "$out/"
+cp "$work"/deb*/* "$out/"
 expected=(
     "TavrelCustomizer-$version-$number-windows.zip"
     "tavrel-customizer-$version-$number-linux-x86_64.tar.gz"
