@@ -11,6 +11,9 @@
 #       fails unless every library each ELF file in FOLDER needs is in FOLDER (through that
 #       file's run path) or on the list below, every run path stays inside FOLDER and no file
 #       needs a C or C++ library symbol newer than Debian 12's.
+#   scripts/portable_folder.sh loaded FOLDER
+#       on the system it is to run on: fails unless the loader finds every library the folder's
+#       files need; says which come from the system.
 #   scripts/portable_folder.sh selftest PROGRAM
 #       make, then check, in a scratch folder; exit status 77 (skipped) elsewhere than Debian 12.
 set -euo pipefail
@@ -98,16 +101,25 @@ libraries would make it need theirs (this is $(. /etc/os-release && echo "$PRETT
         sources+=("$plugin_dir/$plugin")
     done
 
-    # The loader's own answer, which follows every library's needs to the end.
+    # What each file names, followed through the carried libraries only: what the system's
+    # own libraries need is the system's business. Where each name is found, the loader says.
     local file name arrow path rest
-    declare -A carried=()
+    declare -A where=() carried=()
     for file in "${sources[@]}"; do
         while read -r name arrow path rest; do
-            [ "$arrow" = "=>" ] || continue
-            [ "$path" != "not" ] || die "$file needs $name, which is not installed"
-            is_excluded "$name" && continue
-            carried[$name]=$path
+            [ "$arrow" = "=>" ] && [ "$path" != not ] && where[$name]=$path
         done < <(ldd "$file")
+    done
+    local queue=("${sources[@]}")
+    while [ ${#queue[@]} -gt 0 ]; do
+        file=${queue[0]}
+        queue=("${queue[@]:1}")
+        while IFS= read -r name; do
+            is_excluded "$name" || [ -n "${carried[$name]:-}" ] && continue
+            [ -n "${where[$name]:-}" ] || die "$file needs $name, which is not installed"
+            carried[$name]=${where[$name]}
+            queue+=("${where[$name]}")
+        done < <(readelf -dW "$file" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
     done
     for name in "${!carried[@]}"; do cp "$(realpath "${carried[$name]}")" "$out/lib/$name"; done
 
@@ -264,7 +276,30 @@ check_folder() {
         }'
 }
 
+# The loader's view on the system the folder is to run on. A carried library may be loaded
+# from the system when one of the system's own libraries needs it first; that is its choice.
+loaded_from_system() {
+    [ $# -eq 1 ] || die "usage: loaded FOLDER"
+    local top file name arrow path rest bad=0
+    top=$(realpath "$1")
+    declare -A outside=()
+    while IFS= read -r -d '' file; do
+        case $file in *.so | *.so.* | "$top/tavrel-customizer") ;; *) continue ;; esac
+        while read -r name arrow path rest; do
+            [ "$arrow" = "=>" ] || continue
+            case $path in
+            not) echo "portable_folder: ${file#"$top"/} needs $name, which is nowhere" >&2 && bad=1 ;;
+            "$top"/*) ;;
+            *) outside[$name]=1 ;;
+            esac
+        done < <(ldd "$file")
+    done < <(find "$top" -type f -print0)
+    [ "$bad" -eq 0 ] || die "the loader does not find everything the folder needs"
+    echo "portable_folder: the loader finds everything; from this system: $(printf '%s\n' "${!outside[@]}" | LC_ALL=C sort | tr '\n' ' ')"
+}
+
 case "${1:-}" in
+loaded) shift && loaded_from_system "$@" ;;
 make) shift && make_folder "$@" ;;
 check) shift && check_folder "$@" ;;
 selftest)
@@ -278,5 +313,5 @@ selftest)
     make_folder "$2" "$scratch/folder"
     check_folder "$scratch/folder"
     ;;
-*) sed -n '2,16p' "$0" >&2 && exit 2 ;;
+*) sed -n '2,19p' "$0" >&2 && exit 2 ;;
 esac
