@@ -47,11 +47,13 @@ system_libraries="libc6 libstdc++6 libgcc-s1 libgl1 libegl1 libx11-6 libx11-xcb1
     libwayland-client0 libfontconfig1 libfreetype6 libharfbuzz0b libfribidi0 libexpat1 zlib1g
     libuuid1 fonts-dejavu-core"
 
+# in_fresh RELEASE COMMAND [FILE...]: COMMAND in /root of a bare system, the files beside it.
 in_fresh() {
-    local release=$1
-    shift
+    local release=$1 command=$2 copies=() file
+    shift 2
+    for file in demo/game "$scratch/open-and-save.sh" "$@"; do copies+=(--copy "$file"); done
     bash scripts/fresh_debian.sh --bare --timeout 900 --window "$title" --press-ok \
-        --copy demo/game --copy "$scratch/open-and-save.sh" "$@" "$release" 2>&1 |
+        "${copies[@]}" "$release" "$command" 2>&1 |
         tee "$scratch/run.log" | sed 's/^/    /'
     local status=${PIPESTATUS[0]}
     screen=$(sed -n "s/.*screenshot \(.*\.png\)$/\1/p" "$scratch/run.log" | tail -1)
@@ -64,10 +66,11 @@ if [ -z "$only" ] || [ "$only" = portable ]; then
     tarball=$(basename "${tarballs[0]}")
     for release in bookworm trixie; do
         echo "check_release: the portable folder on $release"
-        if in_fresh "$release" --copy "${tarballs[0]}" --copy scripts/portable_folder.sh \
+        if in_fresh "$release" \
             "apt-get update -qq && apt-get install -y -qq --no-install-recommends $(echo $system_libraries) >/dev/null &&
              tar xzf $tarball && bash portable_folder.sh loaded ${tarball%.tar.gz} &&
-             bash open-and-save.sh ${tarball%.tar.gz}/tavrel-customizer"; then
+             bash open-and-save.sh ${tarball%.tar.gz}/tavrel-customizer" \
+            "${tarballs[0]}" scripts/portable_folder.sh; then
             record "portable on $release" "ok ($screen)"
         else
             record "portable on $release" FAILED
@@ -81,9 +84,9 @@ if [ -z "$only" ] || [ "$only" = deb ]; then
         debs=("$dist"/tavrel-customizer_*~"${entry#*:}"_amd64.deb)
         [ -f "${debs[0]}" ] || die "no .deb for $release in $dist"
         echo "check_release: $(basename "${debs[0]}") on $release"
-        if in_fresh "$release" --copy "${debs[0]}" \
+        if in_fresh "$release" \
             "apt-get update -qq && apt-get install -y -qq ./$(basename "${debs[0]}") >/dev/null &&
-             bash open-and-save.sh tavrel-customizer"; then
+             bash open-and-save.sh tavrel-customizer" "${debs[0]}"; then
             record "$(basename "${debs[0]}") on $release" "ok ($screen)"
         else
             record "$(basename "${debs[0]}") on $release" FAILED
