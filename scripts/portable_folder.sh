@@ -110,16 +110,17 @@ libraries would make it need theirs (this is $(. /etc/os-release && echo "$PRETT
             [ "$arrow" = "=>" ] && [ "$path" != not ] && where[$name]=$path
         done < <(ldd "$file")
     done
-    local queue=("${sources[@]}")
-    while [ ${#queue[@]} -gt 0 ]; do
-        file=${queue[0]}
-        queue=("${queue[@]:1}")
+    # One readelf a round: the files found in the last one.
+    local round=("${sources[@]}") next
+    while [ ${#round[@]} -gt 0 ]; do
+        next=()
         while IFS= read -r name; do
             is_excluded "$name" || [ -n "${carried[$name]:-}" ] && continue
-            [ -n "${where[$name]:-}" ] || die "$file needs $name, which is not installed"
+            [ -n "${where[$name]:-}" ] || die "$name is needed but not installed"
             carried[$name]=${where[$name]}
-            queue+=("${where[$name]}")
-        done < <(readelf -dW "$file" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
+            next+=("${where[$name]}")
+        done < <(readelf -dW "${round[@]}" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
+        round=("${next[@]}")
     done
     for name in "${!carried[@]}"; do cp "$(realpath "${carried[$name]}")" "$out/lib/$name"; done
 
@@ -186,15 +187,19 @@ write_licenses() {
         [ -n "$found" ] || die "no Debian package owns ${libs[$name]}"
         rows+=("$name $found")
     done
-    local lgpl fields
+    local lgpl version source source_version
+    declare -A info=()
+    while read -r pkg version source source_version; do
+        info[$pkg]="$version ${source:-$pkg} ${source_version:-$version}"
+    done < <(dpkg-query -W -f='${Package} ${Version} ${source:Package} ${source:Version}\n' \
+        $(printf '%s\n' "${rows[@]}" | cut -d' ' -f2 | sort -u))
     while read -r name pkg; do
-        fields=$(dpkg-query -W -f='${Version} ${source:Package} ${source:Version}' "$pkg")
         local copyright=/usr/share/doc/$pkg/copyright
         [ -f "$copyright" ] || die "$pkg has no $copyright"
         cp "$copyright" "$dir/$pkg.copyright"
         lgpl=""
         ! grep -qE 'LGPL|Lesser General Public' "$copyright" || lgpl=" (LGPL)"
-        read -r version source source_version <<<"$fields"
+        read -r version source source_version <<<"${info[$pkg]:-$pkg}"
         echo "lib/$name: $pkg $version, source $source $source_version$lgpl" >>"$list"
     done < <(printf '%s\n' "${rows[@]}" | LC_ALL=C sort)
 }
@@ -209,7 +214,8 @@ check_folder() {
     mapfile -d '' files < <(find "$top" -type f -print0 | LC_ALL=C sort -z)
     [ ${#files[@]} -gt 0 ] || die "$top is empty"
     # A single file would get no "File:" line.
-    { printf 'FILES %s\n' "${files[@]}" && readelf -hdVW "${files[@]}" /dev/null 2>/dev/null; } |
+    # readelf fails on the files that are not ELF; they are what it skips.
+    { printf 'FILES %s\n' "${files[@]}" && { readelf -hdVW "${files[@]}" /dev/null 2>/dev/null || true; }; } |
         awk -v top="$top" -v excluded="${excluded[*]}" -v max_glibc="$max_glibc" \
             -v max_glibcxx="$max_glibcxx" '
         function problem(text) { print "portable_folder: " substr(file, length(top) + 2) ": " text > "/dev/stderr"; problems++ }
