@@ -100,7 +100,10 @@ if [ ! -f "$tarball" ]; then
 fi
 
 root=$(mktemp -d "$cache/$release.XXXXXX")
-mkdir -p "$cache/apt-$release" # the packages commands install, kept for the next system
+# The packages commands install are kept for the next system: linked in before, linked back
+# after, so that systems made side by side do not share apt's lock.
+apt_cache=$cache/apt-$release
+mkdir -p "$apt_cache"
 chmod 755 "$root" # a system's root, which its users (_apt) pass through
 xvfb=""
 job=""
@@ -142,6 +145,7 @@ for path in "${copies[@]}"; do
     log "copied $path into /root"
 done
 chroot "$root" dpkg-query -W -f='${Package}\n' | sort >"$out/packages-before.txt"
+find "$apt_cache" -maxdepth 1 -name '*.deb' -exec cp -l -n -t "$root/var/cache/apt/archives/" {} +
 
 display=""
 if [ -n "$window" ]; then
@@ -158,14 +162,13 @@ fi
 inner='mount -t proc proc "$1/proc" && mount -t sysfs sysfs "$1/sys" &&
 mount --bind /dev "$1/dev" && mount --bind /dev/pts "$1/dev/pts" &&
 mount -t tmpfs -o mode=1777 shm "$1/dev/shm" &&
-mount --bind "$5" "$1/var/cache/apt/archives" &&
 exec chroot "$1" /usr/bin/env -i HOME=/root TERM=dumb ${2:+DISPLAY=$2} \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     bash -c "cd $4 && $3"'
 
 log "running: $command"
 start=$(date +%s)
-setsid unshare --mount --propagation private bash -c "$inner" inner "$root" "$display" "$command" "$workdir" "$cache/apt-$release" \
+setsid unshare --mount --propagation private bash -c "$inner" inner "$root" "$display" "$command" "$workdir" \
     </dev/null >"$out/command.log" 2>&1 &
 job=$!
 rc=0
@@ -207,6 +210,7 @@ else
     log "the command ended with $rc after $seconds s"
 fi
 job=""
+find "$root/var/cache/apt/archives" -maxdepth 1 -name '*.deb' -exec cp -l -n -t "$apt_cache/" {} +
 if [ -n "$results" ] && [ -d "$root/root/results" ]; then
     mkdir -p "$results"
     cp -r "$root/root/results/." "$results/"
