@@ -43,7 +43,7 @@ done
 echo "OK wrote both files"
 EOF
 # The libraries the portable folder leaves to the system, and a font.
-system_libraries="libc6 libstdc++6 libgcc-s1 libgl1 libegl1 libx11-6 libx11-xcb1 libxcb1
+system_libraries="libc6 libstdc++6 libgcc-s1 libgl1 libegl1 libopengl0 libx11-6 libx11-xcb1 libxcb1
     libwayland-client0 libfontconfig1 libfreetype6 libharfbuzz0b libfribidi0 libexpat1 zlib1g
     libuuid1 fonts-dejavu-core"
 
