@@ -115,6 +115,9 @@ cleanup() {
         [ "$(readlink "$pid/root" 2>/dev/null)" != "$root" ] || kill -9 "${pid#/proc/}" 2>/dev/null || true
     done
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    # debootstrap mounts /proc and /sys in the system itself; stopped midway it leaves them.
+    awk -v root="$root/" 'index($2, root) == 1 { print $2 }' /proc/mounts | sort -r |
+        while read -r mount; do umount -l "$mount" || true; done
     if [ "$keep" -eq 1 ]; then log "kept the system in $root"; else rm -rf --one-file-system "$root"; fi
 }
 trap cleanup EXIT
