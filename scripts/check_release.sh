@@ -11,12 +11,20 @@
 # The dialog is on a virtual display of this machine and OK is pressed from outside. Each run's
 # log and screenshot go to build/fresh/.
 #
-#   sudo bash scripts/check_release.sh [--only portable|deb|wine] [DIST]     (default dist/)
+#   sudo bash scripts/check_release.sh [--only portable|deb|wine] [--release bookworm|trixie] [DIST]
+#       (default dist/; --release: that Debian release's systems alone)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 only=""
-[ "${1:-}" != --only ] || { only=$2 && shift 2; }
+releases="bookworm trixie"
+while [ $# -gt 1 ]; do
+    case $1 in
+    --only) only=$2 && shift 2 ;;
+    --release) releases=$2 && shift 2 ;;
+    *) break ;;
+    esac
+done
 dist=$(realpath "${1:-dist}")
 title="Tavrel Customizer"
 
@@ -64,7 +72,7 @@ if [ -z "$only" ] || [ "$only" = portable ]; then
     tarballs=("$dist"/tavrel-customizer-*-linux-x86_64.tar.gz)
     [ -f "${tarballs[0]}" ] || die "no portable folder in $dist"
     tarball=$(basename "${tarballs[0]}")
-    for release in bookworm trixie; do
+    for release in $releases; do
         echo "check_release: the portable folder on $release"
         if in_fresh "$release" \
             "apt-get update -qq && apt-get install -y -qq --no-install-recommends $(echo $system_libraries) >/dev/null &&
@@ -81,6 +89,7 @@ fi
 if [ -z "$only" ] || [ "$only" = deb ]; then
     for entry in bookworm:deb12 trixie:deb13; do
         release=${entry%%:*}
+        [[ " $releases " == *" $release "* ]] || continue
         debs=("$dist"/tavrel-customizer_*~"${entry#*:}"_amd64.deb)
         [ -f "${debs[0]}" ] || die "no .deb for $release in $dist"
         echo "check_release: $(basename "${debs[0]}") on $release"
