@@ -10,19 +10,32 @@
 #   --window TITLE   give the command a display (an Xvfb on this machine) and succeed as soon
 #                    as a window named TITLE is on it, taking a screenshot; for scripts/run.sh,
 #                    whose dialog never returns
+#   --press-ok       with --window: then press Enter in that window from outside and wait for
+#                    the command to end; its status is the run's
+#   --bare           no git, no clone: the minimal system alone, the command run in /root
+#   --copy PATH      copy a file or folder of this machine into /root first (repeatable)
+#   --results DIR    afterwards copy what the command left in /root/results into DIR
 #   --timeout SEC    stop the command after SEC seconds (fails); default 7200
 #   --keep           keep the scratch system afterwards
 #   --cache DIR      where the packages (RELEASE.tgz) are kept between runs and the scratch
 #                    systems made; default /var/tmp/tavrel-roots
 #   --mirror URL     default http://deb.debian.org/debian
 #
-# Each run bootstraps a new system; only the downloaded packages are reused. The log, the list
+# Each run bootstraps a new system; only the downloaded packages are reused (the base system's
+# and those commands install with apt, in the cache folder). The log, the list
 # of packages the command installed and the screenshot go to build/fresh/RELEASE-<time>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
+# The system is made with Debian's usual umask; the clone keeps the caller's.
+caller_umask=$(umask)
+umask 022
 
 window=""
+press_ok=0
+bare=0
+copies=()
+results=""
 limit=7200
 keep=0
 cache=/var/tmp/tavrel-roots
@@ -30,6 +43,10 @@ mirror=http://deb.debian.org/debian
 while [ $# -gt 0 ]; do
     case "$1" in
     --window) window=$2 && shift 2 ;;
+    --press-ok) press_ok=1 && shift ;;
+    --bare) bare=1 && shift ;;
+    --copy) copies+=("$(realpath "$2")") && shift 2 ;;
+    --results) results=$(realpath -m "$2") && shift 2 ;;
     --timeout) limit=$2 && shift 2 ;;
     --keep) keep=1 && shift ;;
     --cache) cache=$2 && shift 2 ;;
@@ -39,13 +56,17 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ $# -ge 1 ] || {
-    sed -n '7,19p' "$0" >&2
+    sed -n '7,24p' "$0" >&2
     exit 2
 }
 release=$1
 shift
 [ $# -gt 0 ] || set -- bash scripts/test.sh
 command=$*
+[ "$press_ok" -eq 0 ] || [ -n "$window" ] || {
+    echo "fresh_debian: --press-ok needs --window" >&2
+    exit 2
+}
 
 log() { echo "fresh_debian: $*" >&2; }
 die() {
@@ -79,6 +100,10 @@ if [ ! -f "$tarball" ]; then
 fi
 
 root=$(mktemp -d "$cache/$release.XXXXXX")
+# The packages commands install are kept for the next system: linked in before, linked back
+# after, so that systems made side by side do not share apt's lock.
+apt_cache=$cache/apt-$release
+mkdir -p "$apt_cache"
 chmod 755 "$root" # a system's root, which its users (_apt) pass through
 xvfb=""
 job=""
@@ -90,26 +115,40 @@ cleanup() {
         [ "$(readlink "$pid/root" 2>/dev/null)" != "$root" ] || kill -9 "${pid#/proc/}" 2>/dev/null || true
     done
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    # debootstrap mounts /proc and /sys in the system itself; stopped midway it leaves them.
+    awk -v root="$root/" 'index($2, root) == 1 { print $2 }' /proc/mounts | sort -r |
+        while read -r mount; do umount -l "$mount" || true; done
     if [ "$keep" -eq 1 ]; then log "kept the system in $root"; else rm -rf --one-file-system "$root"; fi
 }
 trap cleanup EXIT
 
 log "bootstrapping $release into $root"
 start=$(date +%s)
-debootstrap --variant=minbase --include=$include --unpack-tarball="$tarball" \
+[ "$bare" -eq 0 ] || include=""
+debootstrap --variant=minbase ${include:+--include=$include} --unpack-tarball="$tarball" \
     "$release" "$root" "$mirror" >"$out/bootstrap.log" 2>&1 ||
     die "debootstrap failed (see $out/bootstrap.log)"
 log "bootstrapped in $(($(date +%s) - start)) s"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 # The certificate authorities this machine adds to Debian's (a proxy's): its network needs them.
-if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+if [ -x "$root/usr/sbin/update-ca-certificates" ] &&
+    compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
     cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
     chroot "$root" update-ca-certificates >/dev/null
 fi
-git clone -q --no-hardlinks "$repo" "$root/root/tavrel"
-git -C "$root/root/tavrel" checkout -q --detach "$(git rev-parse HEAD)"
-log "cloned $(git rev-parse --short HEAD) into /root/tavrel"
+workdir=/root
+if [ "$bare" -eq 0 ]; then
+    (umask "$caller_umask" && git clone -q --no-hardlinks "$repo" "$root/root/tavrel")
+    git -C "$root/root/tavrel" checkout -q --detach "$(git rev-parse HEAD)"
+    log "cloned $(git rev-parse --short HEAD) into /root/tavrel"
+    workdir=/root/tavrel
+fi
+for path in "${copies[@]}"; do
+    cp -a "$path" "$root/root/"
+    log "copied $path into /root"
+done
 chroot "$root" dpkg-query -W -f='${Package}\n' | sort >"$out/packages-before.txt"
+find "$apt_cache" -maxdepth 1 -name '*.deb' -exec cp -l -n -t "$root/var/cache/apt/archives/" {} +
 
 display=""
 if [ -n "$window" ]; then
@@ -128,11 +167,11 @@ mount --bind /dev "$1/dev" && mount --bind /dev/pts "$1/dev/pts" &&
 mount -t tmpfs -o mode=1777 shm "$1/dev/shm" &&
 exec chroot "$1" /usr/bin/env -i HOME=/root TERM=dumb ${2:+DISPLAY=$2} \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "cd /root/tavrel && $3"'
+    bash -c "cd $4 && $3"'
 
 log "running: $command"
 start=$(date +%s)
-setsid unshare --mount --propagation private bash -c "$inner" inner "$root" "$display" "$command" \
+setsid unshare --mount --propagation private bash -c "$inner" inner "$root" "$display" "$command" "$workdir" \
     </dev/null >"$out/command.log" 2>&1 &
 job=$!
 rc=0
@@ -153,8 +192,19 @@ if [ -n "$window" ]; then
         log "no window '$window' after $seconds s (see $out/command.log)"
         rc=1
     fi
-    kill -- "-$job" 2>/dev/null || true
-    wait "$job" 2>/dev/null || true
+    if [ -n "$found" ] && [ "$press_ok" -eq 1 ]; then
+        # No window manager gives the focus here: the window is given it, then Enter is the
+        # default button, OK.
+        DISPLAY=$display xdotool windowfocus --sync "$found" key Return
+        log "pressed Enter in the window"
+        while kill -0 "$job" 2>/dev/null && [ $(($(date +%s) - start)) -lt "$limit" ]; do sleep 1; done
+        kill -0 "$job" 2>/dev/null && log "stopping the command after $limit s" && kill -- "-$job"
+        wait "$job" || rc=$?
+        log "the command ended with $rc after $(($(date +%s) - start)) s"
+    else
+        kill -- "-$job" 2>/dev/null || true
+        wait "$job" 2>/dev/null || true
+    fi
 else
     while kill -0 "$job" 2>/dev/null && [ $(($(date +%s) - start)) -lt "$limit" ]; do sleep 2; done
     kill -0 "$job" 2>/dev/null && log "stopping the command after $limit s" && kill -- "-$job"
@@ -163,6 +213,12 @@ else
     log "the command ended with $rc after $seconds s"
 fi
 job=""
+find "$root/var/cache/apt/archives" -maxdepth 1 -name '*.deb' -exec cp -l -n -t "$apt_cache/" {} +
+if [ -n "$results" ] && [ -d "$root/root/results" ]; then
+    mkdir -p "$results"
+    cp -r "$root/root/results/." "$results/"
+    log "copied /root/results to $results"
+fi
 chroot "$root" dpkg-query -W -f='${Package}\n' | sort >"$out/packages-after.txt"
 comm -13 "$out/packages-before.txt" "$out/packages-after.txt" >"$out/installed.txt"
 log "it installed $(wc -l <"$out/installed.txt") packages ($out/installed.txt); log $out/command.log"
