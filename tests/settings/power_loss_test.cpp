@@ -339,9 +339,9 @@ TEST_P(PowerLossTest, EveryStateReadsWholeAndSavesClean) {
     ASSERT_NE(newScripts, before.at(ScriptsIni().string()));
 
     // Small files: every call is a cut and every block boundary of a write. Large ones, to keep
-    // to seconds: every fifth call, and three block boundaries of each write besides its last.
+    // to seconds: every eighth call, and three block boundaries of each write besides its last.
     const int cuts = c.size > 100000 ? 3 : 64;
-    const std::size_t step = c.size > 100000 ? 5 : 1;
+    const std::size_t step = c.size > 100000 ? 8 : 1;
     std::size_t states = 0;
     for (std::size_t cut = 0; cut <= events.size();
          cut += (cut + step <= events.size() ? step : 1)) {
