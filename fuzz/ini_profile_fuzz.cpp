@@ -160,9 +160,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (CleanSection(section) && CleanKey(key)) {
         if (CleanValue(value)) Check(readBack == value);
         // Any other key reads as before, unless the value wrote more lines.
-        for (std::string_view probeSection : {section, key}) {
-            if (HasAny(value.substr(0, value.find('\0')), "\r\n")) break;
-            if (probeSection.data() == key.data() && !deep) break;
+        const std::string_view probeSections[] = {section, key};
+        std::size_t probes = deep ? 2 : 1;
+        if (HasAny(value.substr(0, value.find('\0')), "\r\n")) probes = 0;
+        for (std::size_t i = 0; i < probes; ++i) {
+            const std::string_view probeSection = probeSections[i];
             if (Folded(probeSection) == Folded(section) && Folded(key2) == Folded(key)) continue;
             Check(settings::GetString(once, probeSection, key2, 1000) ==
                   settings::GetString(original, probeSection, key2, 1000));
