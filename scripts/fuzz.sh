@@ -10,6 +10,8 @@
 #
 #   scripts/fuzz.sh [seconds] [target...]   only the targets named, e.g. ini_profile_fuzz
 #   FUZZ_RUNS=<n> scripts/fuzz.sh ...       also stop each target after n executions
+#
+# SIGINT to a target's process ends that target's run early, with its line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -65,6 +67,9 @@ for target in "${targets[@]}"; do
     [ -n "$execs" ] || execs=$(sed -E -n 's/^#([0-9]+).*/\1/p' <<<"$status_line")
     [ -n "$rate" ] || rate=$(sed -E -n 's/.*exec\/s: ([0-9]+).*/\1/p' <<<"$status_line")
     edges=$(sed -E -n 's/.* cov: ([0-9]+).*/\1/p' <<<"$status_line")
+    if [ "$rc" -ne 0 ] && [ "$found" -eq 0 ] && grep -q 'run interrupted' "$log"; then
+        rc=0  # stopped by SIGINT: the numbers so far, and on to the next target
+    fi
     if [ "$rc" -ne 0 ] && [ "$found" -eq 0 ]; then
         # Stopped without leaving an input (a bad option, out of memory at startup): show why.
         tail -n 20 "$log" >&2
