@@ -1,6 +1,6 @@
 // Steam's libraryfolders.vdf comes from folders anyone can write; its reader must survive any
-// bytes. Checked: what it reads, written back in the format, reads back the same, and no block
-// is nested deeper than the reader allows.
+// bytes. Checked: no block is nested deeper than the reader allows, and what it reads, written
+// back in the format, reads back the same (one input in four, as it parses once more).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -88,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(Depth(*nodes) <= kMaxVdfDepth);
     for (const VdfNode& node : *nodes) static_cast<void>(node.Find("path"));
+    if (fuzz::Pick(bytes) % 4 != 0) return 0;
     std::string written;
     Write(*nodes, written);
     const auto again = ParseVdf(written);
