@@ -3,26 +3,26 @@
 //
 // A file that starts with FF FE is UTF-16LE; the same checks apply to its characters.
 //
-// Checked for every input: reads stay within the buffer and never carry a line break or NUL;
-// GetStrings agrees with GetString; SetStrings gives the bytes of one SetString per edit; a write
-// changes no more than one line or adds one key line (and a header). For names and values that
-// survive the trip through the file unchanged, the value reads back as written and no other key's
-// value changes.
+// Checked for every input: reads stay within the buffer and never carry a line break or NUL; a
+// shorter buffer gets the start of the same value; GetStrings agrees with GetString; SetStrings
+// gives the bytes of one SetString per edit; a write changes no more than one line or adds one
+// key line (and a header). For names and values that survive the trip through the file
+// unchanged, the value reads back as written and no other key's value changes. Each engine call
+// walks the whole file (a UTF-16 one is decoded first), so the checks that repeat one with other
+// names run on one input in eight.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "settings/ini_profile.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::Check;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v';
@@ -64,12 +64,10 @@ std::string Folded(std::string_view name) {
     return out;
 }
 
-void CheckRead(std::string_view bytes, std::string_view section, std::string_view key) {
-    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{64}}) {
-        const std::string value = settings::GetString(bytes, section, key, size);
-        Check(value.size() <= (size == 0 ? 0 : size - 1));
-        Check(!HasAny(value, kBreaks));
-    }
+// A value read with a buffer of `size` characters.
+void CheckValue(std::string_view value, std::size_t size) {
+    Check(value.size() <= (size == 0 ? 0 : size - 1));
+    Check(!HasAny(value, kBreaks));
 }
 
 bool IsUtf16(std::string_view bytes) {
@@ -80,6 +78,7 @@ bool IsUtf16(std::string_view bytes) {
 // one of them.
 std::u16string Units(std::string_view bytes) {
     std::u16string units;
+    units.reserve(bytes.size() / 2);
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
         units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                               (static_cast<unsigned char>(bytes[i + 1]) << 8)));
@@ -90,7 +89,7 @@ std::u16string Units(std::string_view bytes) {
 // The edit replaced at most one line (with its line end) and added at most one key line, a
 // header and line ends.
 template <class Chars>
-void CheckLocal(const Chars& before, const Chars& after, std::size_t maxAdded) {
+void CheckLocal(Chars before, Chars after, std::size_t maxAdded) {
     std::size_t prefix = 0;
     const std::size_t common = std::min(before.size(), after.size());
     while (prefix < common && before[prefix] == after[prefix]) ++prefix;
@@ -110,7 +109,10 @@ void CheckLocal(const Chars& before, const Chars& after, std::size_t maxAdded) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (size > fuzz::kMaxInput) return fuzz::kRejected;
+    std::string_view input = fuzz::Bytes(data, size);
+    const std::uint32_t pick = fuzz::Pick(input);
+    const bool deep = pick % 8 == 0;
     std::string_view fields[6];
     for (int i = 0; i < 5; ++i) {
         const std::size_t rs = input.find('\x1e');
@@ -125,37 +127,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields[5] = input;
     const std::string_view section = fields[0], key = fields[1], value = fields[2];
     const std::string_view key2 = fields[3], value2 = fields[4];
-    const std::string original(fields[5]);
+    const std::string_view original = fields[5];
 
-    CheckRead(original, section, key);
-    CheckRead(original, key, section);
     const std::string_view keys[] = {key, key2, key};
     const std::vector<std::string> many = settings::GetStrings(original, section, keys);
     Check(many.size() == 3);
+    for (const std::string& read : many) CheckValue(read, 64);
     Check(many[0] == settings::GetString(original, section, key));
     Check(many[1] == settings::GetString(original, section, key2));
     Check(many[2] == many[0]);
+    const std::size_t shortBuffer = std::size_t{(pick >> 3) % 3};  // 0, 1 or 2
+    const std::string cut = settings::GetString(original, section, key, shortBuffer);
+    CheckValue(cut, shortBuffer);
+    Check(many[0].starts_with(cut));
+    if (deep) CheckValue(settings::GetString(original, key, section), 64);
 
-    std::string once = original;
+    std::string once(original);
     settings::SetString(once, section, key, value);
     const std::size_t maxAdded = section.size() + key.size() + value.size() + 9;
     if (IsUtf16(original)) {
         // Still UTF-16LE, with a final odd byte kept last and every character outside the edit.
         Check(IsUtf16(once) && once.size() % 2 == original.size() % 2);
         if (original.size() % 2 != 0) Check(once.back() == original.back());
-        CheckLocal(Units(original), Units(once), maxAdded);
+        const std::u16string before = Units(original), after = Units(once);
+        CheckLocal(std::u16string_view(before), std::u16string_view(after), maxAdded);
     } else {
-        CheckLocal(std::string_view(original), std::string_view(once), maxAdded);
+        CheckLocal(original, std::string_view(once), maxAdded);
     }
-    CheckRead(once, section, key);
+    const std::string readBack = settings::GetString(once, section, key, value.size() + 1);
+    CheckValue(readBack, value.size() + 1);
 
     if (CleanSection(section) && CleanKey(key)) {
-        if (CleanValue(value)) {
-            Check(settings::GetString(once, section, key, value.size() + 1) == value);
-        }
+        if (CleanValue(value)) Check(readBack == value);
         // Any other key reads as before, unless the value wrote more lines.
-        for (std::string_view probeSection : {section, key}) {
-            if (HasAny(value.substr(0, value.find('\0')), "\r\n")) break;
+        const std::string_view probeSections[] = {section, key};
+        std::size_t probes = deep ? 2 : 1;
+        if (HasAny(value.substr(0, value.find('\0')), "\r\n")) probes = 0;
+        for (std::size_t i = 0; i < probes; ++i) {
+            const std::string_view probeSection = probeSections[i];
             if (Folded(probeSection) == Folded(section) && Folded(key2) == Folded(key)) continue;
             Check(settings::GetString(once, probeSection, key2, 1000) ==
                   settings::GetString(original, probeSection, key2, 1000));
@@ -164,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string twice = once;
     settings::SetString(twice, section, key2, value2);
-    std::string batch = original;
+    std::string batch(original);
     const settings::KeyValue edits[] = {{key, value}, {key2, value2}};
     settings::SetStrings(batch, section, edits);
     Check(batch == twice);

@@ -1,24 +1,38 @@
 // Wine registry files arrive from prefixes anyone can write; the reader must survive any bytes.
+// Checked: the header-only read of "#arch" agrees with the whole file's, and a read that keeps
+// one key finds in it what the whole file holds (one input in four: it parses the file again).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "fuzz_input.h"
 #include "settings/game_folder.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/registry_file.h"
 #include "settings/wine/windows_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    if (size > fuzz::kMaxInput) return fuzz::kRejected;
+    const std::string_view bytes = fuzz::Bytes(data, size);
     using namespace settings::wine;
+    using fuzz::Check;
 
-    if (const auto file = RegistryFile::Parse(bytes)) {
-        static_cast<void>(file->GetArch());
-        static_cast<void>(
-            file->FindString(settings::kGameRegistryKey, settings::kGameRegistryValue));
+    const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);
+    Check(ReadRegistryArch(bytes) == (file ? file->GetArch() : Arch::Unknown));
+    if (file) {
+        const std::string_view key = settings::kGameRegistryKey;
+        const std::optional<std::string> whole =
+            file->FindString(key, settings::kGameRegistryValue);
         static_cast<void>(file->FindString("Software\\Test", ""));
+        if (fuzz::Pick(bytes) % 4 == 0) {
+            const std::string_view only[] = {key};
+            const std::optional<RegistryFile> kept = RegistryFile::Parse(bytes, only);
+            Check(kept && kept->KeyCount() <= 1 &&
+                  kept->FindString(key, settings::kGameRegistryValue) == whole);
+        }
     }
-    static_cast<void>(ReadRegistryArch(bytes));
     if (const auto path =
             ReadMachineString(bytes, settings::kGameRegistryKey, settings::kGameRegistryValue)) {
         static_cast<void>(ParseWindowsPath(*path));

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then checks the formatting, builds and runs every test: the Linux
-# build (followed by clang-tidy), the sanitizer build (with a short run of each fuzzer), and the
+# build (followed by clang-tidy), the sanitizer build, a short run of each fuzzer, and the
 # Windows cross build under Wine. The log ends with one line per step and the total. The
 # presets make every warning an error.
 set -euo pipefail
@@ -69,23 +69,16 @@ run_check package bash scripts/check_package.sh build/linux  # the .deb: lintian
 
 run_preset asan
 
-# Each fuzzer runs briefly from its seed corpus; a crash fails the run.
-fuzz_ok=0
-fuzz_bad=0
-for fuzzer in build/asan/fuzz/*_fuzz; do
-    [ -x "$fuzzer" ] || continue
-    name=$(basename "$fuzzer")
-    work=$(mktemp -d)
-    cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
-    echo; echo "==> $fuzzer"
-    if "$fuzzer" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$work"; then
-        fuzz_ok=$((fuzz_ok + 1))
-    else
-        fuzz_bad=$((fuzz_bad + 1))
-        status=1
-    fi
-    rm -rf "$work"
-done
+# Each fuzzer runs briefly from its seed corpus with its dictionary, in the optimised sanitizer
+# build of the fuzz preset; a crash fails the run.
+echo; echo "==> fuzzers"
+fuzz_log=$(mktemp)
+fuzz_rc=0
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-5}" | tee "$fuzz_log" || fuzz_rc=$?
+fuzz_ok=$(grep -c ' 0 crashes$' "$fuzz_log" || true)
+fuzz_bad=$(grep -c -E ' [1-9][0-9]* crashes$' "$fuzz_log" || true)
+rm -f "$fuzz_log"
+if [ "$fuzz_rc" -ne 0 ] || [ "$fuzz_ok" -eq 0 ]; then status=1; fi
 summary+=("fuzzers: $fuzz_ok passed, $fuzz_bad failed")
 
 run_preset windows

@@ -19,6 +19,9 @@ char16_t DecodeWindows1252(unsigned char byte) {
 
 char EncodeWindows1252(char16_t unit) {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+    // Nothing in the table is above U+2122 (the trade mark sign): most text of other scripts
+    // needs no search.
+    if (unit > 0x2122) return '?';
     for (std::size_t i = 0; i < kHigh.size(); ++i) {
         if (kHigh[i] == unit) return static_cast<char>(0x80 + i);
     }

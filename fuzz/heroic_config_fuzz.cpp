@@ -1,0 +1,17 @@
+// Heroic's GamesConfig/*.json comes from folders anyone can write; its reader must survive any
+// bytes and give only non-empty prefixes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_input.h"
+#include "settings/wine/launcher_configs.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > fuzz::kMaxInput) return fuzz::kRejected;
+    for (const std::string& prefix : settings::wine::HeroicWinePrefixes(fuzz::Bytes(data, size))) {
+        fuzz::Check(!prefix.empty());
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+// Minigalaxy's config.json comes from a folder anyone can write; its reader must survive any
+// bytes. A folder found is never empty, and "~" is replaced by the home given.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "fuzz_input.h"
+#include "settings/wine/launcher_configs.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > fuzz::kMaxInput) return fuzz::kRejected;
+    bool valid = false;
+    const auto folder =
+        settings::wine::MinigalaxyInstallDir(fuzz::Bytes(data, size), "/home/u", valid);
+    fuzz::Check(valid || !folder);
+    if (folder) fuzz::Check(!folder->empty() && *folder != "~" && !folder->starts_with("~/"));
+    return 0;
+}
