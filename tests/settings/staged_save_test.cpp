@@ -97,45 +97,21 @@ sys::Hook FailOnce(std::function<bool(const sys::Event&)> matches) {
 // A failing call at any step of either file, on either path, fails the save with that call's
 // code and leaves both files and the folders exactly as they were.
 TEST_F(StagedSaveTest, EveryFailingStepLeavesBothFiles) {
-    using Matches = bool (*)(const sys::Event&, const std::string&);
     struct Step {
         const char* what;
         bool inPlace;  // a second hard link keeps the file where it is
-        Matches matches;
+        Call call;
+        bool staging;  // the call is about the temporary file or the backup, not the file
     };
     const Step steps[] = {
-        {"temporary write", false,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kWrite && sys::NamesStaging(e, name);
-         }},
-        {"temporary flush", false,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kFsync && sys::NamesStaging(e, name);
-         }},
-        {"rename", false,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kRename && sys::Names(e, name);
-         }},
-        {"backup write", true,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kWrite && sys::NamesStaging(e, name);
-         }},
-        {"backup flush", true,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kFsync && sys::NamesStaging(e, name);
-         }},
-        {"backup rename", true,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kRename && sys::NamesStaging(e, name);
-         }},
-        {"rewrite", true,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kPwrite && sys::Names(e, name);
-         }},
-        {"rewrite's flush", true,
-         [](const sys::Event& e, const std::string& name) {
-             return e.call == Call::kFsync && sys::Names(e, name);
-         }},
+        {"temporary write", false, Call::kWrite, true},
+        {"temporary flush", false, Call::kFsync, true},
+        {"rename", false, Call::kRename, false},
+        {"backup write", true, Call::kWrite, true},
+        {"backup flush", true, Call::kFsync, true},
+        {"backup rename", true, Call::kRename, true},
+        {"rewrite", true, Call::kPwrite, false},
+        {"rewrite's flush", true, Call::kFsync, false},
     };
     m_keys.era = std::string(1, '1');
     for (const Step& step : steps) {
@@ -149,8 +125,10 @@ TEST_F(StagedSaveTest, EveryFailingStepLeavesBothFiles) {
             const std::set<std::string> before = Snapshot();
             const std::string name = failing.filename().string();
             {
-                const sys::Layer layer(
-                    FailOnce([&](const sys::Event& e) { return step.matches(e, name); }));
+                const sys::Layer layer(FailOnce([&](const sys::Event& e) {
+                    return e.call == step.call &&
+                           (step.staging ? sys::NamesStaging(e, name) : sys::Names(e, name));
+                }));
                 ASSERT_TRUE(m_record.Load());
                 m_record.SetEra(0);
                 m_record.SetUIType(2);
