@@ -12,7 +12,6 @@
 #include "settings/file_store.h"
 #include "settings/game_folder.h"
 #include "settings/lookup_account.h"
-#include "settings/profile_files.h"
 #include "settings/script_settings.h"
 #include "settings/settings_keys.h"
 
@@ -324,14 +323,8 @@ void CCustomizerDlg::ShowWhereSettingsAre() {
     if (theSettings.GetScriptsPath(scriptsFolder) && theSettings.GetGamePath(gameFolder)) {
         for (const auto& [folder, name] : {std::pair{&scriptsFolder, settings::kScriptsFileName},
                                            std::pair{&gameFolder, settings::kSfcFileName}}) {
-            settings::SettingsFileCopy file;
-            file.path = settings::AppendPathComponent(*folder, name, false);
-            const settings::ProfileCopyInfo copy = settings::WhichProfileCopy(file.path);
-            file.virtualStore = copy.virtualStore;
-            file.virtualStoreExists = copy.virtualStoreExists;
-            file.backup = settings::FindBackup(
-                file.virtualStoreExists && file.virtualStore ? *file.virtualStore : file.path);
-            files.push_back(std::move(file));
+            files.push_back(
+                settings::SettingsFileAsRead(settings::AppendPathComponent(*folder, name, false)));
         }
     }
     // The search for the others leaves that lookup's account as it is.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/profile_files.h"
+
 namespace settings {
 
 namespace {
@@ -135,6 +137,17 @@ std::string OthersText(const OtherInstallations& others, std::size_t maxLines) {
 }
 
 }  // namespace
+
+SettingsFileCopy SettingsFileAsRead(const std::string& path) {
+    SettingsFileCopy file;
+    file.path = path;
+    const ProfileCopyInfo copy = WhichProfileCopy(path);
+    file.virtualStore = copy.virtualStore;
+    file.virtualStoreExists = copy.virtualStoreExists;
+    file.backup =
+        FindBackup(file.virtualStoreExists && file.virtualStore ? *file.virtualStore : path);
+    return file;
+}
 
 const LookupAccount& LastLookupAccount() {
     return Slot();

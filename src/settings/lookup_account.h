@@ -44,6 +44,8 @@ struct SettingsFileCopy {
     bool virtualStoreExists = false;
     BackupFinding backup = BackupFinding::kNone;  // what lies at its backup's name
 };
+// The file at `path` as Load reads it: which copy, and what lies beside that copy.
+SettingsFileCopy SettingsFileAsRead(const std::string& path);
 
 // A game folder some lookup names, for F1's list of installations.
 struct FoundFolder {
