@@ -316,7 +316,8 @@ void CCustomizerDlg::OnSysCommand(UINT id, LPARAM lParam) {
 }
 
 void CCustomizerDlg::ShowWhereSettingsAre() {
-    // The same calls, in the same order, as Load's: the account is that of the last one.
+    // The same calls, in the same order, as Load's: the account is that of the last one, which
+    // the search for the others below leaves as it is.
     std::string scriptsFolder;
     std::string gameFolder;
     std::vector<settings::SettingsFileCopy> files;
@@ -327,7 +328,6 @@ void CCustomizerDlg::ShowWhereSettingsAre() {
                 settings::SettingsFileAsRead(settings::AppendPathComponent(*folder, name, false)));
         }
     }
-    // The search for the others leaves that lookup's account as it is.
     const settings::OtherInstallations others =
         settings::FindOtherInstallations(gameFolder, kOthersSearchBudget);
     ShowPathMessageBox(
