@@ -316,8 +316,7 @@ void CCustomizerDlg::OnSysCommand(UINT id, LPARAM lParam) {
 }
 
 void CCustomizerDlg::ShowWhereSettingsAre() {
-    // The same calls, in the same order, as Load's: the account is that of the last one, which
-    // the search for the others below leaves as it is.
+    // Load's calls in Load's order; the later search for the others keeps their account.
     std::string scriptsFolder;
     std::string gameFolder;
     std::vector<settings::SettingsFileCopy> files;
