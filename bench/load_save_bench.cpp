@@ -20,8 +20,8 @@
 #include <string>
 
 #include "base/numeric_text.h"
-#include "settings/file_store.h"
-#include "settings/script_settings.h"
+#include "settings/record/script_settings.h"
+#include "settings/store/file_store.h"
 #include "support/game_files.h"
 
 namespace {

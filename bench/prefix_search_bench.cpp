@@ -19,7 +19,7 @@
 #include <string>
 #include <system_error>
 
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
 

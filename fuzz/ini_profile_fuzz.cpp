@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "settings/ini_profile.h"
+#include "settings/ini/ini_profile.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include "app/about_dlg.h"
 #include "base/numeric_text.h"
 #include "resource.h"
-#include "settings/file_store.h"
-#include "settings/game_folder.h"
-#include "settings/lookup_account.h"
-#include "settings/script_settings.h"
-#include "settings/settings_keys.h"
+#include "settings/locate/game_folder.h"
+#include "settings/locate/lookup_account.h"
+#include "settings/record/script_settings.h"
+#include "settings/record/settings_keys.h"
+#include "settings/store/file_store.h"
 
 namespace {
 

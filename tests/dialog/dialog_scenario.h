@@ -14,7 +14,7 @@
 #include "dialog/customizer_dlg.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
-#include "settings/script_settings.h"
+#include "settings/record/script_settings.h"
 #include "support/game_folder_test.h"
 #include "support/headless_platform.h"
 

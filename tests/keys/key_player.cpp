@@ -27,8 +27,8 @@
 #include "dialog/customizer_dlg.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
-#include "settings/game_folder.h"
-#include "settings/script_settings.h"
+#include "settings/locate/game_folder.h"
+#include "settings/record/script_settings.h"
 #include "support/headless_platform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "settings/file_store.h"
-#include "settings/lookup_account.h"
-#include "settings/script_settings.h"
+#include "settings/locate/lookup_account.h"
+#include "settings/record/script_settings.h"
+#include "settings/store/file_store.h"
 #include "wine_test_support.h"
 
 namespace {

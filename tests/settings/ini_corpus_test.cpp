@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/ini_profile.h"
+#include "settings/ini/ini_profile.h"
 #include "support/fuzz_corpus.h"
 #include "support/game_files.h"
 

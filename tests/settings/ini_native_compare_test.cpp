@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/file_store.h"
-#include "settings/ini_profile.h"
+#include "settings/ini/ini_profile.h"
+#include "settings/store/file_store.h"
 
 using namespace std::string_literals;
 

@@ -1,4 +1,4 @@
-#include "settings/ini_profile.h"
+#include "settings/ini/ini_profile.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "settings/ini_profile.h"
+#include "settings/ini/ini_profile.h"
 #include "support/game_files.h"
 #include "support/utf16_file.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 
 namespace {
 

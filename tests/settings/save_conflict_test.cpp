@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "settings/file_store.h"
-#include "settings/script_settings.h"
+#include "settings/record/script_settings.h"
+#include "settings/store/file_store.h"
 #include "support/game_folder_test.h"
 #include "support/syscall_layer.h"
 

@@ -1,4 +1,4 @@
-#include "settings/script_settings.h"
+#include "settings/record/script_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "base/numeric_text.h"
-#include "settings/file_store.h"
-#include "settings/ini_profile.h"
-#include "settings/settings_keys.h"
+#include "settings/ini/ini_profile.h"
+#include "settings/record/settings_keys.h"
+#include "settings/store/file_store.h"
 #include "support/case_names.h"
 #include "support/comma_locale.h"
 #include "support/game_folder_test.h"

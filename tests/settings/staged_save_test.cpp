@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/file_store.h"
-#include "settings/script_settings.h"
+#include "settings/record/script_settings.h"
+#include "settings/store/file_store.h"
 #include "support/game_folder_test.h"
 #ifndef _WIN32
 #include "support/syscall_layer.h"

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "settings/ini_profile.h"
-#include "settings/profile_files.h"
-#include "settings/script_settings.h"
+#include "settings/ini/ini_profile.h"
+#include "settings/record/script_settings.h"
+#include "settings/store/profile_files.h"
 #include "support/game_folder_test.h"
 #include "support/scripted_profile_files.h"
 

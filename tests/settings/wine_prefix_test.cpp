@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
 #include "support/case_names.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/registry_file.h"
 #include "settings/wine/windows_path.h"

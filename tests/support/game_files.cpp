@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "base/numeric_text.h"
-#include "settings/file_store.h"
-#include "settings/lookup_account.h"
+#include "settings/locate/lookup_account.h"
+#include "settings/store/file_store.h"
 
 namespace test_support {
 

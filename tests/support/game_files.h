@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 
 namespace test_support {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "settings/file_store.h"
-#include "settings/profile_files.h"
+#include "settings/store/file_store.h"
+#include "settings/store/profile_files.h"
 
 namespace test_support {
 

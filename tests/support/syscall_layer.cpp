@@ -12,7 +12,7 @@
 #include <mutex>
 #include <type_traits>
 
-#include "settings/file_store.h"
+#include "settings/store/file_store.h"
 
 // The real calls behind the wrapped names (the linker's --wrap gives each as __real_<name>).
 extern "C" {

@@ -17,8 +17,8 @@
 
 #include "base/numeric_text.h"
 #include "native.h"
-#include "settings/file_store.h"
-#include "settings/ini_profile.h"
+#include "settings/ini/ini_profile.h"
+#include "settings/store/file_store.h"
 
 #ifndef _WIN32
 namespace inikey {

@@ -57,7 +57,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/lookup_account.h"
+#include "settings/locate/lookup_account.h"
 #include "settings/wine/registry_file.h"
 
 namespace settings::wine {

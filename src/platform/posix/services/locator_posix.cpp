@@ -10,9 +10,9 @@
 #include <fstream>
 #include <vector>
 
-#include "settings/file_store.h"
-#include "settings/game_folder.h"
-#include "settings/lookup_account.h"
+#include "settings/locate/game_folder.h"
+#include "settings/locate/lookup_account.h"
+#include "settings/store/file_store.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
 

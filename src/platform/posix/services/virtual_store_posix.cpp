@@ -1,5 +1,5 @@
 // No system here virtualizes file access: every file is read and written where it is.
-#include "settings/profile_files.h"
+#include "settings/store/profile_files.h"
 
 namespace settings {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "settings/file_store.h"
+#include "settings/store/file_store.h"
 
 namespace settings {
 namespace {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "settings/game_folder.h"
-#include "settings/lookup_account.h"
+#include "settings/locate/game_folder.h"
+#include "settings/locate/lookup_account.h"
 
 namespace settings {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/profile_files.h"
+#include "settings/store/profile_files.h"
 
 namespace settings {
 

@@ -1,4 +1,4 @@
-#include "settings/game_folder.h"
+#include "settings/locate/game_folder.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "base/ascii_case.h"
-#include "settings/lookup_account.h"
+#include "settings/locate/lookup_account.h"
 
 namespace settings {
 

@@ -1,8 +1,8 @@
-#include "settings/lookup_account.h"
+#include "settings/locate/lookup_account.h"
 
 #include <algorithm>
 
-#include "settings/profile_files.h"
+#include "settings/store/profile_files.h"
 
 namespace settings {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/file_store.h"
+#include "settings/store/file_store.h"
 
 namespace settings {
 

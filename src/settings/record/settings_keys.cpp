@@ -1,4 +1,4 @@
-#include "settings/settings_keys.h"
+#include "settings/record/settings_keys.h"
 
 namespace settings {
 namespace {

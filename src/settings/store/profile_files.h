@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/file_store.h"
+#include "settings/store/file_store.h"
 
 namespace settings {
 

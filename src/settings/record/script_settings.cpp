@@ -1,4 +1,4 @@
-#include "settings/script_settings.h"
+#include "settings/record/script_settings.h"
 
 #include <algorithm>
 #include <array>
@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "base/numeric_text.h"
-#include "settings/file_store.h"
-#include "settings/game_folder.h"
-#include "settings/ini_profile.h"
-#include "settings/profile_files.h"
-#include "settings/settings_keys.h"
+#include "settings/ini/ini_profile.h"
+#include "settings/locate/game_folder.h"
+#include "settings/record/settings_keys.h"
+#include "settings/store/file_store.h"
+#include "settings/store/profile_files.h"
 
 // Text to number, for every text a file may hold (a fetch of 0 characters gives the default):
 //   multiplier     double, rounded to float: "nan" -> NaN, "inf" and "1e999" -> +inf,

@@ -1,6 +1,6 @@
-#include "settings/profile_files.h"
+#include "settings/store/profile_files.h"
 
-#include "settings/file_store.h"
+#include "settings/store/file_store.h"
 
 namespace settings {
 

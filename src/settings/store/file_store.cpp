@@ -1,4 +1,4 @@
-#include "settings/file_store.h"
+#include "settings/store/file_store.h"
 
 #include <algorithm>
 #include <array>

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/lookup_account.h"
+#include "settings/locate/lookup_account.h"
 
 namespace settings {
 
