@@ -61,9 +61,10 @@ class BenchFolder {
 public:
     BenchFolder(std::size_t size, bool secondName) : m_game("tc-bench-") {
         int error = 0;
-        m_ok = settings::ReplaceWholeFile(scripts(), MakeScriptsIni(size), error) &&
-               settings::ReplaceWholeFile(m_game.SfcIni().string(),
-                                          "[Video]\r\nWidth=1024\r\n[UI]\r\nUIType=1\r\n", error);
+        m_ok =
+            settings::store::ReplaceWholeFile(scripts(), MakeScriptsIni(size), error) &&
+            settings::store::ReplaceWholeFile(
+                m_game.SfcIni().string(), "[Video]\r\nWidth=1024\r\n[UI]\r\nUIType=1\r\n", error);
         std::error_code linked;
         if (m_ok && secondName) {
             std::filesystem::create_hard_link(scripts(), m_game.root() / "scripts-link.ini",
@@ -120,8 +121,8 @@ RoundTimes Round(const std::string& scripts) {
     std::string bytes;
     bool exists = false;
     int error = 0;
-    const bool copied = settings::ReadWholeFile(scripts, bytes, exists, error) &&
-                        settings::ReplaceWholeFile(scripts, bytes, error);
+    const bool copied = settings::store::ReadWholeFile(scripts, bytes, exists, error) &&
+                        settings::store::ReplaceWholeFile(scripts, bytes, error);
     const Clock::time_point t2 = Clock::now();
     std::string rawBytes;
     const bool rawCopied = RawReadWrite(scripts, rawBytes);

@@ -129,8 +129,8 @@ Homes& SharedHomes() {
 void BM_FindGameFolder(benchmark::State& state) {
     const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto match = settings::wine::FindGameFolder(env, settings::kGameRegistryKey,
-                                                    settings::kGameRegistryValue);
+        auto match = settings::wine::FindGameFolder(env, settings::locate::kGameRegistryKey,
+                                                    settings::locate::kGameRegistryValue);
         if (!match || !match->exists) state.SkipWithError("game not found");
         benchmark::DoNotOptimize(match);
     }
@@ -143,8 +143,8 @@ BENCHMARK(BM_FindGameFolder)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMill
 void BM_FindGameFolderFirstHit(benchmark::State& state) {
     const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)), true);
     for (auto _ : state) {
-        auto match = settings::wine::FindGameFolder(env, settings::kGameRegistryKey,
-                                                    settings::kGameRegistryValue);
+        auto match = settings::wine::FindGameFolder(env, settings::locate::kGameRegistryKey,
+                                                    settings::locate::kGameRegistryValue);
         if (!match || !match->exists) state.SkipWithError("game not found");
         benchmark::DoNotOptimize(match);
     }
@@ -157,7 +157,7 @@ void BM_FindAllGameFolders(benchmark::State& state) {
     for (auto _ : state) {
         bool incomplete = false;
         auto matches = settings::wine::FindAllGameFolders(
-            env, settings::kGameRegistryKey, settings::kGameRegistryValue,
+            env, settings::locate::kGameRegistryKey, settings::locate::kGameRegistryValue,
             std::chrono::steady_clock::now() + std::chrono::hours(1), incomplete);
         if (matches.size() != 1 || incomplete) state.SkipWithError("not one installation");
         benchmark::DoNotOptimize(matches);
@@ -171,9 +171,11 @@ BENCHMARK(BM_FindAllGameFolders)->Arg(200)->Unit(benchmark::kMillisecond);
 void BM_RememberedPrefix(benchmark::State& state) {
     const Environment env = SharedHomes().Home(kMaxPrefixes);
     settings::wine::GameFolderSearch search;
-    static_cast<void>(search.Find(env, settings::kGameRegistryKey, settings::kGameRegistryValue));
+    static_cast<void>(
+        search.Find(env, settings::locate::kGameRegistryKey, settings::locate::kGameRegistryValue));
     for (auto _ : state) {
-        auto match = search.Find(env, settings::kGameRegistryKey, settings::kGameRegistryValue);
+        auto match = search.Find(env, settings::locate::kGameRegistryKey,
+                                 settings::locate::kGameRegistryValue);
         if (!match || !match->exists) state.SkipWithError("game not found");
         benchmark::DoNotOptimize(match);
     }
@@ -184,8 +186,8 @@ BENCHMARK(BM_RememberedPrefix)->Unit(benchmark::kMillisecond);
 void BM_ScanSystemReg(benchmark::State& state) {
     const std::string text = SystemRegText(state.range(0) != 0);
     for (auto _ : state) {
-        auto value = settings::wine::ReadMachineString(text, settings::kGameRegistryKey,
-                                                       settings::kGameRegistryValue);
+        auto value = settings::wine::ReadMachineString(text, settings::locate::kGameRegistryKey,
+                                                       settings::locate::kGameRegistryValue);
         benchmark::DoNotOptimize(value);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

@@ -130,20 +130,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view original = fields[5];
 
     const std::string_view keys[] = {key, key2, key};
-    const std::vector<std::string> many = settings::GetStrings(original, section, keys);
+    const std::vector<std::string> many = settings::ini::GetStrings(original, section, keys);
     Check(many.size() == 3);
     for (const std::string& read : many) CheckValue(read, 64);
-    Check(many[0] == settings::GetString(original, section, key));
-    Check(many[1] == settings::GetString(original, section, key2));
+    Check(many[0] == settings::ini::GetString(original, section, key));
+    Check(many[1] == settings::ini::GetString(original, section, key2));
     Check(many[2] == many[0]);
     const std::size_t shortBuffer = std::size_t{(pick >> 3) % 3};  // 0, 1 or 2
-    const std::string cut = settings::GetString(original, section, key, shortBuffer);
+    const std::string cut = settings::ini::GetString(original, section, key, shortBuffer);
     CheckValue(cut, shortBuffer);
     Check(many[0].starts_with(cut));
-    if (deep) CheckValue(settings::GetString(original, key, section), 64);
+    if (deep) CheckValue(settings::ini::GetString(original, key, section), 64);
 
     std::string once(original);
-    settings::SetString(once, section, key, value);
+    settings::ini::SetString(once, section, key, value);
     const std::size_t maxAdded = section.size() + key.size() + value.size() + 9;
     if (IsUtf16(original)) {
         // Still UTF-16LE, with a final odd byte kept last and every character outside the edit.
@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         CheckLocal(original, std::string_view(once), maxAdded);
     }
-    const std::string readBack = settings::GetString(once, section, key, value.size() + 1);
+    const std::string readBack = settings::ini::GetString(once, section, key, value.size() + 1);
     CheckValue(readBack, value.size() + 1);
 
     if (CleanSection(section) && CleanKey(key)) {
@@ -166,16 +166,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < probes; ++i) {
             const std::string_view probeSection = probeSections[i];
             if (Folded(probeSection) == Folded(section) && Folded(key2) == Folded(key)) continue;
-            Check(settings::GetString(once, probeSection, key2, 1000) ==
-                  settings::GetString(original, probeSection, key2, 1000));
+            Check(settings::ini::GetString(once, probeSection, key2, 1000) ==
+                  settings::ini::GetString(original, probeSection, key2, 1000));
         }
     }
 
     std::string twice = once;
-    settings::SetString(twice, section, key2, value2);
+    settings::ini::SetString(twice, section, key2, value2);
     std::string batch(original);
-    const settings::KeyValue edits[] = {{key, value}, {key2, value2}};
-    settings::SetStrings(batch, section, edits);
+    const settings::ini::KeyValue edits[] = {{key, value}, {key2, value2}};
+    settings::ini::SetStrings(batch, section, edits);
     Check(batch == twice);
     return 0;
 }

@@ -22,19 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);
     Check(ReadRegistryArch(bytes) == (file ? file->GetArch() : Arch::Unknown));
     if (file) {
-        const std::string_view key = settings::kGameRegistryKey;
+        const std::string_view key = settings::locate::kGameRegistryKey;
         const std::optional<std::string> whole =
-            file->FindString(key, settings::kGameRegistryValue);
+            file->FindString(key, settings::locate::kGameRegistryValue);
         static_cast<void>(file->FindString("Software\\Test", ""));
         if (fuzz::Pick(bytes) % 4 == 0) {
             const std::string_view only[] = {key};
             const std::optional<RegistryFile> kept = RegistryFile::Parse(bytes, only);
             Check(kept && kept->KeyCount() <= 1 &&
-                  kept->FindString(key, settings::kGameRegistryValue) == whole);
+                  kept->FindString(key, settings::locate::kGameRegistryValue) == whole);
         }
     }
-    if (const auto path =
-            ReadMachineString(bytes, settings::kGameRegistryKey, settings::kGameRegistryValue)) {
+    if (const auto path = ReadMachineString(bytes, settings::locate::kGameRegistryKey,
+                                            settings::locate::kGameRegistryValue)) {
         static_cast<void>(ParseWindowsPath(*path));
     }
     // The same bytes as a stored folder: the path text goes through the same normalisation.

@@ -8,10 +8,10 @@
 
 #include "app/about_dlg.h"
 #include "base/numeric_text.h"
+#include "dialog/lookup_report.h"
 #include "resource.h"
-#include "settings/locate/game_folder.h"
-#include "settings/locate/lookup_account.h"
 #include "settings/record/script_settings.h"
+#include "settings/record/services.h"
 #include "settings/record/settings_keys.h"
 #include "settings/store/file_store.h"
 
@@ -44,8 +44,7 @@ constexpr float kPageStep = 0.1f;
 constexpr float kDefaultMultiplier = 1.7f;
 constexpr int kDefaultAiLevel = 2;     // "Admiral"
 constexpr int kDefaultRaceSet = 0xFF;  // the eight empires; no pirates, no monster
-constexpr int kDefaultMonsterOdds = 10;
-constexpr int kDefaultEra = 2;  // Late
+constexpr int kDefaultEra = 2;         // Late
 
 // Era value -> radio button; any value past the end means the last one.
 constexpr std::array<int, 3> kEraButtons = {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE};
@@ -74,25 +73,23 @@ std::span<const CCustomizerDlg::HullRow> CCustomizerDlg::Hulls() {
     using D = CCustomizerDlg;
     static constexpr HullRow kRows[kHullCount] = {
         {IDC_USE_BATTLESHIP, IDC_ODDS_BATTLESHIP, &D::m_useBattleship, &D::m_oddsBattleship,
-         HULL_BATTLESHIP, 9, 10},
-        {IDC_USE_CARRIER, IDC_ODDS_CARRIER, &D::m_useCarrier, &D::m_oddsCarrier, HULL_CARRIER, 7,
-         20},
+         HULL_BATTLESHIP, 9},
+        {IDC_USE_CARRIER, IDC_ODDS_CARRIER, &D::m_useCarrier, &D::m_oddsCarrier, HULL_CARRIER, 7},
         {IDC_USE_DESTROYER, IDC_ODDS_DESTROYER, &D::m_useDestroyer, &D::m_oddsDestroyer,
-         HULL_DESTROYER, 1, 70},
+         HULL_DESTROYER, 1},
         {IDC_USE_DREADNOUGHT, IDC_ODDS_DREADNOUGHT, &D::m_useDreadnought, &D::m_oddsDreadnought,
-         HULL_DREADNOUGHT, 8, 30},
-        {IDC_USE_FRIGATE, IDC_ODDS_FRIGATE, &D::m_useFrigate, &D::m_oddsFrigate, HULL_FRIGATE, 0,
-         80},
+         HULL_DREADNOUGHT, 8},
+        {IDC_USE_FRIGATE, IDC_ODDS_FRIGATE, &D::m_useFrigate, &D::m_oddsFrigate, HULL_FRIGATE, 0},
         {IDC_USE_HEAVY_BATTLECRUISER, IDC_ODDS_HEAVY_BATTLECRUISER, &D::m_useHeavyBattlecruiser,
-         &D::m_oddsHeavyBattlecruiser, HULL_HEAVY_BATTLECRUISER, 6, 55},
+         &D::m_oddsHeavyBattlecruiser, HULL_HEAVY_BATTLECRUISER, 6},
         {IDC_USE_HEAVY_CRUISER, IDC_ODDS_HEAVY_CRUISER, &D::m_useHeavyCruiser,
-         &D::m_oddsHeavyCruiser, HULL_HEAVY_CRUISER, 4, 60},
+         &D::m_oddsHeavyCruiser, HULL_HEAVY_CRUISER, 4},
         {IDC_USE_LIGHT_CRUISER, IDC_ODDS_LIGHT_CRUISER, &D::m_useLightCruiser,
-         &D::m_oddsLightCruiser, HULL_LIGHT_CRUISER, 3, 65},
+         &D::m_oddsLightCruiser, HULL_LIGHT_CRUISER, 3},
         {IDC_USE_NEW_HEAVY_CRUISER, IDC_ODDS_NEW_HEAVY_CRUISER, &D::m_useNewHeavyCruiser,
-         &D::m_oddsNewHeavyCruiser, HULL_NEW_HEAVY_CRUISER, 5, 45},
+         &D::m_oddsNewHeavyCruiser, HULL_NEW_HEAVY_CRUISER, 5},
         {IDC_USE_WAR_DESTROYER, IDC_ODDS_WAR_DESTROYER, &D::m_useWarDestroyer,
-         &D::m_oddsWarDestroyer, HULL_WAR_DESTROYER, 2, 50},
+         &D::m_oddsWarDestroyer, HULL_WAR_DESTROYER, 2},
     };
     // The record's numbering ties the id, bit and element columns together.
     static_assert([] {
@@ -261,7 +258,7 @@ BOOL CCustomizerDlg::OnInitDialog() {
     m_slider.SetPageSize(kSliderPageSize);
 
     if (!theSettings.Load()) {
-        const int code = settings::LastErrorCode();
+        const int code = settings::store::LastErrorCode();
         ShowMessageBox(FormatCode(kLoadError, code));
         // The dialog stays up with its initial values; the user can still cancel.
         return FALSE;
@@ -316,21 +313,8 @@ void CCustomizerDlg::OnSysCommand(UINT id, LPARAM lParam) {
 }
 
 void CCustomizerDlg::ShowWhereSettingsAre() {
-    // Load's calls in Load's order; the later search for the others keeps their account.
-    std::string scriptsFolder;
-    std::string gameFolder;
-    std::vector<settings::SettingsFileCopy> files;
-    if (theSettings.GetScriptsPath(scriptsFolder) && theSettings.GetGamePath(gameFolder)) {
-        for (const auto& [folder, name] : {std::pair{&scriptsFolder, settings::kScriptsFileName},
-                                           std::pair{&gameFolder, settings::kSfcFileName}}) {
-            files.push_back(
-                settings::SettingsFileAsRead(settings::AppendPathComponent(*folder, name, false)));
-        }
-    }
-    const settings::OtherInstallations others =
-        settings::FindOtherInstallations(gameFolder, kOthersSearchBudget);
-    ShowPathMessageBox(
-        settings::DescribeLookup(settings::LastLookupAccount(), files, kMaxPlaceLines, others));
+    const settings::WhereSettingsAre where = settings::FindWhereSettingsAre(kOthersSearchBudget);
+    ShowPathMessageBox(DescribeLookup(where.account, where.files, kMaxPlaceLines, where.others));
 }
 
 void CCustomizerDlg::OnPaint() {
@@ -495,10 +479,11 @@ void CCustomizerDlg::OnResetDefaults() {
     theSettings.SetRaceMode(0);
     for (const HullRow& row : Hulls()) this->*row.use = 1;
     for (const HullRow* row : HullsByOdds()) {
-        (this->*row->odds).SetText(base::FormatInt(row->defaultOdds));
+        (this->*row->odds)
+            .SetText(base::FormatInt(kDefaultHullOdds[static_cast<std::size_t>(row->oddsIndex)]));
         EnableHullOdds(*row);
     }
-    m_monsterOdds.SetText(base::FormatInt(kDefaultMonsterOdds));
+    m_monsterOdds.SetText(base::FormatInt(kDefaultHullOdds[kMonsterOddsElement]));
     EnableMonsterOdds();
     for (const RaceRow& row : Races()) this->*row.flag = (kDefaultRaceSet >> row.raceBit) & 1;
     CheckEra(kDefaultEra);
@@ -541,7 +526,7 @@ void CCustomizerDlg::OnOK() {
     theSettings.SetUIType(m_aiLevel >= 0 ? m_aiLevel : m_loadedAiLevel);
 
     if (!theSettings.Save()) {
-        const int code = settings::LastErrorCode();
+        const int code = settings::store::LastErrorCode();
         ShowMessageBox(FormatCode(kSaveError, code));
         // Stays open with every value, so the user can retry or cancel.
         return;

@@ -64,7 +64,7 @@ protected:
 
 private:
     // One hull class: its Use? box and flag, its odds field, its bit in the record's hull set,
-    // its odds element and the odds a reset puts back.
+    // and its odds element.
     struct HullRow {
         int useId;
         int oddsId;
@@ -72,7 +72,6 @@ private:
         CNumericEdit CCustomizerDlg::*odds;
         int hullBit;
         int oddsIndex;
-        int defaultOdds;
     };
     // One race flag (the monster counts as a race) and its bit in the record's race sets.
     struct RaceRow {

@@ -101,7 +101,7 @@ TEST_F(AboutTest, F1TellsWhereTheSettingsAreAndOpensNoSecondBox) {
     auto script = std::make_shared<test_support::ProfileFilesScript>();
     script->virtualized = m_root.string();
     script->store = (m_root / "store").string();
-    settings::SetProfileFiles(std::make_unique<test_support::ScriptedProfileFiles>(script));
+    m_game.UseFiles(std::make_unique<test_support::ScriptedProfileFiles>(script));
     const std::string sfcCopy = (std::filesystem::path(script->store) / "sfc.ini").string();
     std::filesystem::create_directories(script->store);
     WriteBytes(sfcCopy, "[UI]\r\n");
@@ -122,7 +122,7 @@ TEST_F(AboutTest, F1TellsWhereTheSettingsAreAndOpensNoSecondBox) {
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(framework::RunApplication(), 0);
-    settings::SetProfileFiles(nullptr);
+    m_game.UseFiles(nullptr);
     ASSERT_EQ(m_platform.MessageBoxes().size(), 1u);
     const model::MessageBoxRecord& box = m_platform.MessageBoxes()[0];
     EXPECT_EQ(box.caption, "TavrelCustomizer");

@@ -29,6 +29,7 @@
 #include "resource.h"
 #include "settings/locate/game_folder.h"
 #include "settings/record/script_settings.h"
+#include "settings/record/services.h"
 #include "support/headless_platform.h"
 
 namespace {
@@ -152,10 +153,10 @@ bool ParseKey(std::string_view name, Key& key) {
     return false;
 }
 
-class FixedFolder final : public settings::GameFolderLocator {
+class FixedFolder final : public settings::locate::GameFolderLocator {
 public:
     explicit FixedFolder(std::string folder) : m_folder(std::move(folder)) {}
-    std::optional<std::string> Find() override { return m_folder; }
+    std::optional<std::string> Find(settings::locate::LookupAccount*) override { return m_folder; }
 
 private:
     std::string m_folder;
@@ -173,7 +174,7 @@ bool Play(const std::string& keyText, const fs::path& game) {
         }
         keys.push_back(key);
     }
-    settings::SetLocator(std::make_unique<FixedFolder>(game.string()));
+    settings::InstallServices({std::make_unique<FixedFolder>(game.string()), nullptr});
     theSettings = CScriptSettings();
     model::HeadlessPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
     model::ScopedPlatform use(platform);
@@ -202,7 +203,7 @@ bool Play(const std::string& keyText, const fs::path& game) {
     });
     CCustomizerDlg dialog;
     dialog.DoModal();
-    settings::SetLocator(nullptr);
+    settings::InstallServices({});
     return true;
 }
 

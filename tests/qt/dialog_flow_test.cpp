@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "program_fixture.h"
+#include "settings/record/services.h"
 #include "support/case_names.h"
 
 namespace qt_tests {
@@ -236,31 +237,44 @@ TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
     // files: neither is another installation.
     const std::filesystem::path other = m_root / "other copy";
     std::filesystem::create_directories(other / "Assets" / "Scripts");
-    struct TwoInstallations : settings::GameFolderLocator {
+    struct TwoInstallations : settings::locate::GameFolderLocator {
         std::string edited, other;
-        std::optional<std::string> Find() override {
-            settings::SetLastLookupAccount(
-                {.found = true, .gameFolder = edited, .how = {}, .looked = {}, .advice = {}});
+        std::optional<std::string> Find(settings::locate::LookupAccount* account) override {
+            if (account != nullptr) {
+                *account = {};
+                account->found = true;
+                account->gameFolder = edited;
+                account->how.through = settings::locate::FoundThrough::kVariable;
+                account->how.variable = "TAVREL_GAME_DIR";
+            }
             return edited;
         }
-        settings::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
-            return {{{edited + "/.", "Wine", "Wine; prefix /p"},
-                     {edited + "/Assets", "Steam", "Steam; prefix /q"},
-                     {other, "Steam", "Steam; prefix /r; native view"}},
+        settings::locate::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
+            const auto through = [](const char* launcher, const char* prefix) {
+                settings::locate::FoundHow how;
+                how.through = settings::locate::FoundThrough::kWinePrefix;
+                how.launcher = launcher;
+                how.prefix = prefix;
+                return how;
+            };
+            return {{{edited + "/.", "Wine", through("Wine", "/p")},
+                     {edited + "/Assets", "Steam", through("Steam", "/q")},
+                     {other, "Steam", through("Steam", "/r")}},
                     false};
         }
     };
     auto locator = std::make_unique<TwoInstallations>();
     locator->edited = m_root.string();
     locator->other = other.string();
-    settings::SetLocator(std::move(locator));
+    settings::InstallServices({std::move(locator), nullptr});
     RunProgram([](DialogWindow& w) {
         Key(w, Qt::Key_F1);
         Click(w, IDCANCEL);
     });
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_NE(m_boxes[0].text.find("Game folder: " + m_root.string() +
-                                   "\n\nThe settings are read from and written to:\n"),
+                                   "\nFound through: the environment variable TAVREL_GAME_DIR\n"
+                                   "\nThe settings are read from and written to:\n"),
               std::string::npos)
         << m_boxes[0].text;
     EXPECT_NE(m_boxes[0].text.find("\nOther installations of the game, not edited here:\n" +
@@ -273,10 +287,12 @@ TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
 }
 
 TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {
-    struct Failing : settings::GameFolderLocator {
-        std::optional<std::string> Find() override { return std::nullopt; }
+    struct Failing : settings::locate::GameFolderLocator {
+        std::optional<std::string> Find(settings::locate::LookupAccount*) override {
+            return std::nullopt;
+        }
     };
-    settings::SetLocator(std::make_unique<Failing>());
+    settings::InstallServices({std::make_unique<Failing>(), nullptr});
     RunProgram([this](DialogWindow& w) {
         ASSERT_EQ(m_boxes.size(), 1u);
         EXPECT_EQ(m_boxes[0].caption, "TavrelCustomizer");

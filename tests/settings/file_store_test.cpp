@@ -52,12 +52,12 @@ TEST_F(FileStore, MissingFileReadsEmpty) {
     std::string bytes = "stale";
     bool exists = true;
     int error = -1;
-    EXPECT_TRUE(settings::ReadWholeFile(Path("absent.ini"), bytes, exists, error));
+    EXPECT_TRUE(settings::store::ReadWholeFile(Path("absent.ini"), bytes, exists, error));
     EXPECT_FALSE(exists);
     EXPECT_TRUE(bytes.empty());
     EXPECT_EQ(error, 0);
     // A missing folder is a missing file too, as the profile functions see it.
-    EXPECT_TRUE(settings::ReadWholeFile(Path("no_dir/absent.ini"), bytes, exists, error));
+    EXPECT_TRUE(settings::store::ReadWholeFile(Path("no_dir/absent.ini"), bytes, exists, error));
     EXPECT_FALSE(exists);
 }
 
@@ -65,12 +65,12 @@ TEST_F(FileStore, DirectoryIsNoFile) {
     std::string bytes;
     bool exists = false;
     int error = 0;
-    EXPECT_FALSE(settings::ReadWholeFile(m_dir.string(), bytes, exists, error));
+    EXPECT_FALSE(settings::store::ReadWholeFile(m_dir.string(), bytes, exists, error));
     EXPECT_NE(error, 0);
-    EXPECT_EQ(settings::LastErrorCode(), error);
+    EXPECT_EQ(settings::store::LastErrorCode(), error);
 
     error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(m_dir.string(), "x", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(m_dir.string(), "x", error));
     EXPECT_NE(error, 0);
     EXPECT_TRUE(fs::is_directory(m_dir));
     EXPECT_TRUE(Entries().empty());
@@ -81,11 +81,11 @@ TEST_F(FileStore, DirectoryIsNoFile) {
 TEST_F(FileStore, OversizedFileIsRefusedNotRead) {
     const std::string path = Path("huge.ini");
     test_support::WriteBytes(path, "[S]\r\nk=v\r\n");
-    fs::resize_file(path, settings::kMaxFileBytes + 1);
+    fs::resize_file(path, settings::store::kMaxFileBytes + 1);
     std::string bytes = "stale";
     bool exists = false;
     int error = 0;
-    EXPECT_FALSE(settings::ReadWholeFile(path, bytes, exists, error));
+    EXPECT_FALSE(settings::store::ReadWholeFile(path, bytes, exists, error));
     EXPECT_EQ(error, EFBIG);
     EXPECT_TRUE(bytes.empty());
 }
@@ -96,17 +96,17 @@ TEST_F(FileStore, RoundTripsEveryByte) {
     for (int i = 0; i < 256 * 3; ++i) bytes.push_back(static_cast<char>(i));
     bytes += "\r\n\n\r\0"s;
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(Path("a.ini"), bytes, error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(Path("a.ini"), bytes, error));
     EXPECT_EQ(test_support::ReadBytes(Path("a.ini")), bytes);
 
     std::string read;
     bool exists = false;
-    ASSERT_TRUE(settings::ReadWholeFile(Path("a.ini"), read, exists, error));
+    ASSERT_TRUE(settings::store::ReadWholeFile(Path("a.ini"), read, exists, error));
     EXPECT_TRUE(exists);
     EXPECT_EQ(read, bytes);
 
-    ASSERT_TRUE(settings::ReplaceWholeFile(Path("a.ini"), "", error));
-    ASSERT_TRUE(settings::ReadWholeFile(Path("a.ini"), read, exists, error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(Path("a.ini"), "", error));
+    ASSERT_TRUE(settings::store::ReadWholeFile(Path("a.ini"), read, exists, error));
     EXPECT_TRUE(exists);
     EXPECT_TRUE(read.empty());
     EXPECT_EQ(Entries(), std::set<std::string>{"a.ini"});
@@ -116,20 +116,20 @@ TEST_F(FileStore, ReplacesLargeFileAndLeavesNoTemporary) {
     test_support::WriteBytes(Path("a.ini"), std::string(1 << 20, 'o'));
     const std::string next(3 << 20, 'n');
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(Path("a.ini"), next, error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(Path("a.ini"), next, error));
     EXPECT_EQ(test_support::ReadBytes(Path("a.ini")), next);
     EXPECT_EQ(Entries(), std::set<std::string>{"a.ini"});
 }
 
 TEST_F(FileStore, MissingFolderFailsAndCreatesNothing) {
     int error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(Path("no_dir/a.ini"), "x", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(Path("no_dir/a.ini"), "x", error));
 #ifdef _WIN32
     EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
 #else
     EXPECT_EQ(error, ENOENT);
 #endif
-    EXPECT_EQ(settings::LastErrorCode(), error);
+    EXPECT_EQ(settings::store::LastErrorCode(), error);
     EXPECT_TRUE(Entries().empty());
 }
 
@@ -142,7 +142,7 @@ TEST_F(FileStore, ReadOnlyTargetRefused) {
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
 #endif
     int error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(path, "new", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(path, "new", error));
 #ifdef _WIN32
     EXPECT_EQ(error, ERROR_ACCESS_DENIED);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -154,10 +154,10 @@ TEST_F(FileStore, ReadOnlyTargetRefused) {
 }
 
 TEST(LastErrorCode, SetAndGet) {
-    settings::SetLastErrorCode(5);
-    EXPECT_EQ(settings::LastErrorCode(), 5);
-    settings::SetLastErrorCode(0);
-    EXPECT_EQ(settings::LastErrorCode(), 0);
+    settings::store::SetLastErrorCode(5);
+    EXPECT_EQ(settings::store::LastErrorCode(), 5);
+    settings::store::SetLastErrorCode(0);
+    EXPECT_EQ(settings::store::LastErrorCode(), 0);
 }
 
 #ifndef _WIN32
@@ -180,7 +180,7 @@ TEST_F(FileStore, UnreadableFileFails) {
     std::string bytes;
     bool exists = false;
     int error = 0;
-    EXPECT_FALSE(settings::ReadWholeFile(path, bytes, exists, error));
+    EXPECT_FALSE(settings::store::ReadWholeFile(path, bytes, exists, error));
     EXPECT_EQ(error, EACCES);
 }
 
@@ -190,7 +190,7 @@ TEST_F(FileStore, WritePermissionOfOthersOnlyIsNotEnough) {
     test_support::WriteBytes(path, "original");
     ASSERT_EQ(chmod(path.c_str(), 0464), 0);  // owner may not write
     int error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(path, "new", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(path, "new", error));
     EXPECT_EQ(error, EACCES);
     EXPECT_EQ(test_support::ReadBytes(path), "original");
 }
@@ -200,10 +200,10 @@ TEST_F(FileStore, PermissionsKept) {
     test_support::WriteBytes(path, "old");
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(path, "new", error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(path, "new", error));
     EXPECT_EQ(ModeOf(path), 0640u);
     ASSERT_EQ(chmod(path.c_str(), 0604), 0);
-    ASSERT_TRUE(settings::ReplaceWholeFile(path, "newer", error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(path, "newer", error));
     EXPECT_EQ(ModeOf(path), 0604u);
     EXPECT_EQ(test_support::ReadBytes(path), "newer");
 }
@@ -214,7 +214,7 @@ TEST_F(FileStore, OwnerKeptWhenAllowed) {
     test_support::WriteBytes(path, "old");
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(path, "new", error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(path, "new", error));
     struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 65534u);
@@ -224,7 +224,7 @@ TEST_F(FileStore, OwnerKeptWhenAllowed) {
 TEST_F(FileStore, NewFileGetsUmaskMode) {
     const mode_t mask = umask(027);
     int error = 0;
-    const bool ok = settings::ReplaceWholeFile(Path("new.ini"), "x", error);
+    const bool ok = settings::store::ReplaceWholeFile(Path("new.ini"), "x", error);
     umask(mask);
     ASSERT_TRUE(ok);
     EXPECT_EQ(ModeOf(Path("new.ini")), 0640u);
@@ -239,7 +239,7 @@ TEST_F(FileStore, SymlinkStaysALink) {
     fs::create_symlink(m_dir / "sub" / "hop.ini", m_dir / "link.ini");  // a chain of two
 
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(Path("link.ini"), "new", error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(Path("link.ini"), "new", error));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
     EXPECT_TRUE(fs::is_symlink(m_dir / "sub" / "hop.ini"));
     EXPECT_EQ(test_support::ReadBytes(target), "new");
@@ -252,7 +252,7 @@ TEST_F(FileStore, SymlinkStaysALink) {
 TEST_F(FileStore, DanglingSymlinkCreatesTarget) {
     fs::create_symlink("made.ini", m_dir / "link.ini");
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(Path("link.ini"), "x", error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(Path("link.ini"), "x", error));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.ini"));
     EXPECT_EQ(test_support::ReadBytes(Path("made.ini")), "x");
 }
@@ -263,10 +263,10 @@ TEST_F(FileStore, PipeIsNeitherReadNorReplaced) {
     std::string bytes;
     bool exists = false;
     int error = 0;
-    EXPECT_FALSE(settings::ReadWholeFile(path, bytes, exists, error));  // and does not block
+    EXPECT_FALSE(settings::store::ReadWholeFile(path, bytes, exists, error));  // and does not block
     EXPECT_EQ(error, EINVAL);
     error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(path, "x", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(path, "x", error));
     EXPECT_EQ(error, EINVAL);
     EXPECT_EQ(fs::status(path).type(), fs::file_type::fifo);
     EXPECT_EQ(Entries(), std::set<std::string>{"fifo.ini"});
@@ -276,7 +276,7 @@ TEST_F(FileStore, SymlinkLoopFails) {
     fs::create_symlink("b.ini", m_dir / "a.ini");
     fs::create_symlink("a.ini", m_dir / "b.ini");
     int error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(Path("a.ini"), "x", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(Path("a.ini"), "x", error));
     EXPECT_EQ(error, ELOOP);
     EXPECT_EQ(Entries(), (std::set<std::string>{"a.ini", "b.ini"}));
 }
@@ -287,7 +287,7 @@ TEST_F(FileStore, UnwritableFolderLeavesOriginal) {
     test_support::WriteBytes(path, "original");
     ASSERT_EQ(chmod(m_dir.c_str(), 0555), 0);
     int error = 0;
-    EXPECT_FALSE(settings::ReplaceWholeFile(path, "new", error));
+    EXPECT_FALSE(settings::store::ReplaceWholeFile(path, "new", error));
     EXPECT_EQ(error, EACCES);
     chmod(m_dir.c_str(), 0755);
     EXPECT_EQ(test_support::ReadBytes(path), "original");
@@ -306,7 +306,7 @@ TEST_F(FileStore, FailedWriteLeavesOriginalAndNoTemporary) {
         const rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
         int error = 0;
-        const bool ok = settings::ReplaceWholeFile(path, std::string(1 << 16, 'n'), error);
+        const bool ok = settings::store::ReplaceWholeFile(path, std::string(1 << 16, 'n'), error);
         _exit(ok ? 10 : (error == EFBIG ? 0 : 11));
     }
     int status = 0;
@@ -324,7 +324,7 @@ TEST_F(FileStore, KilledWriterNeverLeavesAPartialFile) {
     for (int i = 0; i < 6000; ++i) first += "[S" + std::to_string(i) + "]\r\nk=first\r\n";
     for (int i = 0; i < 9000; ++i) second += "second line " + std::to_string(i) + "\n";
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(path, first, error));
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(path, first, error));
 
     std::mt19937 rng(12345);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
@@ -336,7 +336,7 @@ TEST_F(FileStore, KilledWriterNeverLeavesAPartialFile) {
         if (child == 0) {
             for (unsigned n = 0;; ++n) {
                 int e = 0;
-                if (!settings::ReplaceWholeFile(path, (n % 2) ? second : first, e)) _exit(3);
+                if (!settings::store::ReplaceWholeFile(path, (n % 2) ? second : first, e)) _exit(3);
             }
         }
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 8000));
@@ -353,7 +353,7 @@ TEST_F(FileStore, KilledWriterNeverLeavesAPartialFile) {
         for (const std::string& name : Entries()) {
             if (name == "scripts.ini") continue;
             ++strays;
-            EXPECT_EQ(name.rfind(settings::StagingPrefix("scripts.ini"), 0), 0u) << name;
+            EXPECT_EQ(name.rfind(settings::store::StagingPrefix("scripts.ini"), 0), 0u) << name;
             fs::remove(m_dir / name);
         }
         EXPECT_LE(strays, 1);
@@ -370,7 +370,7 @@ TEST_F(FileStore, DirectoryReadGivesAccessDenied) {
     std::string bytes;
     bool exists = false;
     int error = 0;
-    EXPECT_FALSE(settings::ReadWholeFile(m_dir.string(), bytes, exists, error));
+    EXPECT_FALSE(settings::store::ReadWholeFile(m_dir.string(), bytes, exists, error));
     EXPECT_EQ(error, ERROR_ACCESS_DENIED);
 }
 
@@ -379,7 +379,7 @@ TEST_F(FileStore, HiddenAttributeKept) {
     test_support::WriteBytes(path, "old");
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(path, "new", error)) << error;
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(path, "new", error)) << error;
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_EQ(test_support::ReadBytes(path), "new");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

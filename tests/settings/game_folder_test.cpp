@@ -12,18 +12,22 @@
 #include <optional>
 #include <string>
 
+#include "dialog/lookup_report.h"
 #include "settings/locate/lookup_account.h"
 #include "settings/record/script_settings.h"
+#include "settings/record/services.h"
 #include "settings/store/file_store.h"
 #include "wine_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using settings::AppendPathComponent;
-using settings::CurrentLocator;
-using settings::kPathSeparator;
-using settings::SetLocator;
+using settings::locate::AppendPathComponent;
+using settings::locate::kPathSeparator;
+
+std::optional<std::string> FindInstalled() {
+    return settings::InstalledLocator().Find(nullptr);
+}
 
 void SetVariable(const char* name, const std::optional<std::string>& value) {
 #ifdef _WIN32
@@ -61,8 +65,8 @@ private:
 
 class GameFolderLocatorTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetLocator(nullptr); }
-    void TearDown() override { SetLocator(nullptr); }
+    void SetUp() override { settings::InstallServices({}); }
+    void TearDown() override { settings::InstallServices({}); }
 
 #ifndef _WIN32
     // No prefix anywhere: HOME and WINEPREFIX point at an empty folder.
@@ -75,15 +79,16 @@ protected:
 
 TEST_F(GameFolderLocatorTest, VariableTakesPrecedence) {
     const ScopedVariable dir("TAVREL_GAME_DIR", std::string("/opt/sfc2"));
-    EXPECT_EQ(CurrentLocator().Find(), "/opt/sfc2");
+    EXPECT_EQ(FindInstalled(), "/opt/sfc2");
 }
 
 TEST_F(GameFolderLocatorTest, EmptyOrUnsetVariableAsksThePlatform) {
-    const std::optional<std::string> platform = settings::MakePlatformLocator()->Find();
+    const std::optional<std::string> platform =
+        settings::locate::MakePlatformLocator()->Find(nullptr);
     for (const std::optional<std::string>& value :
          {std::optional<std::string>(""), std::optional<std::string>()}) {
         const ScopedVariable dir("TAVREL_GAME_DIR", value);
-        EXPECT_EQ(CurrentLocator().Find(), platform);
+        EXPECT_EQ(FindInstalled(), platform);
     }
 #ifndef _WIN32
     EXPECT_EQ(platform, std::nullopt);
@@ -93,15 +98,15 @@ TEST_F(GameFolderLocatorTest, EmptyOrUnsetVariableAsksThePlatform) {
 #ifndef _WIN32
 TEST_F(GameFolderLocatorTest, PosixLocatorReadsThePrefixAndSetsErrno) {
     const ScopedVariable dir("TAVREL_GAME_DIR", std::nullopt);
-    settings::SetLastErrorCode(0);
-    EXPECT_EQ(CurrentLocator().Find(), std::nullopt);
-    EXPECT_EQ(settings::LastErrorCode(), ENOENT);
+    settings::store::SetLastErrorCode(0);
+    EXPECT_EQ(FindInstalled(), std::nullopt);
+    EXPECT_EQ(settings::store::LastErrorCode(), ENOENT);
 
     const fs::path prefix = m_emptyHome.MakeDir(".wine");
     const fs::path game = m_emptyHome.MakeDir(".wine/drive_c/Games/SFC2");
     wine_test::WriteFile(prefix / "system.reg",
                          wine_test::SystemReg("win64", wine_test::kGameKeyWow, "C:\\GAMES\\sfc2"));
-    EXPECT_EQ(CurrentLocator().Find(), wine_test::Utf8FromPathForTest(game));
+    EXPECT_EQ(FindInstalled(), wine_test::Utf8FromPathForTest(game));
 }
 #endif
 
@@ -141,11 +146,10 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     CScriptSettings record;
     ASSERT_TRUE(record.Load());
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 1.5f) << "Load edits the first";
-    std::string edited;
-    ASSERT_TRUE(record.GetGamePath(edited));
-    auto others = settings::FindOtherInstallations(edited, std::chrono::seconds(30));
-    const std::string text =
-        settings::DescribeLookup(settings::LastLookupAccount(), {}, 20, others);
+    const settings::WhereSettingsAre where =
+        settings::FindWhereSettingsAre(std::chrono::seconds(30));
+    auto others = where.others;
+    const std::string text = DescribeLookup(where.account, {}, 20, others);
     std::size_t at = 0;
     for (const std::string& line :
          {"Game folder: " + first + "\n",
@@ -163,15 +167,17 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     const ScopedVariable chosen("TAVREL_GAME_DIR", third);
     ASSERT_TRUE(record.Load());
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 2.5f);
+    std::string edited;
     ASSERT_TRUE(record.GetGamePath(edited));
-    others = settings::FindOtherInstallations(edited, std::chrono::seconds(30));
+    others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
+                                                      std::chrono::seconds(30));
     ASSERT_EQ(others.found.size(), 2u);
     EXPECT_EQ(others.found[0].folder, first);
     EXPECT_EQ(others.found[1].folder, second);
-    others = settings::FindOtherInstallations(edited, std::chrono::milliseconds(-1));
+    others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
+                                                      std::chrono::milliseconds(-1));
     EXPECT_TRUE(others.found.empty());
-    EXPECT_NE(settings::DescribeLookup(settings::LastLookupAccount(), {}, 20, others)
-                  .find("is incomplete"),
+    EXPECT_NE(DescribeLookup(where.account, {}, 20, others).find("is incomplete"),
               std::string::npos);
 }
 
@@ -181,8 +187,8 @@ TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
     const fs::path bin = m_emptyHome.MakeDir("bin 'x' $y");
     fs::create_symlink("/usr/bin/printenv", bin / "printenv");
     const std::string folder = "/games/it's \"SFC\" $HOME `id` !! \\ * \xE6\x97\xA5\nend";
-    const std::string command =
-        settings::PosixStartCommand(wine_test::Utf8FromPathForTest(bin / "printenv"), folder);
+    const std::string command = settings::locate::PosixStartCommand(
+        wine_test::Utf8FromPathForTest(bin / "printenv"), folder);
     const fs::path script = m_emptyHome.path() / "command.sh";
     wine_test::WriteFile(script,
                          "[ -z \"$BASH_VERSION\" ] || set -H\n" + command + " TAVREL_GAME_DIR\n");
@@ -198,18 +204,21 @@ TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
 }
 #endif
 
-TEST_F(GameFolderLocatorTest, SetLocatorReplacesAndRestores) {
+TEST_F(GameFolderLocatorTest, InstalledLocatorReplacesAndRestores) {
     const ScopedVariable dir("TAVREL_GAME_DIR", std::string("from-variable"));
     using test_support::LocatorState;
     using test_support::StubLocator;
-    SetLocator(std::make_unique<StubLocator>(std::make_shared<LocatorState>(
-        LocatorState{.folder = "injected", .calls = 0, .failFromCall = 0})));
-    EXPECT_EQ(CurrentLocator().Find(), "injected");
-    SetLocator(std::make_unique<StubLocator>(
-        std::make_shared<LocatorState>(LocatorState{.folder = "", .calls = 0, .failFromCall = 1})));
-    EXPECT_EQ(CurrentLocator().Find(), std::nullopt);
-    SetLocator(nullptr);
-    EXPECT_EQ(CurrentLocator().Find(), "from-variable");
+    settings::InstallServices(
+        {std::make_unique<StubLocator>(std::make_shared<LocatorState>(
+             LocatorState{.folder = "injected", .calls = 0, .failFromCall = 0})),
+         nullptr});
+    EXPECT_EQ(FindInstalled(), "injected");
+    settings::InstallServices({std::make_unique<StubLocator>(std::make_shared<LocatorState>(
+                                   LocatorState{.folder = "", .calls = 0, .failFromCall = 1})),
+                               nullptr});
+    EXPECT_EQ(FindInstalled(), std::nullopt);
+    settings::InstallServices({});
+    EXPECT_EQ(FindInstalled(), "from-variable");
 }
 
 // --- Joining names ---------------------------------------------------------------------------

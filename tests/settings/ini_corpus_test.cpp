@@ -45,19 +45,19 @@ void CheckEngine(const Seed& seed, std::string_view file) {
     const std::string original(file);
     // One pass over several keys reads what single reads do.
     const std::string_view keys[] = {seed.key, seed.key2, seed.key};
-    const std::vector<std::string> many = settings::GetStrings(original, seed.section, keys);
+    const std::vector<std::string> many = settings::ini::GetStrings(original, seed.section, keys);
     ASSERT_EQ(many.size(), 3u);
-    EXPECT_EQ(many[0], settings::GetString(original, seed.section, seed.key));
-    EXPECT_EQ(many[1], settings::GetString(original, seed.section, seed.key2));
+    EXPECT_EQ(many[0], settings::ini::GetString(original, seed.section, seed.key));
+    EXPECT_EQ(many[1], settings::ini::GetString(original, seed.section, seed.key2));
     EXPECT_EQ(many[2], many[0]);
 
     // A batch of edits gives the bytes of one write per key.
     std::string single = original;
-    settings::SetString(single, seed.section, seed.key, seed.value);
-    settings::SetString(single, seed.section, seed.key2, seed.value2);
+    settings::ini::SetString(single, seed.section, seed.key, seed.value);
+    settings::ini::SetString(single, seed.section, seed.key2, seed.value2);
     std::string batch = original;
-    const settings::KeyValue edits[] = {{seed.key, seed.value}, {seed.key2, seed.value2}};
-    settings::SetStrings(batch, seed.section, edits);
+    const settings::ini::KeyValue edits[] = {{seed.key, seed.value}, {seed.key2, seed.value2}};
+    settings::ini::SetStrings(batch, seed.section, edits);
     EXPECT_EQ(batch, single);
 
     // A value that survives the file reads back as written, and writing back what was read
@@ -66,11 +66,12 @@ void CheckEngine(const Seed& seed, std::string_view file) {
         !seed.key.starts_with(';') && !seed.key.starts_with('[') &&
         SurvivesTheFile(seed.value, "")) {
         std::string once = original;
-        settings::SetString(once, seed.section, seed.key, seed.value);
-        const std::string read = settings::GetString(once, seed.section, seed.key, once.size() + 2);
+        settings::ini::SetString(once, seed.section, seed.key, seed.value);
+        const std::string read =
+            settings::ini::GetString(once, seed.section, seed.key, once.size() + 2);
         EXPECT_EQ(read, seed.value);
         std::string again = once;
-        settings::SetString(again, seed.section, seed.key, read);
+        settings::ini::SetString(again, seed.section, seed.key, read);
         EXPECT_EQ(again, once);
     }
 }

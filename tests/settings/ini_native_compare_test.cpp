@@ -31,14 +31,14 @@ std::string TempFile() {
 
 void Store(const std::string& path, const std::string& bytes) {
     int error = 0;
-    ASSERT_TRUE(settings::ReplaceWholeFile(path, bytes, error)) << error;
+    ASSERT_TRUE(settings::store::ReplaceWholeFile(path, bytes, error)) << error;
 }
 
 std::string Load(const std::string& path) {
     std::string bytes;
     bool exists = false;
     int error = 0;
-    EXPECT_TRUE(settings::ReadWholeFile(path, bytes, exists, error)) << error;
+    EXPECT_TRUE(settings::store::ReadWholeFile(path, bytes, exists, error)) << error;
     return bytes;
 }
 
@@ -110,7 +110,7 @@ TEST(NativeCompare, ReadsAgree) {
         const std::string path = TempFile();
         Store(path, c.bytes);
         for (const Probe& p : c.probes) {
-            EXPECT_EQ(settings::GetString(c.bytes, p.section, p.key),
+            EXPECT_EQ(settings::ini::GetString(c.bytes, p.section, p.key),
                       SystemGet(path, p.section, p.key))
                 << "[" << p.section << "] " << p.key << " in\n"
                 << c.bytes;
@@ -127,7 +127,8 @@ TEST(NativeCompare, BufferSizesAgree) {
     Store(path, bytes);
     for (DWORD size : {1u, 2u, 4u, 5u, 64u, 100u, 101u, 200u}) {
         for (const char* key : {"k", "long"}) {
-            EXPECT_EQ(settings::GetString(bytes, "s", key, size), SystemGet(path, "s", key, size))
+            EXPECT_EQ(settings::ini::GetString(bytes, "s", key, size),
+                      SystemGet(path, "s", key, size))
                 << key << " size " << size;
         }
     }
@@ -171,16 +172,16 @@ TEST(NativeCompare, WritesReadBackAlike) {
         Store(theirs, start);
         std::string bytes = start;
         for (const Write& w : writes) {
-            settings::SetString(bytes, w.section, w.key, w.value);
+            settings::ini::SetString(bytes, w.section, w.key, w.value);
             Store(ours, bytes);
             ASSERT_TRUE(WritePrivateProfileStringA(w.section.c_str(), w.key.c_str(),
                                                    w.value.c_str(), theirs.c_str()));
         }
         const std::string theirBytes = Load(theirs);
         for (const Probe& p : probes) {
-            const std::string expected = settings::GetString(bytes, p.section, p.key);
+            const std::string expected = settings::ini::GetString(bytes, p.section, p.key);
             EXPECT_EQ(SystemGet(ours, p.section, p.key), expected) << p.key << " from\n" << start;
-            EXPECT_EQ(settings::GetString(theirBytes, p.section, p.key), expected)
+            EXPECT_EQ(settings::ini::GetString(theirBytes, p.section, p.key), expected)
                 << p.key << " from\n"
                 << start;
             EXPECT_EQ(SystemGet(theirs, p.section, p.key), expected) << p.key << " from\n" << start;

@@ -47,7 +47,7 @@ class ReadRules : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadRules, ReadsWhatWindowsReads) {
     const ReadCase& c = GetParam();
-    EXPECT_EQ(settings::GetString(c.bytes, c.section, c.key, c.bufferSize), c.expected);
+    EXPECT_EQ(settings::ini::GetString(c.bytes, c.section, c.key, c.bufferSize), c.expected);
 }
 
 const std::string kHundred(100, 'x');
@@ -134,15 +134,15 @@ TEST(GetStrings, AnswersEachKeyAsGetStringDoes) {
     const std::string file =
         "[s]\r\nA=1\r\n;b=2\r\nc = \"3\"\r\na=dup\r\n[t]\r\nd=4\r\n[S]\r\ne=5\r\n";
     const std::vector<std::string_view> keys = {"a", "B", ";b", "c", "d", "e", "A", " c "};
-    const std::vector<std::string> values = settings::GetStrings(file, "S", keys);
+    const std::vector<std::string> values = settings::ini::GetStrings(file, "S", keys);
     ASSERT_EQ(values.size(), keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        EXPECT_EQ(values[i], settings::GetString(file, "S", keys[i])) << keys[i];
+        EXPECT_EQ(values[i], settings::ini::GetString(file, "S", keys[i])) << keys[i];
     }
     EXPECT_EQ(values[0], "1");
     EXPECT_EQ(values[3], "3");
     EXPECT_EQ(values[7], "3");
-    EXPECT_TRUE(settings::GetStrings(file, "s", {}).empty());
+    EXPECT_TRUE(settings::ini::GetStrings(file, "s", {}).empty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -170,16 +170,16 @@ class WriteLayout : public testing::TestWithParam<WriteCase> {};
 TEST_P(WriteLayout, OneAtATime) {
     const WriteCase& c = GetParam();
     std::string bytes = c.before;
-    for (const Edit& e : c.edits) settings::SetString(bytes, e.section, e.key, e.value);
+    for (const Edit& e : c.edits) settings::ini::SetString(bytes, e.section, e.key, e.value);
     EXPECT_EQ(bytes, c.after);
 }
 
 TEST_P(WriteLayout, AsOneBatch) {
     const WriteCase& c = GetParam();
-    std::vector<settings::KeyValue> edits;
+    std::vector<settings::ini::KeyValue> edits;
     for (const Edit& e : c.edits) edits.push_back({e.key, e.value});
     std::string bytes = c.before;
-    settings::SetStrings(bytes, c.edits.front().section, edits);
+    settings::ini::SetStrings(bytes, c.edits.front().section, edits);
     EXPECT_EQ(bytes, c.after);
 }
 
@@ -302,22 +302,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SetString, ValueWithLineBreakWritesItVerbatim) {
     // What the Windows function does; the settings never write such values.
     std::string bytes = "[S]\r\nk=1\r\n";
-    settings::SetString(bytes, "S", "k", "2\r\n[T]\r\nx=y");
+    settings::ini::SetString(bytes, "S", "k", "2\r\n[T]\r\nx=y");
     EXPECT_EQ(bytes, "[S]\r\nk=2\r\n[T]\r\nx=y\r\n");
-    EXPECT_EQ(settings::GetString(bytes, "T", "x"), "y");
+    EXPECT_EQ(settings::ini::GetString(bytes, "T", "x"), "y");
 }
 
 TEST(Utf16, ValuesComeOutInWindows1252) {
     const std::string bytes = Utf16File(u"[S]\r\na=caf\u00E9 \u20AC \u4E00 \U0001F600 " +
                                         std::u16string(1, 0xDC00) + u"\r\nb=\"q\"\r\n");
-    EXPECT_EQ(settings::GetString(bytes, "s", "A"), "caf\xE9 \x80 ? ? ?");
-    EXPECT_EQ(settings::GetString(bytes, "S", "b"), "q");
-    EXPECT_EQ(settings::GetString(Utf16File("[S]\r\nk=v") + "\x00", "S", "k"), "v");  // odd byte
+    EXPECT_EQ(settings::ini::GetString(bytes, "s", "A"), "caf\xE9 \x80 ? ? ?");
+    EXPECT_EQ(settings::ini::GetString(bytes, "S", "b"), "q");
+    EXPECT_EQ(settings::ini::GetString(Utf16File("[S]\r\nk=v") + "\x00", "S", "k"),
+              "v");  // odd byte
     // Only FF FE is a mark: the same text with FE FF, or as UTF-8 after its mark, is bytes.
     std::string bigEndian = Utf16File("[S]\r\nk=v");
     std::swap(bigEndian[0], bigEndian[1]);
-    EXPECT_EQ(settings::GetString(bigEndian, "S", "k"), "");
-    EXPECT_EQ(settings::GetString("\xEF\xBB\xBF[S]\r\nk=v", "S", "k"), "");
+    EXPECT_EQ(settings::ini::GetString(bigEndian, "S", "k"), "");
+    EXPECT_EQ(settings::ini::GetString("\xEF\xBB\xBF[S]\r\nk=v", "S", "k"), "");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -358,7 +359,7 @@ public:
         return kSections[Pick(std::size(kSections))];
     }
 
-    settings::KeyValue Edit() {
+    settings::ini::KeyValue Edit() {
         static const char* const kKeys[] = {"k", "K",   " k ", "a",   "n",   "N", ";c", ";y",
                                             "",  "b=c", "[x",  "k\t", "\tk", "x", "m",  "e"};
         static const char* const kValues[] = {"",  "v",      "1",         " padded ", "\"q\"",
@@ -379,13 +380,13 @@ TEST(SetStrings, SameBytesAsOneSetStringPerEdit) {
         EditGenerator gen(seed);
         const std::string file = gen.File();
         const std::string section = gen.Section();
-        std::vector<settings::KeyValue> edits(static_cast<std::size_t>(1 + gen.Pick(6)));
+        std::vector<settings::ini::KeyValue> edits(static_cast<std::size_t>(1 + gen.Pick(6)));
         for (auto& e : edits) e = gen.Edit();
 
         std::string sequential = file;
-        for (const auto& e : edits) settings::SetString(sequential, section, e.key, e.value);
+        for (const auto& e : edits) settings::ini::SetString(sequential, section, e.key, e.value);
         std::string batch = file;
-        settings::SetStrings(batch, section, edits);
+        settings::ini::SetStrings(batch, section, edits);
         ASSERT_EQ(batch, sequential) << "seed " << seed;
     }
 }
@@ -397,17 +398,17 @@ TEST(SetStrings, PlainEditsReadBack) {
         std::string bytes = gen.File();
         static const char* const kKeys[] = {"k", "K", "a", "n", "m", "e", "x"};
         static const char* const kValues[] = {"", "v", "1", "w x", "-1", "1.10"};
-        std::vector<settings::KeyValue> edits;
+        std::vector<settings::ini::KeyValue> edits;
         for (int i = gen.Pick(5); i >= 0; --i) {
             edits.push_back({kKeys[gen.Pick(std::size(kKeys))], kValues[gen.Pick(6)]});
         }
-        settings::SetStrings(bytes, "S", edits);
+        settings::ini::SetStrings(bytes, "S", edits);
         for (const auto& e : edits) {
             std::string_view last;  // the last edit of the same key, in any case, wins
             for (const auto& later : edits) {
                 if (SameNoCase(later.key, e.key)) last = later.value;
             }
-            ASSERT_EQ(settings::GetString(bytes, "S", e.key), last)
+            ASSERT_EQ(settings::ini::GetString(bytes, "S", e.key), last)
                 << "seed " << seed << " key " << e.key;
         }
     }
@@ -415,7 +416,7 @@ TEST(SetStrings, PlainEditsReadBack) {
 
 TEST(SetStrings, NoEditsChangesNothing) {
     std::string bytes = "junk";
-    settings::SetStrings(bytes, "S", {});
+    settings::ini::SetStrings(bytes, "S", {});
     EXPECT_EQ(bytes, "junk");
 }
 
@@ -426,17 +427,17 @@ TEST(Utf16, SameRulesAsTheBytes) {
         const std::string file = gen.File();
         if (file.empty()) continue;  // the mark alone is not an empty file
         const std::string section = gen.Section();
-        std::vector<settings::KeyValue> edits(static_cast<std::size_t>(1 + gen.Pick(4)));
+        std::vector<settings::ini::KeyValue> edits(static_cast<std::size_t>(1 + gen.Pick(4)));
         for (auto& e : edits) e = gen.Edit();
 
         std::string bytes = file;
-        settings::SetStrings(bytes, section, edits);
+        settings::ini::SetStrings(bytes, section, edits);
         std::string wide = Utf16File(file);
-        settings::SetStrings(wide, section, edits);
+        settings::ini::SetStrings(wide, section, edits);
         ASSERT_EQ(wide, Utf16File(bytes)) << "seed " << seed;
         for (const auto& e : edits) {
-            ASSERT_EQ(settings::GetString(wide, section, e.key),
-                      settings::GetString(bytes, section, e.key))
+            ASSERT_EQ(settings::ini::GetString(wide, section, e.key),
+                      settings::ini::GetString(bytes, section, e.key))
                 << "seed " << seed;
         }
     }
@@ -455,19 +456,19 @@ TEST(HostileInput, RandomBytesKeepPrefixAndReadBack) {
                                  : alphabet[rng() % alphabet.size()];
         }
         for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{64}}) {
-            const std::string value = settings::GetString(bytes, "s", "k", size);
+            const std::string value = settings::ini::GetString(bytes, "s", "k", size);
             EXPECT_LE(value.size(), size == 0 ? 0 : size - 1);
             EXPECT_EQ(value.find_first_of("\r\n"s + '\0'), std::string::npos);
         }
         const std::string before = bytes;
-        settings::SetString(bytes, "Mul_Tavrel", "type", "1");
-        EXPECT_EQ(settings::GetString(bytes, "Mul_Tavrel", "type"), "1");
-        if (settings::GetString(before, "Mul_Tavrel", "type").empty()) {
+        settings::ini::SetString(bytes, "Mul_Tavrel", "type", "1");
+        EXPECT_EQ(settings::ini::GetString(bytes, "Mul_Tavrel", "type"), "1");
+        if (settings::ini::GetString(before, "Mul_Tavrel", "type").empty()) {
             EXPECT_EQ(bytes.compare(0, before.size(), before), 0);  // appended
         }
-        settings::SetString(bytes, "s", "k", "value");
-        EXPECT_EQ(settings::GetString(bytes, "s", "k"), "value");
-        EXPECT_EQ(settings::GetString(bytes, "Mul_Tavrel", "type"), "1");
+        settings::ini::SetString(bytes, "s", "k", "value");
+        EXPECT_EQ(settings::ini::GetString(bytes, "s", "k"), "value");
+        EXPECT_EQ(settings::ini::GetString(bytes, "Mul_Tavrel", "type"), "1");
     }
 }
 
@@ -475,16 +476,16 @@ TEST(HostileInput, HugeLines) {
     const std::string huge(100000, 'v');
     std::string bytes = std::string(100000, 'g') + "\r\n[s]\r\n" + std::string(100000, ';') +
                         "\r\nk=" + huge + "\r\n" + std::string(100000, '[');
-    EXPECT_EQ(settings::GetString(bytes, "s", "k"), huge.substr(0, 63));
-    EXPECT_EQ(settings::GetString(bytes, "s", "k", huge.size() + 1), huge);
+    EXPECT_EQ(settings::ini::GetString(bytes, "s", "k"), huge.substr(0, 63));
+    EXPECT_EQ(settings::ini::GetString(bytes, "s", "k", huge.size() + 1), huge);
     const std::string tail = bytes.substr(bytes.size() - 100000);
-    settings::SetString(bytes, "s", "n", huge);
-    EXPECT_EQ(settings::GetString(bytes, "s", "n", huge.size() + 1), huge);
-    settings::SetString(bytes, "s", "k", "short");
-    EXPECT_EQ(settings::GetString(bytes, "s", "k"), "short");
+    settings::ini::SetString(bytes, "s", "n", huge);
+    EXPECT_EQ(settings::ini::GetString(bytes, "s", "n", huge.size() + 1), huge);
+    settings::ini::SetString(bytes, "s", "k", "short");
+    EXPECT_EQ(settings::ini::GetString(bytes, "s", "k"), "short");
     EXPECT_EQ(bytes.substr(bytes.size() - 100000), tail);
     // A header line of 100000 '[' has no ']': its name is the rest of the line.
-    EXPECT_EQ(settings::GetString(bytes + "\r\nz=1", std::string(99999, '['), "z"), "1");
+    EXPECT_EQ(settings::ini::GetString(bytes + "\r\nz=1", std::string(99999, '['), "z"), "1");
 }
 
 TEST(HostileInput, SectionAmongThousands) {
@@ -494,8 +495,8 @@ TEST(HostileInput, SectionAmongThousands) {
         if (i == 2500) bytes += "[Mul_Tavrel]\r\nera=1\r\n;tail\r\n";
     }
     const std::string original = bytes;
-    const settings::KeyValue edits[] = {{"era", "2"}, {"type", "0"}, {"hull", "-1"}};
-    settings::SetStrings(bytes, "Mul_Tavrel", edits);
+    const settings::ini::KeyValue edits[] = {{"era", "2"}, {"type", "0"}, {"hull", "-1"}};
+    settings::ini::SetStrings(bytes, "Mul_Tavrel", edits);
     const std::string expected_section = "[Mul_Tavrel]\r\nera=2\r\ntype=0\r\nhull=-1\r\n;tail\r\n";
     const std::size_t at = original.find("[Mul_Tavrel]");
     EXPECT_EQ(bytes.substr(0, at), original.substr(0, at));

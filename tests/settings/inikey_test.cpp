@@ -135,10 +135,10 @@ TEST_F(Inikey, BatchAppliesEverythingAndWritesOnce) {
     EXPECT_NE(r.err.find_first_of("0123456789"), std::string::npos);
 
     std::string expected = original;
-    settings::SetString(expected, "Mul_Tavrel", "era", "2");
-    settings::SetString(expected, "Mul_Tavrel", "hull", "-1");
-    settings::SetString(expected, "UI", "UIType", "2");
-    settings::SetString(expected, "New", "k", "value\twith tab");
+    settings::ini::SetString(expected, "Mul_Tavrel", "era", "2");
+    settings::ini::SetString(expected, "Mul_Tavrel", "hull", "-1");
+    settings::ini::SetString(expected, "UI", "UIType", "2");
+    settings::ini::SetString(expected, "New", "k", "value\twith tab");
     EXPECT_EQ(ReadBytes(file), expected);
 }
 
@@ -196,7 +196,7 @@ TEST_F(Inikey, NativeModeReadsAndWritesThroughTheSystem) {
     r = Run("--native batch " + Quote(file), "set\tS\tn\t2\nget\tS\tn\nget\tS\tk\n");
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "2\nvalue\n");
-    EXPECT_EQ(settings::GetString(ReadBytes(file), "S", "n"), "2");
+    EXPECT_EQ(settings::ini::GetString(ReadBytes(file), "S", "n"), "2");
 }
 #endif
 

@@ -371,19 +371,21 @@ TEST_P(PowerLossTest, EveryStateReadsWholeAndSavesClean) {
                     int error = 0;
                     for (const auto& [path, whole] :
                          {std::pair{ScriptsIni(), &newScripts}, std::pair{SfcIni(), &newSfc}}) {
-                        ASSERT_TRUE(settings::ReadWholeFile(path.string(), bytes, exists, error));
+                        ASSERT_TRUE(
+                            settings::store::ReadWholeFile(path.string(), bytes, exists, error));
                         ASSERT_TRUE(bytes == *whole || bytes == before.at(path.string()))
                             << path
                             << " reads as neither its old nor its new content: " << bytes.size()
                             << " bytes, old " << before.at(path.string()).size() << ", new "
                             << whole->size() << "; on disk " << ReadBytes(path).size()
-                            << ", backup " << static_cast<int>(settings::FindBackup(path.string()));
+                            << ", backup "
+                            << static_cast<int>(settings::store::FindBackup(path.string()));
                     }
                     CScriptSettings next;
                     ASSERT_TRUE(next.Load());
                     next.SetEra(std::stoi(c.newEra));
                     next.SetUIType(7);
-                    ASSERT_TRUE(next.Save()) << settings::LastErrorCode();
+                    ASSERT_TRUE(next.Save()) << settings::store::LastErrorCode();
                     ASSERT_EQ(ReadBytes(ScriptsIni()), newScripts);
                     ASSERT_EQ(ReadBytes(SfcIni()), newSfc);
                     for (const auto& entry : fs::recursive_directory_iterator(m_root)) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::string kKey(settings::kGameRegistryKey);
+const std::string kKey(settings::locate::kGameRegistryKey);
 const std::string kVendorKey = "Software\\Taldren";
 
 bool KeyExists(REGSAM view, const std::string& path) {
@@ -54,7 +54,9 @@ protected:
         ASSERT_EQ(result, ERROR_SUCCESS);
     }
 
-    static std::optional<std::string> Find() { return settings::MakePlatformLocator()->Find(); }
+    static std::optional<std::string> Find() {
+        return settings::locate::MakePlatformLocator()->Find(nullptr);
+    }
 
     bool m_clean = false;
 };

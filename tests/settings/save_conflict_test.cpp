@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace sys = test_support::sys;
-using settings::BackupFinding;
+using settings::store::BackupFinding;
 using sys::Call;
 
 class SaveConflictTest : public test_support::GameFolderTest {
@@ -34,7 +34,7 @@ protected:
     }
 
     fs::path Backup() const {
-        return ScriptsIni().parent_path() / settings::BackupName("scripts.ini");
+        return ScriptsIni().parent_path() / settings::store::BackupName("scripts.ini");
     }
     // A second name keeps the file where it is: it is rewritten in place.
     void KeepInPlace() { fs::create_hard_link(ScriptsIni(), m_link); }
@@ -150,11 +150,11 @@ TEST_F(SaveConflictTest, TwoInstancesTakeTurns) {
 TEST_F(SaveConflictTest, ABackupNeverUndoesALaterChange) {
     KeepInPlace();
     CrashBeforeRewrite();
-    EXPECT_EQ(settings::FindBackup(ScriptsIni().string()), BackupFinding::kGuarding);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kGuarding);
     // Only a section appended: every byte the backup guards is still the old one.
     const std::string section = "[Another mission]\r\nodds=7\r\n";
     WriteBytes(ScriptsIni(), ScriptsWith("1", section));
-    EXPECT_EQ(settings::FindBackup(ScriptsIni().string()), BackupFinding::kStale);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kStale);
     CScriptSettings record;
     ASSERT_TRUE(record.Load());
     record.SetEra(0);
@@ -179,7 +179,7 @@ TEST_F(SaveConflictTest, ABackupNeverUndoesALaterChange) {
 
     // An older version's backup has no record to judge by: it is read, as it always was.
     WriteBytes(Backup(), ScriptsWith("5"));
-    EXPECT_EQ(settings::FindBackup(ScriptsIni().string()), BackupFinding::kUnrecorded);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kUnrecorded);
     EXPECT_EQ(LoadedEra(), 5);
 }
 
@@ -195,14 +195,14 @@ TEST_F(SaveConflictTest, FileSystemsThatRefuseModes) {
         const sys::Layer layer([](const sys::Event& e) {
             return e.call == Call::kFchmod || e.call == Call::kFchown ? EPERM : 0;
         });
-        EXPECT_TRUE(SaveEra(inPlace ? 2 : 3)) << settings::LastErrorCode();
+        EXPECT_TRUE(SaveEra(inPlace ? 2 : 3)) << settings::store::LastErrorCode();
     }
     EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("2"));
     fs::remove(m_link);
     ASSERT_EQ(chmod(ScriptsIni().c_str(), 0600), 0);
     const sys::Layer layer(
         [](const sys::Event& e) { return e.call == Call::kFchmod ? ENOSYS : 0; });
-    EXPECT_TRUE(SaveEra(4)) << settings::LastErrorCode();
+    EXPECT_TRUE(SaveEra(4)) << settings::store::LastErrorCode();
 }
 
 // A backup the save cannot remove fails it before either file changes; one Load cannot read
@@ -218,7 +218,7 @@ TEST_F(SaveConflictTest, BackupsThatCannotBeRemovedOrRead) {
             return e.call == Call::kUnlink && e.path == Backup().string() ? EPERM : 0;
         });
         EXPECT_FALSE(SaveEra(0));
-        EXPECT_EQ(settings::LastErrorCode(), EPERM);
+        EXPECT_EQ(settings::store::LastErrorCode(), EPERM);
     }
     EXPECT_EQ(ReadBytes(ScriptsIni()), scripts);
     EXPECT_EQ(ReadBytes(SfcIni()), sfc);
@@ -229,7 +229,7 @@ TEST_F(SaveConflictTest, BackupsThatCannotBeRemovedOrRead) {
         const sys::Layer layer([&](const sys::Event& e) {
             return e.call == Call::kOpen && e.path == Backup().string() ? EACCES : 0;
         });
-        EXPECT_EQ(settings::FindBackup(ScriptsIni().string()), BackupFinding::kUnreadable);
+        EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kUnreadable);
         EXPECT_EQ(LoadedEra(), 1);
         EXPECT_TRUE(SaveEra(2));
     }
@@ -244,14 +244,14 @@ TEST_F(SaveConflictTest, APlantedLinkIsNeverFollowed) {
     WriteBytes(secret, "SECRET CONTENT");
     ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
     fs::create_symlink(secret, Backup());
-    EXPECT_EQ(settings::FindBackup(ScriptsIni().string()), BackupFinding::kForeign);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kForeign);
     EXPECT_EQ(LoadedEra(), 1);
 
     KeepInPlace();
     const std::string scripts = ReadBytes(ScriptsIni());
     const std::string sfc = ReadBytes(SfcIni());
     EXPECT_FALSE(SaveEra(0));
-    EXPECT_EQ(settings::LastErrorCode(), EEXIST);
+    EXPECT_EQ(settings::store::LastErrorCode(), EEXIST);
     EXPECT_EQ(ReadBytes(ScriptsIni()), scripts);
     EXPECT_EQ(ReadBytes(SfcIni()), sfc);
 

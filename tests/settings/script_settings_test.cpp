@@ -58,7 +58,7 @@ const settings::KeySpec& KeyNamed(std::string_view name) {
 class ScriptSettingsTest : public GameFolderTest {
 protected:
     std::string SavedScriptsValue(std::string_view key) const {
-        return settings::GetString(ReadBytes(ScriptsIni()), "Mul_Tavrel", key);
+        return settings::ini::GetString(ReadBytes(ScriptsIni()), "Mul_Tavrel", key);
     }
 
     std::filesystem::path PathOf(settings::SettingsFile file) const {
@@ -66,7 +66,7 @@ protected:
     }
 
     std::string SavedValue(const settings::KeySpec& key) const {
-        return settings::GetString(ReadBytes(PathOf(key.file)), key.section, key.name);
+        return settings::ini::GetString(ReadBytes(PathOf(key.file)), key.section, key.name);
     }
 
     // Fills every field with values that no default and no file of these tests produces.
@@ -347,7 +347,7 @@ TEST_F(ScriptSettingsTest, SetterValuesAreWritten) {
     EXPECT_EQ(m_record.GetHullOdds(kSpareOddsElement), 0);
     EXPECT_EQ(SavedScriptsValue("era"), "0");
     EXPECT_EQ(SavedScriptsValue("ModSupport"), "-17");  // bit 4 cleared, bit 3 set
-    EXPECT_EQ(settings::GetString(ReadBytes(SfcIni()), "UI", "UIType"), "2");
+    EXPECT_EQ(settings::ini::GetString(ReadBytes(SfcIni()), "UI", "UIType"), "2");
 }
 
 // ---- Conversions ------------------------------------------------------------------------------
@@ -530,14 +530,14 @@ TEST_F(ScriptSettingsTest, OptionFlagsUseTheLowEightBitsOfTheArgument) {
 TEST_F(ScriptSettingsTest, GamePathEndsInOneSeparator) {
     std::string path = "untouched";
     ASSERT_TRUE(m_record.GetGamePath(path));
-    EXPECT_EQ(path, m_root.string() + settings::kPathSeparator);
+    EXPECT_EQ(path, m_root.string() + settings::locate::kPathSeparator);
 
-    m_locator->folder = m_root.string() + settings::kPathSeparator;
+    m_locator->folder = m_root.string() + settings::locate::kPathSeparator;
     ASSERT_TRUE(m_record.GetGamePath(path));
-    EXPECT_EQ(path, m_root.string() + settings::kPathSeparator);
+    EXPECT_EQ(path, m_root.string() + settings::locate::kPathSeparator);
 
     ASSERT_TRUE(m_record.GetScriptsPath(path));
-    const std::string sep(1, settings::kPathSeparator);
+    const std::string sep(1, settings::locate::kPathSeparator);
     EXPECT_EQ(path, m_root.string() + sep + "Assets" + sep + "Scripts" + sep);
 }
 
@@ -560,9 +560,9 @@ TEST_F(ScriptSettingsTest, FailedFirstLookupLeavesTheRecordUnchanged) {
     WriteBytes(ScriptsIni(), "[Mul_Tavrel]\r\nmultiplier=2\r\nera=1\r\n");
     MarkRecord(m_record);
     m_locator->failFromCall = 1;
-    settings::SetLastErrorCode(0);
+    settings::store::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Load());
-    EXPECT_EQ(settings::LastErrorCode(), test_support::kLookupErrorCode);
+    EXPECT_EQ(settings::store::LastErrorCode(), test_support::kLookupErrorCode);
     EXPECT_EQ(m_record.GetMultiplier(), 9.25f);
     EXPECT_EQ(m_record.GetRaces(), 1 << RACE_ISC);
     EXPECT_EQ(m_record.GetEra(), 7);
@@ -602,8 +602,8 @@ TEST_F(ScriptSettingsTest, FolderNamesAreFoundWhateverTheirCase) {
     ASSERT_TRUE(m_record.Load());
     EXPECT_EQ(m_record.GetEra(), 1);
     ASSERT_TRUE(m_record.Save());
-    EXPECT_EQ(settings::GetString(ReadBytes(m_root / "ASSETS" / "scripts" / "Scripts.INI"),
-                                  "Mul_Tavrel", "multiplier"),
+    EXPECT_EQ(settings::ini::GetString(ReadBytes(m_root / "ASSETS" / "scripts" / "Scripts.INI"),
+                                       "Mul_Tavrel", "multiplier"),
               "1.10");
 }
 
@@ -618,9 +618,9 @@ TEST_F(ScriptSettingsTest, ReadOnlyScriptsIniIsNotTouched) {
                                      std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     ASSERT_TRUE(m_record.Load());
-    settings::SetLastErrorCode(0);
+    settings::store::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Save());
-    EXPECT_NE(settings::LastErrorCode(), 0);
+    EXPECT_NE(settings::store::LastErrorCode(), 0);
     EXPECT_EQ(ReadBytes(ScriptsIni()), original);
     EXPECT_FALSE(std::filesystem::exists(SfcIni()));  // scripts.ini failed first
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ScriptsIni().parent_path()),
@@ -643,9 +643,9 @@ TEST_F(ScriptSettingsTest, DirectoryInPlaceOfAFileFailsBeforeAnyWrite) {
         }
         ASSERT_TRUE(m_record.Load());
         m_record.SetEra(0);
-        settings::SetLastErrorCode(0);
+        settings::store::SetLastErrorCode(0);
         EXPECT_FALSE(m_record.Save());
-        EXPECT_NE(settings::LastErrorCode(), 0);
+        EXPECT_NE(settings::store::LastErrorCode(), 0);
         if (scriptsIsDirectory) {
             EXPECT_TRUE(std::filesystem::is_directory(ScriptsIni()));
             EXPECT_EQ(ReadBytes(SfcIni()), sfc);
@@ -659,9 +659,9 @@ TEST_F(ScriptSettingsTest, DirectoryInPlaceOfAFileFailsBeforeAnyWrite) {
 TEST_F(ScriptSettingsTest, MissingScriptsFolderFailsWithoutWriting) {
     std::filesystem::remove_all(m_root / "Assets");
     ASSERT_TRUE(m_record.Load());
-    settings::SetLastErrorCode(0);
+    settings::store::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Save());
-    EXPECT_NE(settings::LastErrorCode(), 0);
+    EXPECT_NE(settings::store::LastErrorCode(), 0);
     EXPECT_FALSE(std::filesystem::exists(SfcIni()));
 }
 
@@ -675,9 +675,9 @@ TEST_F(ScriptSettingsTest, FailureOnSfcIniChangesNeitherFile) {
     const std::string scripts = scriptsExisted ? ReadBytes(ScriptsIni()) : "";
     ASSERT_TRUE(m_record.Load());
     m_record.SetEra(1);
-    settings::SetLastErrorCode(0);
+    settings::store::SetLastErrorCode(0);
     EXPECT_FALSE(m_record.Save());
-    EXPECT_NE(settings::LastErrorCode(), 0);
+    EXPECT_NE(settings::store::LastErrorCode(), 0);
     EXPECT_EQ(std::filesystem::exists(ScriptsIni()), scriptsExisted);
     if (scriptsExisted) {
         EXPECT_EQ(ReadBytes(ScriptsIni()), scripts);

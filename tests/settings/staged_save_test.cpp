@@ -74,7 +74,7 @@ TEST_F(StagedSaveTest, RefusedReplacementLeavesBothFiles) {
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(open, INVALID_HANDLE_VALUE);
         EXPECT_FALSE(m_record.Save());
-        EXPECT_NE(settings::LastErrorCode(), 0);
+        EXPECT_NE(settings::store::LastErrorCode(), 0);
         CloseHandle(open);
         EXPECT_EQ(Snapshot(), before);
     }
@@ -132,9 +132,9 @@ TEST_F(StagedSaveTest, EveryFailingStepLeavesBothFiles) {
                 ASSERT_TRUE(m_record.Load());
                 m_record.SetEra(0);
                 m_record.SetUIType(2);
-                settings::SetLastErrorCode(0);
+                settings::store::SetLastErrorCode(0);
                 EXPECT_FALSE(m_record.Save());
-                EXPECT_EQ(settings::LastErrorCode(), EIO);
+                EXPECT_EQ(settings::store::LastErrorCode(), EIO);
             }
             EXPECT_EQ(Snapshot(), before);
             fs::remove(m_root / "scripts.link");
@@ -166,7 +166,7 @@ TEST_F(StagedSaveTest, EveryFailingStepLeavesBothFiles) {
             });
             ASSERT_TRUE(m_record.Load());
             m_record.SetEra(0);
-            ASSERT_TRUE(m_record.Save()) << settings::LastErrorCode();
+            ASSERT_TRUE(m_record.Save()) << settings::store::LastErrorCode();
         }
         struct stat after {};
         ASSERT_EQ(stat(ScriptsIni().c_str(), &after), 0);
@@ -264,7 +264,7 @@ TEST_F(StagedSaveTest, FileSizeLimitAndTerminationDuringASave) {
             body(layer);
             if (!m_record.Load()) _exit(1);
             m_record.SetEra(0);
-            _exit(m_record.Save() ? 0 : settings::LastErrorCode());
+            _exit(m_record.Save() ? 0 : settings::store::LastErrorCode());
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -329,7 +329,7 @@ TEST_F(StagedSaveTest, RealFilesKeepWhatTheyAre) {
     const auto save = [&](int era) {
         ASSERT_TRUE(m_record.Load());
         m_record.SetEra(era);
-        ASSERT_TRUE(m_record.Save()) << settings::LastErrorCode();
+        ASSERT_TRUE(m_record.Save()) << settings::store::LastErrorCode();
     };
 
     // An ACL entry and a user attribute.
@@ -377,7 +377,7 @@ TEST_F(StagedSaveTest, RealFilesKeepWhatTheyAre) {
             const bool ok = setgroups(1, &games) == 0 && setgid(player) == 0 &&
                             setuid(player) == 0 && m_record.Load();
             m_record.SetEra(2);
-            _exit(ok && m_record.Save() ? 0 : 100 + settings::LastErrorCode());
+            _exit(ok && m_record.Save() ? 0 : 100 + settings::store::LastErrorCode());
         }
         int status = 0;
         waitpid(child, &status, 0);

@@ -29,10 +29,10 @@ protected:
         m_files = std::make_shared<test_support::ProfileFilesScript>();
         m_files->virtualized = m_root.string();
         m_files->store = (m_root / "VirtualStore").string();
-        settings::SetProfileFiles(std::make_unique<test_support::ScriptedProfileFiles>(m_files));
+        m_game.UseFiles(std::make_unique<test_support::ScriptedProfileFiles>(m_files));
     }
     void TearDown() override {
-        settings::SetProfileFiles(nullptr);
+        m_game.UseFiles(nullptr);
         GameFolderTest::TearDown();
     }
 
@@ -45,10 +45,10 @@ protected:
         m_files->failingWrites[path.string()] = code;
     }
     static std::string UIType(const fs::path& path) {
-        return settings::GetString(ReadBytes(path), "UI", "UIType");
+        return settings::ini::GetString(ReadBytes(path), "UI", "UIType");
     }
     static std::string Era(const fs::path& path) {
-        return settings::GetString(ReadBytes(path), "Mul_Tavrel", "era");
+        return settings::ini::GetString(ReadBytes(path), "Mul_Tavrel", "era");
     }
 
     std::shared_ptr<test_support::ProfileFilesScript> m_files;
@@ -140,9 +140,9 @@ TEST_F(VirtualStoreTest, FailuresOfTheSaveRule) {
             Deny(SfcIni(), c.realDenied ? kAccessDeniedCode : kDiskFullCode);
         ASSERT_TRUE(m_record.Load());
         m_record.SetUIType(2);
-        settings::SetLastErrorCode(0);
+        settings::store::SetLastErrorCode(0);
         EXPECT_FALSE(m_record.Save());
-        EXPECT_EQ(settings::LastErrorCode(), c.code);
+        EXPECT_EQ(settings::store::LastErrorCode(), c.code);
         EXPECT_EQ(ReadBytes(SfcIni()), real);
         if (c.copyExists) {
             EXPECT_EQ(UIType(SfcCopy()), "1");
@@ -158,13 +158,14 @@ TEST(PlatformVirtualStore, CopyOfAFileUnderProgramFiles) {
     const char* local = std::getenv("LOCALAPPDATA");
     ASSERT_NE(local, nullptr);
     const std::string game = "C:\\Program Files (x86)\\Tavrel Test\\";
-    EXPECT_EQ(settings::PlatformVirtualStoreCopy(game + "sfc.ini"),
+    EXPECT_EQ(settings::store::PlatformVirtualStoreCopy(game + "sfc.ini"),
               std::string(local) + "\\VirtualStore\\Program Files (x86)\\Tavrel Test\\sfc.ini");
-    EXPECT_EQ(settings::PlatformVirtualStoreCopy("c:/windows/game.ini"),
+    EXPECT_EQ(settings::store::PlatformVirtualStoreCopy("c:/windows/game.ini"),
               std::string(local) + "\\VirtualStore\\windows\\game.ini");
-    EXPECT_EQ(settings::PlatformVirtualStoreCopy("C:\\Program Files Games\\sfc.ini"), std::nullopt);
-    EXPECT_EQ(settings::PlatformVirtualStoreCopy("C:\\Games\\sfc.ini"), std::nullopt);
-    EXPECT_TRUE(settings::PlatformVirtualizationAllowed());
+    EXPECT_EQ(settings::store::PlatformVirtualStoreCopy("C:\\Program Files Games\\sfc.ini"),
+              std::nullopt);
+    EXPECT_EQ(settings::store::PlatformVirtualStoreCopy("C:\\Games\\sfc.ini"), std::nullopt);
+    EXPECT_TRUE(settings::store::PlatformVirtualizationAllowed());
 }
 
 TEST(PlatformVirtualStore, ShortNamesAreComparedInTheirLongForm) {
@@ -175,7 +176,7 @@ TEST(PlatformVirtualStore, ShortNamesAreComparedInTheirLongForm) {
     char shortForm[MAX_PATH] = {};
     const DWORD n = GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH);
     const std::optional<std::string> copy =
-        settings::PlatformVirtualStoreCopy(std::string(shortForm) + "\\sfc.ini");
+        settings::store::PlatformVirtualStoreCopy(std::string(shortForm) + "\\sfc.ini");
     RemoveDirectoryA(folder.c_str());
     ASSERT_GT(n, 0u);
     ASSERT_LT(n, static_cast<DWORD>(MAX_PATH));

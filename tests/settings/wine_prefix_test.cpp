@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog/lookup_report.h"
 #include "settings/locate/game_folder.h"
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
@@ -209,7 +210,7 @@ TEST_F(WinePrefixSearch, OrderOfLaunchers) {
                                             bottlesFlatpak, pol,      proposal};
     EXPECT_EQ(ListPrefixes(HomeOnly()), expected);
 
-    auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    auto match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_EQ(match->prefix, dotWine);
     EXPECT_EQ(match->folder, dotWine / "drive_c" / "Games" / "DotWine");
@@ -219,7 +220,7 @@ TEST_F(WinePrefixSearch, OrderOfLaunchers) {
     // A prefix whose folder is gone loses to a later one whose folder exists.
     fs::remove_all(dotWine / "drive_c" / "Games");
     fs::remove_all(lutrisA / "drive_c" / "Games");
-    match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_EQ(match->prefix, lutrisB);
 }
@@ -228,7 +229,7 @@ TEST_F(WinePrefixSearch, NoFolderExistsGivesTheFirstThatHoldsTheValue) {
     AddPrefix(".wine", "A", false, "win64", "Software\\Other");  // key missing
     const fs::path lutris = AddPrefix("Games/sfc", "B", false);
     AddPrefix(".PlayOnLinux/wineprefix/SFC", "C", false);
-    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    const auto match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_EQ(match->prefix, lutris);
     EXPECT_FALSE(match->exists);
@@ -238,7 +239,7 @@ TEST_F(WinePrefixSearch, NoFolderExistsGivesTheFirstThatHoldsTheValue) {
 TEST_F(WinePrefixSearch, Win32PrefixDoesNotLookInWow6432Node) {
     AddPrefix(".wine", "Wrong", true, "win32", wine_test::kGameKeyWow);
     const fs::path right = AddPrefix("Games/sfc", "Right", true, "win32", wine_test::kGameKey);
-    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    const auto match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_EQ(match->prefix, right);
 }
@@ -248,7 +249,7 @@ TEST_F(WinePrefixSearch, UnmappableValueIsPassedOver) {
     wine_test::WriteFile(unc / "system.reg",
                          wine_test::SystemReg("win64", wine_test::kGameKey, "\\\\server\\sfc"));
     const fs::path good = AddPrefix("Games/sfc", "Good");
-    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    const auto match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_EQ(match->prefix, good);
 }
@@ -294,7 +295,7 @@ TEST_F(WinePrefixSearch, XdgDataHomeAndMissingHome) {
 
     env.home.reset();
     EXPECT_TRUE(ListPrefixes(env).empty());
-    EXPECT_FALSE(FindGameFolder(env, settings::kGameRegistryKey, "Path"));
+    EXPECT_FALSE(FindGameFolder(env, settings::locate::kGameRegistryKey, "Path"));
     env.winePrefix = wine_test::Utf8FromPathForTest(bottle);
     EXPECT_EQ(ListPrefixes(env), std::vector<fs::path>{bottle});
 }
@@ -368,7 +369,7 @@ TEST_F(WinePrefixSearch, LaunchersNamePrefixesAnywhere) {
                                  wine_test::SystemReg("win64", "Software\\Other", "C:\\x"));
         }
     }
-    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    const auto match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_EQ(match->prefix, crossOver);
     EXPECT_TRUE(match->exists);
@@ -421,23 +422,23 @@ TEST_F(WinePrefixSearch, BrokenLauncherFilesArePassedOver) {
 TEST_F(WinePrefixSearch, RemembersWhereTheGameWasFound) {
     const fs::path lutris = AddPrefix("Games/sfc", "Lutris");
     settings::wine::GameFolderSearch search;
-    ASSERT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, lutris);
+    ASSERT_EQ(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->prefix, lutris);
     // A prefix that comes first appears: the remembered one is still asked first...
     const fs::path dotWine = AddPrefix(".wine", "DotWine");
-    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, lutris);
+    EXPECT_EQ(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->prefix, lutris);
     // ...and its value is read afresh each time.
     wine_test::WriteFile(lutris / "system.reg",
                          wine_test::SystemReg("win64", wine_test::kGameKeyWow, "C:\\Games"));
-    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->folder,
+    EXPECT_EQ(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->folder,
               lutris / "drive_c" / "Games");
     // Once it leads nowhere, every prefix is searched again.
     fs::remove(lutris / "system.reg");
-    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, dotWine);
+    EXPECT_EQ(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->prefix, dotWine);
     // A search that finds no folder is not remembered.
     fs::remove_all(dotWine / "drive_c" / "Games");
-    EXPECT_FALSE(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->exists);
+    EXPECT_FALSE(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->exists);
     const fs::path later = AddPrefix(".cxoffice/sfc", "Later");
-    EXPECT_EQ(search.Find(HomeOnly(), settings::kGameRegistryKey, "Path")->prefix, later);
+    EXPECT_EQ(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->prefix, later);
 }
 
 }  // namespace
@@ -564,7 +565,7 @@ TEST_F(LaterLaunchers, MinigalaxyGamesAndTheirLinkedDrive) {
     fs::create_directory_symlink("../..", configured / "drive_c/game");
     Write(".config/minigalaxy/config.json", R"({"lang": "en", "install_dir": "~/disk/GOG"})");
     EXPECT_EQ(ListPrefixes(HomeOnly()), (std::vector<fs::path>{configured, byDefault}));
-    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path");
+    const auto match = FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path");
     ASSERT_TRUE(match);
     EXPECT_TRUE(match->exists);
     EXPECT_TRUE(fs::equivalent(match->folder, configured.parent_path()));
@@ -581,10 +582,10 @@ TEST_F(LaterLaunchers, AccountOfTheSearch) {
     const fs::path prefix = AddPrefix("disk/faugus");
     Write(".local/share/faugus-launcher/games.json",
           R"([{"title": "Starfleet", "prefix": ")" + Home() + R"(/disk/faugus"}])");
-    settings::LookupAccount found;
-    ASSERT_TRUE(FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path", &found));
+    settings::locate::LookupAccount found;
+    ASSERT_TRUE(FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path", &found));
     ASSERT_TRUE(found.found);
-    const std::string text = settings::DescribeLookup(found, {{"/x/scripts.ini", {}, false}});
+    const std::string text = DescribeLookup(found, {{"/x/scripts.ini", {}, false}});
     EXPECT_NE(text.find("Game folder: " + Home() + "/disk/faugus/drive_c/Games/SFC\n"),
               std::string::npos)
         << text;
@@ -608,12 +609,13 @@ TEST_F(LaterLaunchers, AccountOfTheSearch) {
     }
     m_scratch.MakeDir("Faugus/empty");  // no registry: not a prefix at all
     fs::rename(prefix, m_scratch.path() / "Faugus/sfc");
-    settings::LookupAccount missing;
-    const auto match = FindGameFolder(HomeOnly(), settings::kGameRegistryKey, "Path", &missing);
+    settings::locate::LookupAccount missing;
+    const auto match =
+        FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path", &missing);
     ASSERT_TRUE(match);
     EXPECT_FALSE(match->exists);
     EXPECT_FALSE(missing.found);
-    const std::string looked = settings::DescribeLookup(missing, {}, 100);
+    const std::string looked = DescribeLookup(missing, {}, 100);
     const std::string expected[] = {
         "Wine: " + Home() + "/.wine: not there\n",
         "Lutris: " + Home() +
@@ -630,7 +632,7 @@ TEST_F(LaterLaunchers, AccountOfTheSearch) {
         at = found_at;
     }
     // Capped: the last line says how many were left out.
-    const std::string capped = settings::DescribeLookup(missing, {}, 3);
+    const std::string capped = DescribeLookup(missing, {}, 3);
     EXPECT_NE(capped.find("more lines like these"), std::string::npos) << capped;
 }
 

@@ -18,8 +18,8 @@
 namespace {
 
 using namespace settings::wine;
-using settings::kGameRegistryKey;
-using settings::kGameRegistryValue;
+using settings::locate::kGameRegistryKey;
+using settings::locate::kGameRegistryValue;
 
 void CheckReaders(std::string_view bytes) {
     const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);

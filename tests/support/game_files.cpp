@@ -10,6 +10,7 @@
 
 #include "base/numeric_text.h"
 #include "settings/locate/lookup_account.h"
+#include "settings/record/services.h"
 #include "settings/store/file_store.h"
 
 namespace test_support {
@@ -96,18 +97,19 @@ std::string SfcIniBytes(const GameKeys& keys) {
     return bytes;
 }
 
-std::optional<std::string> StubLocator::Find() {
+std::optional<std::string> StubLocator::Find(settings::locate::LookupAccount* account) {
     ++m_state->calls;
-    settings::LookupAccount account;
+    if (account != nullptr) *account = {};
     if (m_state->failFromCall > 0 && m_state->calls >= m_state->failFromCall) {
-        settings::SetLastLookupAccount(std::move(account));
-        settings::SetLastErrorCode(kLookupErrorCode);
+        settings::store::SetLastErrorCode(kLookupErrorCode);
         return std::nullopt;
     }
-    account.found = true;
-    account.gameFolder = m_state->folder;
-    account.how.push_back("Found through: the test's locator");
-    settings::SetLastLookupAccount(std::move(account));
+    if (account != nullptr) {
+        account->found = true;
+        account->gameFolder = m_state->folder;
+        account->how.through = settings::locate::FoundThrough::kVariable;
+        account->how.variable = "the test's locator";
+    }
     return m_state->folder;
 }
 
@@ -115,11 +117,15 @@ GameFolder::GameFolder(std::string_view prefix)
     : m_folder(prefix), m_locator(std::make_shared<LocatorState>()) {
     m_folder.MakeDir(std::filesystem::path("Assets") / "Scripts");
     m_locator->folder = root().string();
-    settings::SetLocator(std::make_unique<StubLocator>(m_locator));
+    UseFiles(nullptr);
 }
 
 GameFolder::~GameFolder() {
-    settings::SetLocator(nullptr);
+    settings::InstallServices({});
+}
+
+void GameFolder::UseFiles(std::unique_ptr<settings::store::ProfileFiles> files) const {
+    settings::InstallServices({std::make_unique<StubLocator>(m_locator), std::move(files)});
 }
 
 std::filesystem::path GameFolder::ScriptsIni() const {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "settings/locate/game_folder.h"
+#include "settings/store/profile_files.h"
 
 namespace test_support {
 
@@ -77,10 +78,10 @@ struct LocatorState {
 };
 
 // Answers from `state`, which the test may change between lookups.
-class StubLocator final : public settings::GameFolderLocator {
+class StubLocator final : public settings::locate::GameFolderLocator {
 public:
     explicit StubLocator(std::shared_ptr<LocatorState> state) : m_state(std::move(state)) {}
-    std::optional<std::string> Find() override;
+    std::optional<std::string> Find(settings::locate::LookupAccount* account) override;
 
 private:
     std::shared_ptr<LocatorState> m_state;
@@ -104,6 +105,9 @@ public:
 
     // Both files from `keys`; false when either cannot be written.
     bool Write(const GameKeys& keys) const;
+
+    // Installs `files` beside this folder's locator (nullptr: the platform's again).
+    void UseFiles(std::unique_ptr<settings::store::ProfileFiles> files) const;
 
 private:
     TempFolder m_folder;

@@ -27,19 +27,19 @@ struct ProfileFilesScript {
     std::map<std::string, int> failingWrites;  // path -> the error its write fails with
 };
 
-class ScriptedProfileFiles : public settings::ProfileFiles {
+class ScriptedProfileFiles : public settings::store::ProfileFiles {
 public:
     explicit ScriptedProfileFiles(std::shared_ptr<ProfileFilesScript> script)
         : m_script(std::move(script)) {}
 
-    bool Stage(const std::string& path, std::string_view bytes, settings::StagedFile& staged,
+    bool Stage(const std::string& path, std::string_view bytes, settings::store::StagedFile& staged,
                int& error) override {
         const auto failing = m_script->failingWrites.find(path);
         if (failing == m_script->failingWrites.end()) {
-            return settings::ProfileFiles::Stage(path, bytes, staged, error);
+            return settings::store::ProfileFiles::Stage(path, bytes, staged, error);
         }
         error = failing->second;
-        settings::SetLastErrorCode(error);
+        settings::store::SetLastErrorCode(error);
         return false;
     }
 

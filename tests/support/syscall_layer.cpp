@@ -177,7 +177,7 @@ bool Names(const Event& event, std::string_view fileName) {
 }
 
 bool NamesStaging(const Event& event, std::string_view fileName) {
-    const std::string prefix = settings::StagingPrefix(fileName);
+    const std::string prefix = settings::store::StagingPrefix(fileName);
     return LastComponent(event.path).substr(0, prefix.size()) == prefix ||
            LastComponent(event.path2).substr(0, prefix.size()) == prefix;
 }

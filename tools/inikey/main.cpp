@@ -94,14 +94,14 @@ public:
     bool Load(std::string& message) {
         bool exists = false;
         int error = 0;
-        if (settings::ReadWholeFile(m_path, m_bytes, exists, error)) return true;
+        if (settings::store::ReadWholeFile(m_path, m_bytes, exists, error)) return true;
         message = WithCode("cannot read", m_path, error);
         return false;
     }
 
     std::string Get(const std::string& section, const std::string& key) {
         Flush();
-        return settings::GetString(m_bytes, section, key, kBufferSize);
+        return settings::ini::GetString(m_bytes, section, key, kBufferSize);
     }
 
     void Set(const Operation& op) {
@@ -115,7 +115,7 @@ public:
         Flush();
         if (!m_changed) return true;
         int error = 0;
-        if (settings::ReplaceWholeFile(m_path, m_bytes, error)) return true;
+        if (settings::store::ReplaceWholeFile(m_path, m_bytes, error)) return true;
         message = WithCode("cannot write", m_path, error);
         return false;
     }
@@ -123,10 +123,10 @@ public:
 private:
     void Flush() {
         if (m_pending.empty()) return;
-        std::vector<settings::KeyValue> edits;
+        std::vector<settings::ini::KeyValue> edits;
         edits.reserve(m_pending.size());
         for (const Operation& op : m_pending) edits.push_back({op.key, op.value});
-        settings::SetStrings(m_bytes, m_pendingSection, edits);
+        settings::ini::SetStrings(m_bytes, m_pendingSection, edits);
         m_pending.clear();
     }
 

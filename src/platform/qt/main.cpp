@@ -6,6 +6,7 @@
 #include "framework/platform.h"
 #include "platform/qt/qt_platform.h"
 #include "rcscript/resource_set.h"
+#include "settings/record/services.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     // show the program's name, as the executable's title.
     qt::QtPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
     framework::SetPlatform(&platform);
+    settings::InstallServices(settings::PlatformServices());
 
     // The application object lives in the program's library; naming it here links it in, and
     // it is the one the framework will run.

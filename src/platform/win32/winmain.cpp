@@ -6,6 +6,7 @@
 #include "framework/platform.h"
 #include "platform/win32/win32_platform.h"
 #include "rcscript/resource_set.h"
+#include "settings/record/services.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -44,6 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     // The dialogs' combo-box data and the strings come from the resource script compiled in.
     win32::Win32Platform platform(instance, rcscript::ResourceSet::Program());
     framework::SetPlatform(&platform);
+    settings::InstallServices(settings::PlatformServices());
     const int status = framework::RunApplication();
     framework::SetPlatform(nullptr);
     return status;

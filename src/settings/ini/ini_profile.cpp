@@ -27,7 +27,7 @@
 // - The value written is verbatim. A value or name holding a line break therefore writes several
 //   lines, exactly as the Windows function would.
 
-namespace settings {
+namespace settings::ini {
 namespace {
 
 constexpr bool IsBlank(char c) {
@@ -574,4 +574,4 @@ void SetStrings(std::string& bytes, std::string_view section, std::span<const Ke
     Apply(bytes, PlanSetBatch(Text{bytes, false}, section, edits), nullptr);
 }
 
-}  // namespace settings
+}  // namespace settings::ini

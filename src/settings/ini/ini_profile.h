@@ -22,17 +22,21 @@
 #include <string_view>
 #include <vector>
 
-namespace settings {
+namespace settings::ini {
+
+// The buffer GetPrivateProfileStringA is given for each of the record's reads: at most 63
+// characters arrive.
+inline constexpr std::size_t kValueBufferSize = 64;
 
 // What GetPrivateProfileStringA returns with default "" and a buffer of `bufferSize` characters:
 // at most bufferSize - 1 characters of the value; "" when the key is absent or empty.
 std::string GetString(std::string_view bytes, std::string_view section, std::string_view key,
-                      std::size_t bufferSize = 64);
+                      std::size_t bufferSize = kValueBufferSize);
 
 // The same for several keys of one section, found in one pass over the bytes.
 std::vector<std::string> GetStrings(std::string_view bytes, std::string_view section,
                                     std::span<const std::string_view> keys,
-                                    std::size_t bufferSize = 64);
+                                    std::size_t bufferSize = kValueBufferSize);
 
 // WritePrivateProfileStringA(section, key, value) applied to the bytes in memory.
 void SetString(std::string& bytes, std::string_view section, std::string_view key,
@@ -47,4 +51,4 @@ struct KeyValue {
 // once per edit.
 void SetStrings(std::string& bytes, std::string_view section, std::span<const KeyValue> edits);
 
-}  // namespace settings
+}  // namespace settings::ini

@@ -7,9 +7,8 @@
 #include <utility>
 
 #include "base/ascii_case.h"
-#include "settings/locate/lookup_account.h"
 
-namespace settings {
+namespace settings::locate {
 
 namespace {
 
@@ -17,18 +16,20 @@ namespace {
 // or the Wine prefixes.
 class DefaultLocator final : public GameFolderLocator {
 public:
-    std::optional<std::string> Find() override {
+    std::optional<std::string> Find(LookupAccount* account) override {
         static const std::string variable(kGameDirVariable);
         const char* value = std::getenv(variable.c_str());
         if (value != nullptr && *value != '\0') {
-            LookupAccount account;
-            account.found = true;
-            account.gameFolder = value;
-            account.how.push_back("Found through: the environment variable " + variable);
-            SetLastLookupAccount(std::move(account));
+            if (account != nullptr) {
+                *account = LookupAccount{};
+                account->found = true;
+                account->gameFolder = value;
+                account->how.through = FoundThrough::kVariable;
+                account->how.variable = variable;
+            }
             return std::string(value);
         }
-        return Platform().Find();
+        return Platform().Find(account);
     }
 
     // The variable names one folder; the other installations are the platform's to find.
@@ -44,11 +45,6 @@ private:
 
     std::unique_ptr<GameFolderLocator> m_platform;
 };
-
-std::unique_ptr<GameFolderLocator>& LocatorSlot() {
-    static std::unique_ptr<GameFolderLocator> locator;
-    return locator;
-}
 
 bool EndsWithSeparator(std::string_view path) {
 #ifdef _WIN32
@@ -106,14 +102,8 @@ std::string ShellQuoted(std::string_view word) {
 
 }  // namespace
 
-GameFolderLocator& CurrentLocator() {
-    std::unique_ptr<GameFolderLocator>& locator = LocatorSlot();
-    if (!locator) locator = std::make_unique<DefaultLocator>();
-    return *locator;
-}
-
-void SetLocator(std::unique_ptr<GameFolderLocator> locator) {
-    LocatorSlot() = std::move(locator);
+std::unique_ptr<GameFolderLocator> MakeGameFolderLocator() {
+    return std::make_unique<DefaultLocator>();
 }
 
 std::string AppendPathComponent(std::string_view folder, std::string_view name, bool isFolder) {
@@ -135,10 +125,10 @@ bool HoldsGameFiles(std::string_view folder) {
            IdentifyOnDisk(AppendPathComponent(assets, "Scripts", true), true).has_value();
 }
 
-OtherInstallations FindOtherInstallations(std::string_view edited,
+OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
                                           std::chrono::milliseconds budget) {
     const auto deadline = std::chrono::steady_clock::now() + budget;
-    FoundFolders all = CurrentLocator().FindAll(deadline);
+    FoundFolders all = locator.FindAll(deadline);
     OtherInstallations others;
     others.incomplete = all.incomplete;
     if (all.incomplete) others.waited = budget;
@@ -183,4 +173,4 @@ std::string CmdStartCommand(std::string_view program, std::string_view folder) {
     return command + "&& \"" + std::string(program) + "\"";
 }
 
-}  // namespace settings
+}  // namespace settings::locate

@@ -12,7 +12,7 @@
 
 #include "settings/locate/lookup_account.h"
 
-namespace settings {
+namespace settings::locate {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -29,10 +29,11 @@ public:
     virtual ~GameFolderLocator() = default;
     // The game folder in this platform's path form, as found (with or without a trailing
     // separator). std::nullopt when it cannot be found; the platform's last error is then set.
-    virtual std::optional<std::string> Find() = 0;
+    // With `account`, what the lookup did is written there (F1 asks; Load and Save do not).
+    virtual std::optional<std::string> Find(LookupAccount* account) = 0;
     // Every game folder this lookup can see, not only the first, in its order; whether each
     // exists is not checked here. Stops between places once `deadline` has passed. F1 alone
-    // asks this: it neither changes what Find returns nor the last lookup's account.
+    // asks this: it does not change what Find returns.
     virtual FoundFolders FindAll(std::chrono::steady_clock::time_point deadline) {
         static_cast<void>(deadline);
         return {};
@@ -42,10 +43,8 @@ public:
 // The registry (Windows) or Wine-prefix (Linux) lookup of this platform.
 std::unique_ptr<GameFolderLocator> MakePlatformLocator();
 
-// The locator the settings record asks. By default: TAVREL_GAME_DIR, then the platform's.
-GameFolderLocator& CurrentLocator();
-// Replaces it (tests, tools); nullptr restores the default.
-void SetLocator(std::unique_ptr<GameFolderLocator> locator);
+// The lookup the program uses: TAVREL_GAME_DIR, then the platform's (made on first use).
+std::unique_ptr<GameFolderLocator> MakeGameFolderLocator();
 
 // Appends one name to a folder that ends in the separator; a folder name gets a separator after
 // it. On POSIX an existing entry whose name matches case-insensitively is used, as Wine would
@@ -63,9 +62,9 @@ struct DiskIdentity {
 std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder);
 
 // The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
-// use; may be empty): each folder that exists and holds the game's files, once, in the order
-// found, and the command that starts this program on the first of them.
-OtherInstallations FindOtherInstallations(std::string_view edited,
+// use; may be empty): each folder `locator` names that exists and holds the game's files, once,
+// in the order found, and the command that starts this program on the first of them.
+OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
                                           std::chrono::milliseconds budget);
 
 // A folder holds the game's files when it has sfc.ini or Assets/Scripts/.
@@ -83,4 +82,4 @@ std::string ProgramAsStarted();
 std::string PosixStartCommand(std::string_view program, std::string_view folder);
 std::string CmdStartCommand(std::string_view program, std::string_view folder);
 
-}  // namespace settings
+}  // namespace settings::locate

@@ -1,16 +1,12 @@
 #pragma once
-// What the most recent game-folder lookup did: where it found the folder and how, or every place
-// it looked and why each was passed over. The lookups record it as they run and F1 shows it;
-// Load and Save never read it, they look the folder up afresh.
+// What a game-folder lookup did: where it found the folder and how, or every place it looked and
+// why each was passed over. The lookups write it down as they run when asked to, for F1, which
+// turns it into words; Load and Save never ask.
 #include <chrono>
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "settings/store/file_store.h"
-
-namespace settings {
+namespace settings::locate {
 
 enum class PassedOver {
     kNotThere,           // the folder or file does not exist
@@ -25,33 +21,46 @@ struct LookedPlace {
     PassedOver why = PassedOver::kNotThere;
 };
 
+enum class FoundThrough {
+    kVariable,    // the environment variable that names the folder
+    kRegistry,    // the system's registry (Windows)
+    kWinePrefix,  // a Wine prefix's registry files
+};
+
+// Where a folder came from. Which fields are set depends on `through`.
+struct FoundHow {
+    FoundThrough through = FoundThrough::kRegistry;
+    std::string variable;      // kVariable: its name
+    std::string key;           // the key that held the game's value, below HKEY_LOCAL_MACHINE
+    bool view32 = false;       // the key is the 32-bit view's (Wow6432Node)
+    std::string launcher;      // kWinePrefix: "Wine", "Heroic", "Steam", ...
+    std::string launcherFile;  // the launcher's file that names the prefix; empty when listed
+    std::string entry;         // the game's entry in that file, when it names several
+    std::string prefix;        // the prefix folder
+    std::string registryFile;  // the prefix's file that holds the key
+    std::string storedAs;      // the value as stored there
+};
+
+// What the player can do when no folder was found.
+enum class Advice {
+    kNone,
+    kLauncherOrWinePrefix,  // install through a launcher, or name the prefix in WINEPREFIX
+    kReinstall,             // the game's installer records the folder
+};
+
 struct LookupAccount {
     bool found = false;
     std::string gameFolder;
-    std::vector<std::string> how;     // found: where the folder came from, one fact a line
+    FoundHow how;                     // found: where the folder came from
     std::vector<LookedPlace> looked;  // not found: in the order looked
-    std::string advice;               // not found: what the player can do
+    Advice advice = Advice::kNone;    // not found
 };
-
-const LookupAccount& LastLookupAccount();
-void SetLastLookupAccount(LookupAccount account);
-
-// One settings file as Load reads it: its path in the game folder and, where Windows keeps one
-// for the game, its VirtualStore copy and whether that copy exists.
-struct SettingsFileCopy {
-    std::string path;
-    std::optional<std::string> virtualStore;
-    bool virtualStoreExists = false;
-    BackupFinding backup = BackupFinding::kNone;  // what lies at its backup's name
-};
-// The file at `path` as Load reads it: which copy, and what lies beside that copy.
-SettingsFileCopy SettingsFileAsRead(const std::string& path);
 
 // A game folder some lookup names, for F1's list of installations.
 struct FoundFolder {
     std::string folder;  // in this platform's path form
     std::string group;   // the launcher or registry view, for grouping the list
-    std::string how;     // how it was found, one line
+    FoundHow how;
 };
 
 struct FoundFolders {
@@ -67,10 +76,4 @@ struct OtherInstallations {
     std::string command;                  // starts this program on found.front()
 };
 
-// The text F1 shows. Places looked are grouped by launcher, a run of places with the same reason
-// on one line, and at most `maxPlaceLines` lines of them. Other installations follow the edited
-// one's files, grouped and capped the same way, with the command that edits the first of them.
-std::string DescribeLookup(const LookupAccount& account, const std::vector<SettingsFileCopy>& files,
-                           std::size_t maxPlaceLines = 20, const OtherInstallations& others = {});
-
-}  // namespace settings
+}  // namespace settings::locate

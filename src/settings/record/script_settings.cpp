@@ -8,7 +8,7 @@
 
 #include "base/numeric_text.h"
 #include "settings/ini/ini_profile.h"
-#include "settings/locate/game_folder.h"
+#include "settings/record/services.h"
 #include "settings/record/settings_keys.h"
 #include "settings/store/file_store.h"
 #include "settings/store/profile_files.h"
@@ -39,13 +39,11 @@ std::size_t FileIndex(SettingsFile file) {
     return static_cast<std::size_t>(file);
 }
 
-// A fresh lookup of the game folder, then the file's own name.
+// A fresh lookup of the game folder, then the file's place in it.
 bool BuildFilePath(const CScriptSettings& record, SettingsFile file, std::string& path) {
     std::string folder;
-    const bool found =
-        file == SettingsFile::kScripts ? record.GetScriptsPath(folder) : record.GetGamePath(folder);
-    if (!found) return false;
-    path = settings::AppendPathComponent(folder, settings::FileName(file), false);
+    if (!record.GetGamePath(folder)) return false;
+    path = settings::PathInGameFolder(folder, file);
     return true;
 }
 
@@ -99,7 +97,7 @@ void FetchTexts(std::string_view bytes, SettingsFile file, KeyTexts& texts) {
             }
         }
         std::vector<std::string> values =
-            settings::GetStrings(bytes, section, names, settings::kValueBufferSize);
+            settings::ini::GetStrings(bytes, section, names, settings::ini::kValueBufferSize);
         for (std::size_t i = 0; i < slots.size() && i < values.size(); ++i) {
             texts[slots[i]] = std::move(values[i]);
         }
@@ -132,7 +130,8 @@ bool CScriptSettings::Load() {
         if (!fetched[file]) {
             std::string path;
             if (!BuildFilePath(*this, key->file, path)) return false;
-            FetchTexts(settings::ReadProfile(path), key->file, texts);
+            FetchTexts(settings::store::ReadProfile(settings::InstalledFiles(), path), key->file,
+                       texts);
             fetched[file] = true;
         }
         ApplyText(*key, texts[TableIndex(*key)]);
@@ -148,17 +147,19 @@ bool CScriptSettings::Load() {
 // for the caller's message.
 bool CScriptSettings::Save() {
     // A request to end the program waits for the save to finish or undo.
-    const settings::SaveInProgress saving;
+    const settings::store::SaveInProgress saving;
     std::array<std::string, settings::kSettingsFileCount> paths;
     for (SettingsFile file : kFiles) {
         if (!BuildFilePath(*this, file, paths[FileIndex(file)])) return false;
     }
 
-    std::array<settings::ProfileSave, settings::kSettingsFileCount> saves;
+    settings::store::ProfileFiles& files = settings::InstalledFiles();
+    std::array<settings::store::ProfileSave, settings::kSettingsFileCount> saves = {
+        settings::store::ProfileSave(files), settings::store::ProfileSave(files)};
     for (SettingsFile file : kFiles) {
         int error = 0;
         if (!saves[FileIndex(file)].Prepare(paths[FileIndex(file)], error)) {
-            settings::SetLastErrorCode(error);
+            settings::store::SetLastErrorCode(error);
             return false;
         }
     }
@@ -175,22 +176,22 @@ bool CScriptSettings::Save() {
         // Consecutive keys of one section go in as one edit list: the same bytes as writing them
         // one by one in the table's order.
         const auto applyKeys = [&](std::string& content) {
-            std::vector<settings::KeyValue> run;
+            std::vector<settings::ini::KeyValue> run;
             std::string_view runSection;
             for (std::size_t i = 0; i < table.size(); ++i) {
                 if (table[i].file != file) continue;
                 if (!run.empty() && table[i].section != runSection) {
-                    settings::SetStrings(content, runSection, run);
+                    settings::ini::SetStrings(content, runSection, run);
                     run.clear();
                 }
                 runSection = table[i].section;
                 run.push_back({table[i].name, texts[i]});
             }
-            if (!run.empty()) settings::SetStrings(content, runSection, run);
+            if (!run.empty()) settings::ini::SetStrings(content, runSection, run);
         };
         int error = 0;
         if (!saves[FileIndex(file)].Stage(applyKeys, error)) {
-            settings::SetLastErrorCode(error);
+            settings::store::SetLastErrorCode(error);
             return false;
         }
     }
@@ -202,7 +203,7 @@ bool CScriptSettings::Save() {
                 if (done == file) break;
                 saves[FileIndex(done)].Undo();
             }
-            settings::SetLastErrorCode(error);
+            settings::store::SetLastErrorCode(error);
             return false;
         }
     }
@@ -304,20 +305,16 @@ std::string CScriptSettings::KeyText(const KeySpec& key) const {
 }
 
 bool CScriptSettings::GetGamePath(std::string& path) const {
-    std::optional<std::string> folder = settings::CurrentLocator().Find();
+    std::optional<std::string> folder = settings::InstalledLocator().Find(nullptr);
     if (!folder) return false;
-    if (folder->empty() || folder->back() != settings::kPathSeparator) {
-        folder->push_back(settings::kPathSeparator);
-    }
-    path = std::move(*folder);
+    path = settings::AsGameFolder(std::move(*folder));
     return true;
 }
 
 bool CScriptSettings::GetScriptsPath(std::string& path) const {
     std::string folder;
     if (!GetGamePath(folder)) return false;
-    folder = settings::AppendPathComponent(folder, "Assets", true);
-    path = settings::AppendPathComponent(folder, "Scripts", true);
+    path = settings::ScriptsFolderIn(folder);
     return true;
 }
 

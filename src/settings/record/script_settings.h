@@ -5,9 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace settings {
-struct KeySpec;
-}
+#include "settings/record/settings_keys.h"
 
 // Race bits of the race sets.
 enum RaceBit : int {
@@ -37,10 +35,6 @@ enum HullBit : int {
     HULL_BATTLESHIP = 12,
     HULL_FIRST = HULL_FRIGATE,
 };
-
-inline constexpr int kOddsCount = 12;  // ten hulls, the monster, one spare
-inline constexpr int kMonsterOddsElement = 10;
-inline constexpr int kSpareOddsElement = 11;
 
 class CScriptSettings {
 public:

@@ -1,5 +1,7 @@
 #include "settings/record/settings_keys.h"
 
+#include "settings/locate/game_folder.h"
+
 namespace settings {
 namespace {
 
@@ -8,7 +10,17 @@ using enum Conversion;
 
 constexpr SettingsFile kS = SettingsFile::kScripts;
 
-// Odds defaults packed little-endian: 80,70,50,65 / 60,45,55,20 / 30,10,10,0.
+// Four odds defaults from `first` on, packed little-endian as the key holds them.
+constexpr double PackedOdds(int first) {
+    std::uint32_t word = 0;
+    for (int i = 0; i < 4; ++i) {
+        word |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(
+                    kDefaultHullOdds[static_cast<std::size_t>(first + i)]))
+                << (8 * i);
+    }
+    return static_cast<std::int32_t>(word);
+}
+
 constexpr std::array<KeySpec, kSettingKeyCount> kKeys = {{
     {kMultiplier, kS, kScriptsSection, "multiplier", 1, 1, 1.1, kFloat},
     {kType, kS, kScriptsSection, "type", 2, 2, 0, kWrappingInt},
@@ -16,9 +28,9 @@ constexpr std::array<KeySpec, kSettingKeyCount> kKeys = {{
     {kSRace, kS, kScriptsSection, "srace", 4, 4, -1, kWrappingInt},
     {kRace, kS, kScriptsSection, "race", 0, 5, 0, kNotRead},
     {kHull, kS, kScriptsSection, "hull", 5, 6, -1, kWrappingInt},
-    {kHullPercentA, kS, kScriptsSection, "hullpercentA", 7, 7, 1093813840, kWrappingInt},
-    {kHullPercentB, kS, kScriptsSection, "hullpercentB", 8, 8, 339160380, kWrappingInt},
-    {kHullPercentC, kS, kScriptsSection, "hullpercentC", 9, 9, 657950, kWrappingInt},
+    {kHullPercentA, kS, kScriptsSection, "hullpercentA", 7, 7, PackedOdds(0), kWrappingInt},
+    {kHullPercentB, kS, kScriptsSection, "hullpercentB", 8, 8, PackedOdds(4), kWrappingInt},
+    {kHullPercentC, kS, kScriptsSection, "hullpercentC", 9, 9, PackedOdds(8), kWrappingInt},
     {kEra, kS, kScriptsSection, "era", 6, 10, 2, kWrappingInt},
     {kUIType, SettingsFile::kSfc, kSfcSection, "UIType", 10, 11, 0, kTruncatedDouble},
     {kModSupport, kS, kScriptsSection, "ModSupport", 11, 12, -9, kTruncatedDouble},
@@ -76,6 +88,24 @@ int FirstOddsElement(SettingKey id) {
 
 std::string_view FileName(SettingsFile file) {
     return file == SettingsFile::kSfc ? kSfcFileName : kScriptsFileName;
+}
+
+std::string AsGameFolder(std::string found) {
+    if (found.empty() || found.back() != locate::kPathSeparator) {
+        found.push_back(locate::kPathSeparator);
+    }
+    return found;
+}
+
+std::string ScriptsFolderIn(std::string_view gameFolder) {
+    const std::string assets = locate::AppendPathComponent(gameFolder, "Assets", true);
+    return locate::AppendPathComponent(assets, "Scripts", true);
+}
+
+std::string PathInGameFolder(std::string_view gameFolder, SettingsFile file) {
+    const std::string folder =
+        file == SettingsFile::kScripts ? ScriptsFolderIn(gameFolder) : std::string(gameFolder);
+    return locate::AppendPathComponent(folder, FileName(file), false);
 }
 
 }  // namespace settings

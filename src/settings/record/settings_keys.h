@@ -6,7 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+
+// The record's odds elements, named as the record's own fields are.
+inline constexpr int kOddsCount = 12;  // ten hulls, the monster, one spare
+inline constexpr int kMonsterOddsElement = 10;
+inline constexpr int kSpareOddsElement = 11;
+// The odds Load gives a file without them, and a reset of the dialog puts back, by element.
+inline constexpr std::array<std::int8_t, kOddsCount> kDefaultHullOdds = {80, 70, 50, 65, 60, 45,
+                                                                         55, 20, 30, 10, 10, 0};
 
 namespace settings {
 
@@ -17,9 +26,6 @@ inline constexpr std::string_view kScriptsFileName = "scripts.ini";
 inline constexpr std::string_view kSfcFileName = "sfc.ini";
 inline constexpr std::string_view kScriptsSection = "Mul_Tavrel";
 inline constexpr std::string_view kSfcSection = "UI";
-
-// What GetPrivateProfileStringA is given for each read: at most 63 characters arrive.
-inline constexpr std::size_t kValueBufferSize = 64;
 
 enum class SettingKey {
     kMultiplier,
@@ -66,5 +72,12 @@ const std::array<const KeySpec*, kReadKeyCount>& KeysInReadOrder();
 int FirstOddsElement(SettingKey id);
 
 std::string_view FileName(SettingsFile file);
+
+// A folder as the lookup found it, ending in the separator.
+std::string AsGameFolder(std::string found);
+// Where the file lies in a game folder (one ending in the separator): sfc.ini in it, scripts.ini
+// in its Assets\Scripts folder, each name spelled as on disk where it is there.
+std::string ScriptsFolderIn(std::string_view gameFolder);
+std::string PathInGameFolder(std::string_view gameFolder, SettingsFile file);
 
 }  // namespace settings

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-namespace settings {
+namespace settings::store {
 namespace {
 
 constexpr std::uint64_t kPiece = 4096;  // the block a torn write is made of
@@ -150,4 +150,4 @@ bool ReplaceWholeFile(const std::string& path, std::string_view bytes, int& erro
     return staged.Prepare(path, bytes, error) && staged.Commit(error);
 }
 
-}  // namespace settings
+}  // namespace settings::store

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace settings {
+namespace settings::store {
 
 // Profile files are small; anything larger than this is refused (EFBIG / ERROR_FILE_TOO_LARGE)
 // rather than read into memory.
@@ -121,4 +121,4 @@ bool IsAccessDenied(int error);
 int LastErrorCode();
 void SetLastErrorCode(int code);
 
-}  // namespace settings
+}  // namespace settings::store

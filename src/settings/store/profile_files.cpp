@@ -2,14 +2,9 @@
 
 #include "settings/store/file_store.h"
 
-namespace settings {
+namespace settings::store {
 
 namespace {
-
-std::unique_ptr<ProfileFiles>& Slot() {
-    static std::unique_ptr<ProfileFiles> files;
-    return files;
-}
 
 std::string FolderOf(const std::string& path) {
     const std::size_t separator = path.find_last_of("\\/");
@@ -33,7 +28,7 @@ bool ProfileFiles::Stage(const std::string& path, std::string_view bytes, Staged
 }
 
 bool ProfileFiles::CreateFolders(const std::string& folder, int& error) {
-    return settings::CreateFolders(folder, error);
+    return settings::store::CreateFolders(folder, error);
 }
 
 std::optional<std::string> ProfileFiles::VirtualStoreCopy(const std::string& path) {
@@ -44,18 +39,7 @@ bool ProfileFiles::VirtualizationAllowed() {
     return PlatformVirtualizationAllowed();
 }
 
-ProfileFiles& CurrentProfileFiles() {
-    std::unique_ptr<ProfileFiles>& files = Slot();
-    if (!files) files = std::make_unique<ProfileFiles>();
-    return *files;
-}
-
-void SetProfileFiles(std::unique_ptr<ProfileFiles> files) {
-    Slot() = std::move(files);
-}
-
-std::string ReadProfile(const std::string& path) {
-    ProfileFiles& files = CurrentProfileFiles();
+std::string ReadProfile(ProfileFiles& files, const std::string& path) {
     std::string bytes;
     bool exists = false;
     int error = 0;
@@ -69,7 +53,7 @@ std::string ReadProfile(const std::string& path) {
 }
 
 bool ProfileSave::Prepare(const std::string& path, int& error) {
-    ProfileFiles& files = CurrentProfileFiles();
+    ProfileFiles& files = *m_files;
     m_path = path;
     m_writes.clear();
     m_copy = files.VirtualStoreCopy(path);
@@ -92,14 +76,14 @@ bool ProfileSave::Prepare(const std::string& path, int& error) {
 bool ProfileSave::Add(const std::string& path, const std::string& bytes,
                       const std::string* oldBytes, bool optional, StagedFile& opened, int& error) {
     Write write{path, oldBytes, optional, std::move(opened), false};
-    if (!CurrentProfileFiles().Stage(path, bytes, write.staged, error)) return false;
+    if (!m_files->Stage(path, bytes, write.staged, error)) return false;
     m_writes.push_back(std::move(write));
     return true;
 }
 
 bool ProfileSave::StageWrites(int& error) {
     m_writes.clear();
-    ProfileFiles& files = CurrentProfileFiles();
+    ProfileFiles& files = *m_files;
     // A copy only exists where there is a copy's path; saying so lets the checker see it too.
     if (m_copyExists && m_copy.has_value()) {
         if (!Add(*m_copy, m_copyBytes, &m_copyOld, false, m_copyOpen, error)) return false;
@@ -152,23 +136,25 @@ void ProfileSave::Undo() {
     m_writes.clear();
 }
 
-}  // namespace settings
+}  // namespace settings::store
 
-namespace settings {
+namespace settings::store {
 
-ProfileCopyInfo WhichProfileCopy(const std::string& path) {
-    ProfileFiles& files = CurrentProfileFiles();
-    ProfileCopyInfo info;
-    info.virtualStore = files.VirtualStoreCopy(path);
-    if (info.virtualStore) {
+ProfileCopies WhichProfileCopy(ProfileFiles& files, const std::string& path) {
+    ProfileCopies copies;
+    copies.path = path;
+    copies.virtualStore = files.VirtualStoreCopy(path);
+    if (copies.virtualStore) {
         // As ReadProfile decides: a copy that is there, readable or not, is the one read.
         std::string bytes;
         bool exists = false;
         int error = 0;
-        const bool read = files.Read(*info.virtualStore, bytes, exists, error);
-        info.virtualStoreExists = !read || exists;
+        const bool read = files.Read(*copies.virtualStore, bytes, exists, error);
+        copies.virtualStoreExists = !read || exists;
     }
-    return info;
+    copies.backup =
+        FindBackup(copies.virtualStoreExists && copies.virtualStore ? *copies.virtualStore : path);
+    return copies;
 }
 
-}  // namespace settings
+}  // namespace settings::store

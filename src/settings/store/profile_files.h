@@ -14,7 +14,7 @@
 
 #include "settings/store/file_store.h"
 
-namespace settings {
+namespace settings::store {
 
 // The file and folder operations the rule needs, replaceable so tests can make them fail.
 // Error codes are the platform's, as in file_store.h.
@@ -37,10 +37,6 @@ public:
     virtual bool VirtualizationAllowed();
 };
 
-ProfileFiles& CurrentProfileFiles();
-// Replaces it (tests); nullptr restores the platform's.
-void SetProfileFiles(std::unique_ptr<ProfileFiles> files);
-
 // The platform's answers behind the default ProfileFiles (src/platform/*/services).
 std::optional<std::string> PlatformVirtualStoreCopy(const std::string& path);
 bool PlatformVirtualizationAllowed();
@@ -48,7 +44,7 @@ bool PlatformVirtualizationAllowed();
 // The bytes Load reads: the VirtualStore copy when it exists, else the file itself. A copy that
 // exists but cannot be read is still the one the game would read: it reads as empty, as an
 // unreadable file does.
-std::string ReadProfile(const std::string& path);
+std::string ReadProfile(ProfileFiles& files, const std::string& path);
 
 // One file's save, in three steps so that a save of several files can make all of them ready
 // before it replaces any: Prepare locks and reads what the save needs; Stage applies the keys to
@@ -63,6 +59,7 @@ std::string ReadProfile(const std::string& path);
 // A failed Commit undoes its own replacements before it returns.
 class ProfileSave {
 public:
+    explicit ProfileSave(ProfileFiles& files) : m_files(&files) {}
     bool Prepare(const std::string& path, int& error);
     template <class Edit>
     bool Stage(Edit&& edit, int& error) {
@@ -85,6 +82,7 @@ private:
     bool Add(const std::string& path, const std::string& bytes, const std::string* oldBytes,
              bool optional, StagedFile& opened, int& error);
 
+    ProfileFiles* m_files;
     std::string m_path;
     std::optional<std::string> m_copy;
     StagedFile m_copyOpen;  // each file locked from Prepare on, so the bytes read are replaced
@@ -99,16 +97,19 @@ private:
     std::vector<Write> m_writes;
 };
 
-}  // namespace settings
+}  // namespace settings::store
 
-namespace settings {
+namespace settings::store {
 
-// Which copy of `path` Load reads, for telling the player: its VirtualStore copy (when the file
-// has one) and whether that copy exists. Reads nothing but the copy's presence.
-struct ProfileCopyInfo {
+// One profile file as Load reads it, for telling the player: its path, its VirtualStore copy
+// (when the file has one) and whether that copy exists, and what lies at the backup name of the
+// copy read. Reads nothing but what is there.
+struct ProfileCopies {
+    std::string path;
     std::optional<std::string> virtualStore;
     bool virtualStoreExists = false;
+    BackupFinding backup = BackupFinding::kNone;
 };
-ProfileCopyInfo WhichProfileCopy(const std::string& path);
+ProfileCopies WhichProfileCopy(ProfileFiles& files, const std::string& path);
 
-}  // namespace settings
+}  // namespace settings::store

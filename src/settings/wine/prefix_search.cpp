@@ -12,6 +12,10 @@
 
 namespace settings::wine {
 
+using locate::LookedPlace;
+using locate::LookupAccount;
+using locate::PassedOver;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -586,40 +590,24 @@ std::vector<std::filesystem::path> ListPrefixes(const Environment& env) {
     return prefixes;
 }
 
-namespace {
-
-// The launcher, and the file and entry that named the prefix.
-std::string Through(const PrefixOrigin& origin) {
-    std::string through = origin.launcher;
-    if (!origin.file.empty()) {
-        through += ", ";
-        if (!origin.entry.empty()) through += "game \"" + origin.entry + "\" in ";
-        through += Utf8FromPath(origin.file);
-    }
-    return through;
+locate::FoundHow HowFound(const GameFolderMatch& match) {
+    locate::FoundHow how;
+    how.through = locate::FoundThrough::kWinePrefix;
+    how.launcher = match.origin.launcher;
+    if (!match.origin.file.empty()) how.launcherFile = Utf8FromPath(match.origin.file);
+    how.entry = match.origin.entry;
+    how.prefix = Utf8FromPath(match.prefix);
+    how.registryFile = Utf8FromPath(match.prefix / "system.reg");
+    how.key = match.keyView;
+    how.view32 = match.keyView.find("\\Wow6432Node\\") != std::string::npos;
+    how.storedAs = match.windowsPath;
+    return how;
 }
 
-const char* ViewName(const GameFolderMatch& match) {
-    const bool wow = match.keyView.find("\\Wow6432Node\\") != std::string::npos;
-    return wow ? "32-bit view" : "native view";
-}
-
-}  // namespace
-
-void DescribeMatch(const GameFolderMatch& match, LookupAccount& account) {
+void DescribeMatch(const GameFolderMatch& match, locate::LookupAccount& account) {
     account.found = match.exists;
     account.gameFolder = Utf8FromPath(match.folder);
-    account.how.clear();
-    account.how.push_back("Found through: " + Through(match.origin));
-    account.how.push_back("Wine prefix: " + Utf8FromPath(match.prefix));
-    account.how.push_back("Registry: HKEY_LOCAL_MACHINE\\" + match.keyView + ", value Path (" +
-                          ViewName(match) + "), in " + Utf8FromPath(match.prefix / "system.reg"));
-    account.how.push_back("Stored as: " + match.windowsPath);
-}
-
-std::string DescribeMatchBriefly(const GameFolderMatch& match) {
-    return Through(match.origin) + "; prefix " + Utf8FromPath(match.prefix) + "; " +
-           ViewName(match);
+    account.how = HowFound(match);
 }
 
 std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::string_view keyPath,

@@ -115,10 +115,12 @@ struct GameFolderMatch {
 // for the match the facts F1 shows.
 std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::string_view keyPath,
                                               std::string_view valueName,
-                                              LookupAccount* account = nullptr);
+                                              locate::LookupAccount* account = nullptr);
 
-// The account's lines for a match: launcher file and entry, prefix, registry key.
-void DescribeMatch(const GameFolderMatch& match, LookupAccount& account);
+// Where a match came from: launcher file and entry, prefix, registry key and value.
+locate::FoundHow HowFound(const GameFolderMatch& match);
+// The account of a lookup that ended at `match`.
+void DescribeMatch(const GameFolderMatch& match, locate::LookupAccount& account);
 
 // Every prefix's match whose folder exists, in the order above, where FindGameFolder stops at
 // the first. The deadline is checked between prefixes; `incomplete` says that it stopped the
@@ -128,9 +130,6 @@ std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::str
                                                 std::chrono::steady_clock::time_point deadline,
                                                 bool& incomplete);
 
-// How a match was found, on one line: the launcher and its file, the prefix, the registry view.
-std::string DescribeMatchBriefly(const GameFolderMatch& match);
-
 // FindGameFolder that remembers the prefix where the folder was found and asks that prefix
 // first next time (its registry is read again and the path built afresh). When the remembered
 // prefix no longer leads to an existing folder, it is forgotten and every prefix is searched
@@ -139,7 +138,7 @@ class GameFolderSearch {
 public:
     std::optional<GameFolderMatch> Find(const Environment& env, std::string_view keyPath,
                                         std::string_view valueName,
-                                        LookupAccount* account = nullptr);
+                                        locate::LookupAccount* account = nullptr);
 
 private:
     std::optional<PrefixCandidate> m_prefix;

@@ -5,7 +5,7 @@
 
 #include "posix_io.h"
 
-namespace settings {
+namespace settings::store {
 
 using namespace posix;
 
@@ -142,4 +142,4 @@ BackupFinding FindBackup(const std::string& path) {
     return LookAtBackup(BackupPathOf(target), &st, bytes).finding;
 }
 
-}  // namespace settings
+}  // namespace settings::store

@@ -11,7 +11,7 @@
 
 #include "posix_io.h"
 
-namespace settings {
+namespace settings::store {
 
 using namespace posix;
 
@@ -451,4 +451,4 @@ bool RemoveFile(const std::string& path, int& error) {
     return Fail(errno, error);
 }
 
-}  // namespace settings
+}  // namespace settings::store

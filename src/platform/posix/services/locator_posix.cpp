@@ -16,7 +16,7 @@
 #include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
 
-namespace settings {
+namespace settings::locate {
 
 namespace {
 
@@ -54,18 +54,13 @@ wine::Environment CurrentEnvironment() {
 
 class WinePrefixLocator final : public GameFolderLocator {
 public:
-    std::optional<std::string> Find() override {
+    std::optional<std::string> Find(LookupAccount* account) override {
         const wine::Environment env = CurrentEnvironment();
-        LookupAccount account;
-        const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue, &account);
-        if (!account.found) {
-            account.advice =
-                "Install the game through a launcher, or start this program with the game's "
-                "prefix in WINEPREFIX (WINEPREFIX=/path/to/prefix tavrel-customizer).";
-        }
-        SetLastLookupAccount(std::move(account));
+        if (account != nullptr) *account = LookupAccount{};
+        const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue, account);
+        if (account != nullptr && !account->found) account->advice = Advice::kLauncherOrWinePrefix;
         if (!match) {
-            SetLastErrorCode(ENOENT);
+            store::SetLastErrorCode(ENOENT);
             return std::nullopt;
         }
         return wine::Utf8FromPath(match->folder);
@@ -76,8 +71,8 @@ public:
         for (const wine::GameFolderMatch& match :
              wine::FindAllGameFolders(CurrentEnvironment(), kGameRegistryKey, kGameRegistryValue,
                                       deadline, all.incomplete)) {
-            all.found.push_back({wine::Utf8FromPath(match.folder), match.origin.launcher,
-                                 wine::DescribeMatchBriefly(match)});
+            all.found.push_back(
+                {wine::Utf8FromPath(match.folder), match.origin.launcher, wine::HowFound(match)});
         }
         return all;
     }
@@ -144,4 +139,4 @@ std::unique_ptr<GameFolderLocator> MakePlatformLocator() {
     return std::make_unique<WinePrefixLocator>();
 }
 
-}  // namespace settings
+}  // namespace settings::locate

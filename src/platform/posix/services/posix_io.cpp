@@ -8,7 +8,7 @@
 #include <climits>
 #include <thread>
 
-namespace settings::posix {
+namespace settings::store::posix {
 
 bool Fail(int code, int& error) {
     error = code;
@@ -135,4 +135,4 @@ std::string BackupPathOf(const std::string& target) {
     return DirectoryOf(target) + "/" + BackupName(NameOf(target));
 }
 
-}  // namespace settings::posix
+}  // namespace settings::store::posix

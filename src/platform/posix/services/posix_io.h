@@ -10,7 +10,7 @@
 
 #include "settings/store/file_store.h"
 
-namespace settings::posix {
+namespace settings::store::posix {
 
 // Closes a descriptor on every path out; errors of close on a read-only file mean nothing.
 class Fd {
@@ -71,4 +71,4 @@ struct BackupLook {
 BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
                         std::string_view fileBytes);
 
-}  // namespace settings::posix
+}  // namespace settings::store::posix

@@ -7,7 +7,7 @@
 
 #include "posix_io.h"
 
-namespace settings {
+namespace settings::store {
 namespace {
 
 // Termination requests that arrived during a save, raised again once it is over.
@@ -79,4 +79,4 @@ void SetLastErrorCode(int code) {
     errno = code;
 }
 
-}  // namespace settings
+}  // namespace settings::store

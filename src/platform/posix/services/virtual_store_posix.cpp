@@ -1,7 +1,7 @@
 // No system here virtualizes file access: every file is read and written where it is.
 #include "settings/store/profile_files.h"
 
-namespace settings {
+namespace settings::store {
 
 std::optional<std::string> PlatformVirtualStoreCopy(const std::string&) {
     return std::nullopt;
@@ -11,4 +11,4 @@ bool PlatformVirtualizationAllowed() {
     return false;
 }
 
-}  // namespace settings
+}  // namespace settings::store

@@ -8,7 +8,7 @@
 
 #include "settings/store/file_store.h"
 
-namespace settings {
+namespace settings::store {
 namespace {
 
 class Handle {
@@ -417,4 +417,4 @@ void SetLastErrorCode(int code) {
     SetLastError(static_cast<DWORD>(code));
 }
 
-}  // namespace settings
+}  // namespace settings::store

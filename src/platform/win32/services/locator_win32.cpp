@@ -8,7 +8,7 @@
 #include "settings/locate/game_folder.h"
 #include "settings/locate/lookup_account.h"
 
-namespace settings {
+namespace settings::locate {
 
 namespace {
 
@@ -54,31 +54,40 @@ LONG ReadFolder(REGSAM view, std::string& folder) {
 }
 
 class RegistryLocator final : public GameFolderLocator {
-    static std::string Found(const std::string& folder, const std::string& key) {
-        LookupAccount account;
-        account.found = true;
-        account.gameFolder = folder;
-        account.how.push_back("Registry: " + key);
-        SetLastLookupAccount(std::move(account));
+    static std::string Found(const std::string& folder, bool view32, LookupAccount* account) {
+        if (account != nullptr) {
+            *account = LookupAccount{};
+            account->found = true;
+            account->gameFolder = folder;
+            account->how = How(view32);
+        }
         return folder;
     }
 
+    static FoundHow How(bool view32) {
+        FoundHow how;
+        how.through = FoundThrough::kRegistry;
+        how.key = std::string(kGameRegistryKey);
+        how.view32 = view32;
+        return how;
+    }
+
 public:
-    std::optional<std::string> Find() override {
+    std::optional<std::string> Find(LookupAccount* account) override {
         // A 32-bit installer writes to the 32-bit view; in a 64-bit process that is not the
         // view opened by default. The process's own view comes second.
         std::string folder;
-        const std::string key = "HKEY_LOCAL_MACHINE\\" + std::string(kGameRegistryKey);
         const LONG wow32 = ReadFolder(KEY_WOW64_32KEY, folder);
-        if (wow32 == ERROR_SUCCESS) return Found(folder, key + ", value Path (32-bit view)");
+        if (wow32 == ERROR_SUCCESS) return Found(folder, true, account);
         const LONG native = ReadFolder(0, folder);
-        if (native == ERROR_SUCCESS) return Found(folder, key + ", value Path (native view)");
-        LookupAccount account;
-        account.looked.push_back({"32-bit view", key, PassedOver::kNoGameKey});
-        account.looked.push_back({"native view", key, PassedOver::kNoGameKey});
-        account.advice =
-            "Reinstall the game: its installer records the game folder in the registry.";
-        SetLastLookupAccount(std::move(account));
+        if (native == ERROR_SUCCESS) return Found(folder, false, account);
+        if (account != nullptr) {
+            const std::string key = "HKEY_LOCAL_MACHINE\\" + std::string(kGameRegistryKey);
+            *account = LookupAccount{};
+            account->looked.push_back({"32-bit view", key, PassedOver::kNoGameKey});
+            account->looked.push_back({"native view", key, PassedOver::kNoGameKey});
+            account->advice = Advice::kReinstall;
+        }
         // "Not found" in one view says less than, say, "access denied" in the other.
         const LONG reported = native == ERROR_FILE_NOT_FOUND ? wow32 : native;
         SetLastError(static_cast<DWORD>(reported));
@@ -89,11 +98,12 @@ public:
     FoundFolders FindAll(std::chrono::steady_clock::time_point deadline) override {
         static_cast<void>(deadline);  // two registry reads
         FoundFolders all;
-        for (const auto& [view, name] : {std::pair{REGSAM{KEY_WOW64_32KEY}, "32-bit view"},
-                                         std::pair{REGSAM{0}, "native view"}}) {
+        for (const bool view32 : {true, false}) {
             std::string folder;
-            if (ReadFolder(view, folder) != ERROR_SUCCESS) continue;
-            all.found.push_back({folder, "Registry", std::string("registry, ") + name});
+            if (ReadFolder(view32 ? REGSAM{KEY_WOW64_32KEY} : REGSAM{0}, folder) != ERROR_SUCCESS) {
+                continue;
+            }
+            all.found.push_back({folder, "Registry", How(view32)});
         }
         return all;
     }
@@ -135,4 +145,4 @@ std::unique_ptr<GameFolderLocator> MakePlatformLocator() {
     return std::make_unique<RegistryLocator>();
 }
 
-}  // namespace settings
+}  // namespace settings::locate

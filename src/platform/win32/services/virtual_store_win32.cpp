@@ -10,7 +10,7 @@
 
 #include "settings/store/profile_files.h"
 
-namespace settings {
+namespace settings::store {
 
 namespace {
 
@@ -131,4 +131,4 @@ bool PlatformVirtualizationAllowed() {
     return !answered || allowed != 0;
 }
 
-}  // namespace settings
+}  // namespace settings::store

@@ -1,17 +1,22 @@
-#include "settings/locate/lookup_account.h"
+#include "dialog/lookup_report.h"
 
 #include <algorithm>
 
-#include "settings/store/profile_files.h"
-
-namespace settings {
+#include "settings/locate/game_folder.h"
+#include "settings/store/file_store.h"
 
 namespace {
 
-LookupAccount& Slot() {
-    static LookupAccount account;
-    return account;
-}
+using settings::locate::Advice;
+using settings::locate::FoundFolder;
+using settings::locate::FoundHow;
+using settings::locate::FoundThrough;
+using settings::locate::LookedPlace;
+using settings::locate::LookupAccount;
+using settings::locate::OtherInstallations;
+using settings::locate::PassedOver;
+using settings::store::BackupFinding;
+using settings::store::ProfileCopies;
 
 const char* Reason(PassedOver why, bool several) {
     switch (why) {
@@ -34,10 +39,10 @@ bool IsSeparator(char c) {
 }
 
 // The backup beside a file, where it changes what the player sees or can do.
-std::string BackupLine(const SettingsFileCopy& file) {
+std::string BackupLine(const ProfileCopies& file) {
     std::string backup = file.path;
     while (!backup.empty() && !IsSeparator(backup.back())) backup.pop_back();
-    backup += BackupName(file.path.substr(backup.size()));
+    backup += settings::store::BackupName(file.path.substr(backup.size()));
     switch (file.backup) {
         case BackupFinding::kGuarding:
             return "  an interrupted save left it torn: what is shown is read from its backup " +
@@ -54,6 +59,67 @@ std::string BackupLine(const SettingsFileCopy& file) {
         case BackupFinding::kNone:
         case BackupFinding::kStale:
             break;
+    }
+    return "";
+}
+
+// The launcher, and the file and entry that named the prefix.
+std::string Through(const FoundHow& how) {
+    std::string through = how.launcher;
+    if (!how.launcherFile.empty()) {
+        through += ", ";
+        if (!how.entry.empty()) through += "game \"" + how.entry + "\" in ";
+        through += how.launcherFile;
+    }
+    return through;
+}
+
+const char* ViewName(const FoundHow& how) {
+    return how.view32 ? "32-bit view" : "native view";
+}
+
+std::string RegistryLine(const FoundHow& how) {
+    return "Registry: HKEY_LOCAL_MACHINE\\" + how.key + ", value " +
+           std::string(settings::locate::kGameRegistryValue) + " (" + ViewName(how) + ")";
+}
+
+// Where the game folder came from, one fact a line.
+std::string HowLines(const FoundHow& how) {
+    switch (how.through) {
+        case FoundThrough::kVariable:
+            return "Found through: the environment variable " + how.variable + "\n";
+        case FoundThrough::kRegistry:
+            return RegistryLine(how) + "\n";
+        case FoundThrough::kWinePrefix:
+            return "Found through: " + Through(how) + "\nWine prefix: " + how.prefix + "\n" +
+                   RegistryLine(how) + ", in " + how.registryFile + "\nStored as: " + how.storedAs +
+                   "\n";
+    }
+    return "";
+}
+
+// The same on one line, for the list of other installations.
+std::string HowBriefly(const FoundHow& how) {
+    switch (how.through) {
+        case FoundThrough::kVariable:
+            return "the environment variable " + how.variable;
+        case FoundThrough::kRegistry:
+            return std::string("registry, ") + ViewName(how);
+        case FoundThrough::kWinePrefix:
+            return Through(how) + "; prefix " + how.prefix + "; " + ViewName(how);
+    }
+    return "";
+}
+
+const char* AdviceText(Advice advice) {
+    switch (advice) {
+        case Advice::kNone:
+            return "";
+        case Advice::kLauncherOrWinePrefix:
+            return "Install the game through a launcher, or start this program with the game's "
+                   "prefix in WINEPREFIX (WINEPREFIX=/path/to/prefix tavrel-customizer).";
+        case Advice::kReinstall:
+            return "Reinstall the game: its installer records the game folder in the registry.";
     }
     return "";
 }
@@ -101,7 +167,7 @@ std::string OthersText(const OtherInstallations& others, std::size_t maxLines) {
             while (j < found.size() && found[j].group == found[i].group) ++j;
             const std::size_t shown = j - i > 3 ? 2 : j - i;
             for (std::size_t k = i; k < i + shown; ++k) {
-                lines.push_back(found[k].folder + " (" + found[k].how + ")");
+                lines.push_back(found[k].folder + " (" + HowBriefly(found[k].how) + ")");
             }
             if (i + shown < j) {
                 std::vector<const FoundFolder*> rest;
@@ -138,33 +204,14 @@ std::string OthersText(const OtherInstallations& others, std::size_t maxLines) {
 
 }  // namespace
 
-SettingsFileCopy SettingsFileAsRead(const std::string& path) {
-    SettingsFileCopy file;
-    file.path = path;
-    const ProfileCopyInfo copy = WhichProfileCopy(path);
-    file.virtualStore = copy.virtualStore;
-    file.virtualStoreExists = copy.virtualStoreExists;
-    file.backup =
-        FindBackup(file.virtualStoreExists && file.virtualStore ? *file.virtualStore : path);
-    return file;
-}
-
-const LookupAccount& LastLookupAccount() {
-    return Slot();
-}
-
-void SetLastLookupAccount(LookupAccount account) {
-    Slot() = std::move(account);
-}
-
-std::string DescribeLookup(const LookupAccount& account, const std::vector<SettingsFileCopy>& files,
+std::string DescribeLookup(const LookupAccount& account, const std::vector<ProfileCopies>& files,
                            std::size_t maxPlaceLines, const OtherInstallations& others) {
     std::string text;
     if (account.found) {
         text = "Game folder: " + account.gameFolder + "\n";
-        for (const std::string& line : account.how) text += line + "\n";
+        text += HowLines(account.how);
         text += "\nThe settings are read from and written to:\n";
-        for (const SettingsFileCopy& file : files) {
+        for (const ProfileCopies& file : files) {
             if (file.virtualStore && file.virtualStoreExists) {
                 text += *file.virtualStore +
                         "\n  your VirtualStore copy, which the game reads. The file in the game "
@@ -201,8 +248,7 @@ std::string DescribeLookup(const LookupAccount& account, const std::vector<Setti
     if (shown < lines.size()) {
         text += "... and " + std::to_string(lines.size() - shown) + " more lines like these.\n";
     }
-    if (!account.advice.empty()) text += "\n" + account.advice + "\n";
+    if (account.advice != Advice::kNone)
+        text += std::string("\n") + AdviceText(account.advice) + "\n";
     return text + OthersText(others, maxPlaceLines / 2);
 }
-
-}  // namespace settings

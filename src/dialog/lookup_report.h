@@ -1,0 +1,17 @@
+#pragma once
+// The words of the F1 box: where the game folder was found and how, or every place looked; the
+// files the settings are read from and written to; the other installations of the game.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "settings/locate/lookup_account.h"
+#include "settings/store/profile_files.h"
+
+// Places looked are grouped by launcher, a run of places with the same reason on one line, and
+// at most `maxPlaceLines` lines of them. Other installations follow the edited one's files,
+// grouped and capped the same way, with the command that edits the first of them.
+std::string DescribeLookup(const settings::locate::LookupAccount& account,
+                           const std::vector<settings::store::ProfileCopies>& files,
+                           std::size_t maxPlaceLines = 20,
+                           const settings::locate::OtherInstallations& others = {});
