@@ -47,6 +47,8 @@ bool NamedByItsText(model::ControlKind kind) {
 }  // namespace
 
 QString AccessibleName(const model::DialogModel& dialog, const model::ControlModel& control) {
+    // An icon's text is its resource id, nothing a listener could use: an image without a name.
+    if (IsIcon(control.Item())) return {};
     if (NamedByItsText(control.Kind()) && !control.Text().empty()) {
         // Without the mnemonic's ampersand ("&&" is one); SS_NOPREFIX: the ampersands are text.
         const bool literal = control.Kind() == model::ControlKind::Static &&
