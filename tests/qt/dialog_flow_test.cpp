@@ -1,5 +1,6 @@
 // The program from start to the written files: opening, OK, Cancel, Reset Defaults, the race
 // check's message box and the About box, on the real widgets.
+#include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -191,6 +192,10 @@ TEST_F(DialogFlowTest, AboutBoxFromTheBackgroundMenu) {
             for (QLabel* label : about.findChildren<QLabel*>()) {
                 if (!label->text().isEmpty()) texts << label->text();
                 if (!label->pixmap().isNull()) icon = true;
+                // A screen reader hears each text, and nothing for the icon.
+                const QString name =
+                    QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+                EXPECT_EQ(name.toStdString(), label->text().toStdString());
             }
             EXPECT_TRUE(texts.contains(QStringLiteral("Tavrel Customizer 4.0 for EAW")));
             EXPECT_TRUE(icon);

@@ -4,44 +4,10 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
-#include "framework/dialog.h"
-#include "platform/qt/ansi_text.h"
-
 namespace qt {
 
-using model::ControlKind;
-
-namespace {
-
-// What a screen reader announces: a button, static or group box by its own text, without the
-// mnemonic's ampersand ("&&" is one); anything else (and a button without text) by the name its
-// dialog gives it.
-QString AccessibleName(const model::DialogModel& dialog, const model::ControlModel& control) {
-    switch (control.Kind()) {
-        case ControlKind::Edit:
-        case ControlKind::ComboBox:
-        case ControlKind::Trackbar:
-        case ControlKind::Other:
-            break;
-        default:
-            if (!control.Text().empty()) {
-                // SS_NOPREFIX: the ampersands are text.
-                const bool literal = control.Kind() == ControlKind::Static &&
-                                     (control.Style() & framework::ss::NoPrefix) != 0;
-                return MnemonicText(control.Text(), literal);
-            }
-            break;
-    }
-    const CDialog* object = dialog.Object();
-    return object != nullptr ? FromAnsi(object->GetAccessibleName(control.Id())) : QString();
-}
-
-}  // namespace
-
 ControlView::ControlView(const ViewContext& context, model::ControlModel& control, QWidget* widget)
-    : m_context(context), m_control(control), m_widget(widget) {
-    widget->setAccessibleName(AccessibleName(context.model, control));
-}
+    : m_context(context), m_control(control), m_widget(widget) {}
 
 void ControlView::Place(QRect rect) {
     m_widget->setGeometry(rect);

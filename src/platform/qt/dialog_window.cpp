@@ -76,7 +76,7 @@ void DialogWindow::BuildViews() {
         widget.setObjectName(QStringLiteral("control%1").arg(control->Id()));
         widget.setFocusPolicy(Qt::NoFocus);
         widget.installEventFilter(this);
-        NameAfterRow(widget, m_model, *control);
+        widget.setAccessibleName(AccessibleName(m_model, *control));
         const framework::ItemTemplate& item = control->Item();
         view->Place(MapDialogRect(m_units, item.x, item.y, item.cx, item.cy));
         m_byWidget.emplace(&widget, view.get());
