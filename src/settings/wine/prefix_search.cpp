@@ -209,10 +209,13 @@ void AddHeroic(PrefixList& list, const std::optional<fs::path>& configHome) {
     dirs.push_back(flatpak / "config/heroic/GamesConfig");
     ForEachConfig(
         list, "Heroic", dirs, ".json", [&](const fs::path& file, const std::string& text) {
-            const std::vector<std::string> prefixes = HeroicWinePrefixes(text);
-            if (prefixes.empty()) list.Note("Heroic", file, PassedOver::kUnreadable);
+            const auto prefixes = HeroicWinePrefixes(text);
+            if (!prefixes) {
+                list.Note("Heroic", file, PassedOver::kUnreadable);
+                return;
+            }
             const bool inFlatpak = file.native().starts_with(flatpak.native());
-            for (const std::string& prefix : prefixes) {
+            for (const std::string& prefix : *prefixes) {
                 list.AddText(prefix, true, {"Heroic", file, {}}, inFlatpak ? kHeroicFlatpak : "");
             }
         });
@@ -397,9 +400,9 @@ void AddMovedBottles(PrefixList& list, const fs::path& library, std::string_view
         std::error_code ec;
         if (!fs::exists(fs::symlink_status(placeholder, ec))) continue;
         if (!ReadLauncherFile(list, "Bottles", placeholder, text)) continue;
-        bool valid = false;
-        const auto path = YamlTopLevelText(text, "Path", valid);
-        if (!path) {
+        const auto path = YamlTopLevelText(text, "Path");
+        // A placeholder is there to name the folder: one that names none is of no use.
+        if (!path || path->empty()) {
             list.Note("Bottles", placeholder, PassedOver::kUnreadable);
             continue;
         }
@@ -421,9 +424,8 @@ void AddBottlesElsewhere(PrefixList& list, const std::optional<fs::path>& dataHo
     for (const auto& [base, app] : bases) {
         const fs::path file = base / "data.yml";
         if (!ReadLauncherFile(list, "Bottles", file, text)) continue;
-        bool valid = false;
-        const auto custom = YamlTopLevelText(text, "custom_bottles_path", valid);
-        if (valid && !custom) continue;  // no custom library: the default one is step 6's
+        const auto custom = YamlTopLevelText(text, "custom_bottles_path");
+        if (custom && custom->empty()) continue;  // no custom library: the default one is step 6's
         const auto folder = AbsoluteFolder(custom);
         if (!folder) {
             list.Note("Bottles", file, PassedOver::kUnreadable);
@@ -448,14 +450,14 @@ void AddMinigalaxy(PrefixList& list, const std::optional<fs::path>& configHome) 
     std::string text;
     for (const fs::path& file : files) {
         if (!ReadLauncherFile(list, "Minigalaxy", file, text)) continue;
-        bool valid = false;
-        const auto folder = MinigalaxyInstallDir(text, Utf8FromPath(home), valid);
+        const auto folder = MinigalaxyInstallDir(text, Utf8FromPath(home));
+        if (folder && folder->empty()) continue;  // the default folder, below
         const auto absolute = AbsoluteFolder(folder);
-        if (!valid || (folder && !absolute)) {
+        if (!absolute) {
             list.Note("Minigalaxy", file, PassedOver::kUnreadable);
             continue;
         }
-        if (absolute) folders.emplace_back(*absolute, PrefixOrigin{"Minigalaxy", file, {}});
+        folders.emplace_back(*absolute, PrefixOrigin{"Minigalaxy", file, {}});
     }
     folders.emplace_back(home / "GOG Games", PrefixOrigin{"Minigalaxy", {}, {}});
     std::set<fs::path> listed;
