@@ -311,7 +311,7 @@ void AddBottlesElsewhere(Listing& at, const std::string& launcher) {
         const fs::path file = base / "data.yml";
         if (!ReadLauncherFile(list, launcher, file, text)) continue;
         const auto custom = YamlTopLevelText(text, "custom_bottles_path");
-        if (custom && custom->empty()) continue;  // no custom library: AddBottles listed the rest
+        if (custom && custom->empty()) continue;  // no custom library: the default is AddBottles'
         const auto folder = AbsoluteFolder(custom);
         if (!folder) {
             list.Note(launcher, file, PassedOver::kUnreadable);
