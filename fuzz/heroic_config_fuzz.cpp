@@ -1,5 +1,5 @@
 // Heroic's GamesConfig/*.json comes from folders anyone can write; its reader must survive any
-// bytes and give only non-empty prefixes.
+// bytes and give only non-empty prefixes, at least one when the file is of use.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,8 +10,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
-    for (const std::string& prefix : settings::wine::HeroicWinePrefixes(fuzz::Bytes(data, size))) {
-        fuzz::Check(!prefix.empty());
+    if (const auto prefixes = settings::wine::HeroicWinePrefixes(fuzz::Bytes(data, size))) {
+        fuzz::Check(!prefixes->empty());
+        for (const std::string& prefix : *prefixes) fuzz::Check(!prefix.empty());
     }
     return 0;
 }

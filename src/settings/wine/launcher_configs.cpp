@@ -7,11 +7,11 @@
 
 namespace settings::wine {
 
-std::vector<std::string> HeroicWinePrefixes(std::string_view json) {
-    std::vector<std::string> prefixes;
+std::optional<std::vector<std::string>> HeroicWinePrefixes(std::string_view json) {
     // Without exceptions: text that is not JSON gives a discarded value.
     const nlohmann::json config = nlohmann::json::parse(json, nullptr, false);
-    if (!config.is_object()) return prefixes;
+    if (!config.is_object()) return std::nullopt;
+    std::vector<std::string> prefixes;
     for (const nlohmann::json& game : config) {  // the values of the object
         if (!game.is_object()) continue;
         const auto prefix = game.find("winePrefix");
@@ -19,6 +19,7 @@ std::vector<std::string> HeroicWinePrefixes(std::string_view json) {
         const auto& text = prefix->get_ref<const std::string&>();
         if (!text.empty()) prefixes.push_back(text);
     }
+    if (prefixes.empty()) return std::nullopt;
     return prefixes;
 }
 
@@ -82,32 +83,23 @@ std::optional<std::string> PortProtonFolder(std::string_view text) {
     return std::string(line);
 }
 
-std::optional<std::string> YamlTopLevelText(std::string_view yaml, const std::string& key,
-                                            bool& valid) {
-    std::string text;
-    valid = false;
+std::optional<std::string> YamlTopLevelText(std::string_view yaml, const std::string& key) {
     try {
         const YAML::Node config = YAML::Load(std::string(yaml));
         if (!config.IsMap()) return std::nullopt;
-        valid = true;
         const YAML::Node value = config[key];
-        if (!value.IsScalar()) return std::nullopt;
-        text = value.Scalar();
+        return value.IsScalar() ? value.Scalar() : std::string();
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (text.empty()) return std::nullopt;
-    return text;
 }
 
-std::optional<std::string> MinigalaxyInstallDir(std::string_view json, std::string_view home,
-                                                bool& valid) {
+std::optional<std::string> MinigalaxyInstallDir(std::string_view json, std::string_view home) {
     const nlohmann::json config = nlohmann::json::parse(json, nullptr, false);
-    valid = config.is_object();
-    if (!valid) return std::nullopt;
+    if (!config.is_object()) return std::nullopt;
     const auto folder = config.find("install_dir");
-    if (folder == config.end() || !folder->is_string()) return std::nullopt;
-    return ExpandHome(folder->get<std::string>(), home);
+    if (folder == config.end() || !folder->is_string()) return std::string();
+    return ExpandHome(folder->get<std::string>(), home).value_or(std::string());
 }
 
 }  // namespace settings::wine
