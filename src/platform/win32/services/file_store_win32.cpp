@@ -222,7 +222,7 @@ struct StagedFile::State {
     }
     bool Fail(DWORD code, int& error) {
         Drop();
-        return settings::Fail(code, error);
+        return settings::store::Fail(code, error);
     }
 };
 
