@@ -11,6 +11,7 @@
 
 #include "base/ascii_case.h"
 #include "base/windows_1252.h"
+#include "settings/ini/ini_lines.h"
 
 // Rules this engine settles where the Windows functions leave nothing observable or crash:
 // - Bytes are bytes. Any byte value may appear; lines end at CR, LF or CRLF, and there is no
@@ -30,10 +31,6 @@
 namespace settings::ini {
 namespace {
 
-constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v';
-}
-
 using base::AsciiLower;
 using base::EqualsNoCase;
 
@@ -50,160 +47,6 @@ struct NoCaseHash {
 struct NoCaseEqual {
     bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
 };
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view CutAtNul(std::string_view s) {
-    const std::size_t nul = s.find('\0');
-    return nul == std::string_view::npos ? s : s.substr(0, nul);
-}
-
-// Section and key arguments: C strings with their surrounding spaces (only spaces) ignored.
-std::string_view NormalizeName(std::string_view name) {
-    name = CutAtNul(name);
-    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    return name;
-}
-
-struct Line {
-    std::size_t begin = 0;  // first byte of the line
-    std::size_t end = 0;    // end of its text, before the line end
-    std::size_t next = 0;   // first byte after the line end
-
-    bool Terminated() const { return next != end; }
-};
-
-// Walks the lines of a buffer; CR, LF and CRLF each end one line. The next CR and the next LF
-// are each searched once and remembered, so a file that uses only one of them is still walked
-// in linear time.
-class LineCursor {
-public:
-    explicit LineCursor(std::string_view bytes, std::size_t pos = 0)
-        : m_bytes(bytes),
-          m_pos(std::min(pos, bytes.size())),
-          m_nextLf(Find('\n')),
-          m_nextCr(Find('\r')) {}
-
-    bool Next(Line& line) {
-        const std::size_t size = m_bytes.size();
-        if (m_pos >= size) return false;
-        if (m_nextLf < m_pos) m_nextLf = Find('\n');
-        if (m_nextCr < m_pos) m_nextCr = Find('\r');
-        std::size_t i = std::min(m_nextLf, m_nextCr);
-        line.begin = m_pos;
-        line.end = i;
-        if (i < size) i += (i == m_nextCr && i + 1 < size && m_nextLf == i + 1) ? 2u : 1u;
-        line.next = i;
-        m_pos = i;
-        return true;
-    }
-
-private:
-    std::size_t Find(char c) const {
-        const void* hit = std::memchr(m_bytes.data() + m_pos, c, m_bytes.size() - m_pos);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - m_bytes.data())
-                   : m_bytes.size();
-    }
-
-    std::string_view m_bytes;
-    std::size_t m_pos;
-    std::size_t m_nextLf;  // the first LF at or after m_pos, or the size
-    std::size_t m_nextCr;
-};
-
-// The line starting at `pos`. A plain scan: it reads no further than the line's end.
-Line LineAt(std::string_view bytes, std::size_t pos) {
-    Line line;
-    line.begin = pos;
-    std::size_t i = pos;
-    while (i < bytes.size() && bytes[i] != '\n' && bytes[i] != '\r') ++i;
-    line.end = i;
-    if (i < bytes.size()) {
-        const bool crlf = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-        i += crlf ? 2u : 1u;
-    }
-    line.next = i;
-    return line;
-}
-
-enum class Kind { Blank, Comment, Header, Key, Other };
-
-struct Parsed {
-    Kind kind = Kind::Blank;
-    std::string_view name;   // section name for headers, key name for keys
-    std::string_view value;  // keys only: the raw text after the first '=' (blanks trimmed)
-};
-
-Parsed ParseText(std::string_view text) {
-    Parsed p;
-    text = CutAtNul(text);
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    if (text.empty()) return p;
-    if (text.front() == ';') {
-        p.kind = Kind::Comment;
-        return p;
-    }
-    if (text.front() == '[') {
-        p.kind = Kind::Header;
-        std::string_view name = text.substr(1);
-        const std::size_t close = name.find(']');
-        if (close != std::string_view::npos) name = name.substr(0, close);
-        p.name = TrimBlanks(name);
-        return p;
-    }
-    const std::size_t eq = text.find('=');
-    if (eq == std::string_view::npos) {
-        p.kind = Kind::Other;
-        return p;
-    }
-    p.kind = Kind::Key;
-    p.name = TrimBlanks(text.substr(0, eq));
-    p.value = TrimBlanks(text.substr(eq + 1));
-    return p;
-}
-
-Parsed ParseLine(std::string_view bytes, const Line& line) {
-    return ParseText(bytes.substr(line.begin, line.end - line.begin));
-}
-
-// The header of the first section of that name. Only lines that start with '[' (after blanks)
-// are headers, so the search jumps from one '[' to the next and parses only those lines.
-std::optional<Line> FindHeader(std::string_view bytes, std::string_view section) {
-    const char* data = bytes.data();
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const void* hit = std::memchr(data + pos, '[', bytes.size() - pos);
-        if (!hit) break;
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
-        std::size_t start = at;
-        while (start > pos && IsBlank(data[start - 1])) --start;
-        const bool lineStart = start == 0 || data[start - 1] == '\n' || data[start - 1] == '\r';
-        if (!lineStart) {
-            pos = at + 1;
-            continue;
-        }
-        const Line line = LineAt(bytes, start);
-        const Parsed p = ParseLine(bytes, line);
-        if (p.kind == Kind::Header && EqualsNoCase(p.name, section)) return line;
-        pos = line.next;
-    }
-    return std::nullopt;
-}
-
-// A value as read: one pair of matching outer quotes removed, then cut to the buffer.
-std::string ValueAsRead(std::string_view value, std::size_t bufferSize) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    if (bufferSize == 0) return {};
-    return std::string(value.substr(0, std::min(value.size(), bufferSize - 1)));
-}
 
 constexpr std::string_view kLineEnd = "\r\n";
 
