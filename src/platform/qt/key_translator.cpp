@@ -82,9 +82,8 @@ KeyInput TranslateKey(int key, Qt::KeyboardModifiers held, const QString& text) 
         // letters' virtual-key codes.
         input.action = KeyInput::Action::PressKey;
         input.vk = static_cast<UINT>(key);
-    } else if (modifiers.ctrl != modifiers.alt) {
-        // Ctrl or Alt with anything else types nothing (Ctrl+Alt is AltGr).
-    } else {
+    } else if (modifiers.ctrl == modifiers.alt) {
+        // Typing, plain or with AltGr (Ctrl+Alt); Ctrl or Alt with anything else types nothing.
         input.chars = TypedChars(text);
         if (!input.chars.empty()) input.action = KeyInput::Action::TypeChars;
     }
