@@ -135,11 +135,10 @@ void ResourceScriptParser::Directive(std::string_view text, const char* source, 
                                  (rest.front() == '<' && rest.back() == '>'))) {
             FailAt(source, line, "#include needs a file name in quotes or angle brackets");
         }
-    } else if (name == "pragma" || name == "line" || name.empty()) {
-        // Code pages, line markers and empty directives change nothing here.
     } else if (name == "error") {
         FailAt(source, line, "#error " + std::string(rest));
-    } else {
+    } else if (name != "pragma" && name != "line" && !name.empty()) {
+        // Code pages, line markers and empty directives change nothing here.
         FailAt(source, line, "unknown preprocessor directive #" + name);
     }
 }
