@@ -1,7 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -63,25 +62,6 @@ void SweepTemporaries(const std::string& target) {
     for (const std::string& path : stale) ::unlink(path.c_str());
 }
 
-// A refused mode changes nothing where the file already has it or the file system keeps none
-// (NTFS, exFAT or FAT through FUSE, a mount with fixed permissions).
-bool SetMode(int fd, mode_t mode) {
-    if (::fchmod(fd, mode) == 0) return true;
-    const int code = errno;
-    if (code == ENOSYS || code == EOPNOTSUPP) return true;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && (st.st_mode & 07777) == mode) return true;
-    errno = code;
-    return false;
-}
-
-// Whether a file we made already has the owner and group asked for (a file system that gives
-// every file the same ones refuses to change them).
-bool HasOwner(int fd, uid_t owner, gid_t group) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 && st.st_uid == owner && st.st_gid == group;
-}
-
 // Never replaces what is at `to`: whatever appeared there is not ours to remove.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
@@ -94,67 +74,6 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
         return false;
     }
     return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-// The names of a file's extended attributes; none where the file system has none.
-bool AttributeNames(int fd, std::vector<std::string>& names) {
-    names.clear();
-    std::string list;
-    for (;;) {
-        const ssize_t size = ::flistxattr(fd, nullptr, 0);
-        if (size < 0) return errno == ENOTSUP;
-        list.resize(static_cast<std::size_t>(size));
-        const ssize_t n = ::flistxattr(fd, list.data(), list.size());
-        if (n >= 0) {
-            list.resize(static_cast<std::size_t>(n));
-            break;
-        }
-        if (errno != ERANGE) return false;
-    }
-    for (std::size_t at = 0; at < list.size();) {
-        const std::size_t end = list.find('\0', at);
-        names.push_back(list.substr(at, end - at));
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    return true;
-}
-
-// Gives `to` exactly the extended attributes of `from` (the access ACL among them); false when
-// one cannot be read or set.
-bool CopyAttributes(int from, int to) {
-    std::vector<std::string> names, extra;
-    if (!AttributeNames(from, names) || !AttributeNames(to, extra)) return false;
-    for (const std::string& name : extra) {  // a folder's default ACL, inherited by the new file
-        bool kept = false;
-        for (const std::string& wanted : names) kept = kept || wanted == name;
-        if (!kept && ::fremovexattr(to, name.c_str()) != 0) return false;
-    }
-    std::string value;
-    for (const std::string& name : names) {
-        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
-        if (size < 0) return false;
-        value.resize(static_cast<std::size_t>(size));
-        const ssize_t n = ::fgetxattr(from, name.c_str(), value.data(), value.size());
-        if (n < 0) return false;
-        if (::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(n), 0) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A file mounted over another (a bind mount of the file itself) cannot be renamed over.
-bool IsMountPoint(const std::string& target, const struct stat& st) {
-#ifdef STATX_ATTR_MOUNT_ROOT
-    struct statx sx {};
-    if (::statx(AT_FDCWD, target.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS, &sx) == 0 &&
-        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
-        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-    }
-#endif
-    struct stat folder {};
-    return ::stat(DirectoryOf(target).c_str(), &folder) == 0 && folder.st_dev != st.st_dev;
 }
 
 bool SizeAllowed(std::size_t size) {

@@ -59,6 +59,19 @@ enum class Locked { kYes, kNoLocks, kTimedOut, kFailed };
 // without them.
 Locked WaitForLock(int fd, short type, int& code);
 
+// What a file is (file_traits_posix.cpp). A refused mode changes nothing where the file already
+// has it or the file system keeps none (NTFS, exFAT or FAT through FUSE, a mount with fixed
+// permissions).
+bool SetMode(int fd, mode_t mode);
+// Whether a file we made already has the owner and group asked for (a file system that gives
+// every file the same ones refuses to change them).
+bool HasOwner(int fd, uid_t owner, gid_t group);
+// Gives `to` exactly the extended attributes of `from` (the access ACL among them); false when
+// one cannot be read or set.
+bool CopyAttributes(int from, int to);
+// A file mounted over another (a bind mount of the file itself) cannot be renamed over.
+bool IsMountPoint(const std::string& target, const struct stat& st);
+
 // Makes a rename or removal in the folder durable.
 void SyncDirectory(const std::string& dir);
 
