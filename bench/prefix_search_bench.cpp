@@ -20,7 +20,7 @@
 #include <system_error>
 
 #include "settings/locate/game_folder.h"
-#include "settings/wine/prefix_search.h"
+#include "settings/prefixes/prefix_search.h"
 #include "settings/wine/windows_path.h"
 
 namespace {

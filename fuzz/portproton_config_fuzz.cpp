@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz_input.h"
-#include "settings/wine/launcher_configs.h"
+#include "settings/prefixes/launcher_configs.h"
 #include "settings/wine/windows_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

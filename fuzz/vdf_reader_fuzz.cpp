@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "settings/wine/vdf_reader.h"
+#include "settings/prefixes/vdf_reader.h"
 
 namespace {
 

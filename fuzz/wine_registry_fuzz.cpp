@@ -9,7 +9,7 @@
 
 #include "fuzz_input.h"
 #include "settings/locate/game_folder.h"
-#include "settings/wine/prefix_search.h"
+#include "settings/prefixes/prefix_search.h"
 #include "settings/wine/registry_file.h"
 #include "settings/wine/windows_path.h"
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/wine/prefix_search.h"
+#include "settings/prefixes/prefix_search.h"
+#include "settings/prefixes/vdf_reader.h"
 #include "settings/wine/registry_file.h"
-#include "settings/wine/vdf_reader.h"
 #include "wine_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "dialog/lookup_report.h"
 #include "settings/locate/game_folder.h"
-#include "settings/wine/prefix_search.h"
+#include "settings/prefixes/prefix_search.h"
 #include "settings/wine/windows_path.h"
 #include "support/case_names.h"
 #include "wine_test_support.h"

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/wine/prefix_search.h"
+#include "settings/prefixes/prefix_search.h"
 #include "settings/wine/registry_file.h"
 #include "wine_test_support.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/wine/search_order.h"
+#include "settings/prefixes/search_order.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include "settings/locate/game_folder.h"
 #include "settings/locate/lookup_account.h"
+#include "settings/prefixes/prefix_search.h"
 #include "settings/store/file_store.h"
-#include "settings/wine/prefix_search.h"
 #include "settings/wine/windows_path.h"
 
 namespace settings::locate {

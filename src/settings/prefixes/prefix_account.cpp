@@ -1,4 +1,4 @@
-#include "settings/wine/prefix_account.h"
+#include "settings/prefixes/prefix_account.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 // How a match was found, as the lookup's account records it.
 #include "settings/locate/lookup_account.h"
-#include "settings/wine/prefix_registry.h"
+#include "settings/prefixes/prefix_registry.h"
 
 namespace settings::wine {
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/wine/prefix_list.h"
+#include "settings/prefixes/prefix_list.h"
 
 namespace settings::wine {
 

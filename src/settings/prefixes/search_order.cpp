@@ -1,13 +1,13 @@
-#include "settings/wine/search_order.h"
+#include "settings/prefixes/search_order.h"
 
 #include <algorithm>
 #include <set>
 #include <system_error>
 #include <utility>
 
-#include "settings/wine/launcher_configs.h"
+#include "settings/prefixes/launcher_configs.h"
+#include "settings/prefixes/vdf_reader.h"
 #include "settings/wine/unicode_text.h"
-#include "settings/wine/vdf_reader.h"
 #include "settings/wine/windows_path.h"
 
 namespace settings::wine {

@@ -1,4 +1,4 @@
-#include "settings/wine/prefix_search.h"
+#include "settings/prefixes/prefix_search.h"
 
 #include <string>
 #include <utility>

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "settings/locate/lookup_account.h"
-#include "settings/wine/prefix_account.h"
-#include "settings/wine/prefix_registry.h"
-#include "settings/wine/search_order.h"
+#include "settings/prefixes/prefix_account.h"
+#include "settings/prefixes/prefix_registry.h"
+#include "settings/prefixes/search_order.h"
 
 namespace settings::wine {
 

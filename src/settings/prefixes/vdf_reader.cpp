@@ -1,4 +1,4 @@
-#include "settings/wine/vdf_reader.h"
+#include "settings/prefixes/vdf_reader.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "settings/wine/prefix_registry.h"
+#include "settings/prefixes/prefix_registry.h"
 
 #include <cstdint>
 #include <system_error>

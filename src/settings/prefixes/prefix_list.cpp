@@ -1,4 +1,4 @@
-#include "settings/wine/prefix_list.h"
+#include "settings/prefixes/prefix_list.h"
 
 #include <algorithm>
 #include <fstream>

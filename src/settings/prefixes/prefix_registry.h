@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/locate/lookup_account.h"
-#include "settings/wine/prefix_list.h"
+#include "settings/prefixes/prefix_list.h"
 #include "settings/wine/registry_file.h"
 
 namespace settings::wine {

@@ -1,4 +1,4 @@
-#include "settings/wine/launcher_configs.h"
+#include "settings/prefixes/launcher_configs.h"
 
 #include <yaml-cpp/yaml.h>
 
