@@ -26,7 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using settings::wine::Environment;
+using settings::prefixes::Environment;
 
 constexpr int kMaxPrefixes = 200;
 constexpr std::size_t kRegistrySize = 3U * 1024U * 1024U;
@@ -129,8 +129,8 @@ Homes& SharedHomes() {
 void BM_FindGameFolder(benchmark::State& state) {
     const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto match = settings::wine::FindGameFolder(env, settings::locate::kGameRegistryKey,
-                                                    settings::locate::kGameRegistryValue);
+        auto match = settings::prefixes::FindGameFolder(env, settings::locate::kGameRegistryKey,
+                                                        settings::locate::kGameRegistryValue);
         if (!match || !match->exists) state.SkipWithError("game not found");
         benchmark::DoNotOptimize(match);
     }
@@ -143,8 +143,8 @@ BENCHMARK(BM_FindGameFolder)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMill
 void BM_FindGameFolderFirstHit(benchmark::State& state) {
     const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)), true);
     for (auto _ : state) {
-        auto match = settings::wine::FindGameFolder(env, settings::locate::kGameRegistryKey,
-                                                    settings::locate::kGameRegistryValue);
+        auto match = settings::prefixes::FindGameFolder(env, settings::locate::kGameRegistryKey,
+                                                        settings::locate::kGameRegistryValue);
         if (!match || !match->exists) state.SkipWithError("game not found");
         benchmark::DoNotOptimize(match);
     }
@@ -156,7 +156,7 @@ void BM_FindAllGameFolders(benchmark::State& state) {
     const Environment env = SharedHomes().Home(static_cast<int>(state.range(0)), true);
     for (auto _ : state) {
         bool incomplete = false;
-        auto matches = settings::wine::FindAllGameFolders(
+        auto matches = settings::prefixes::FindAllGameFolders(
             env, settings::locate::kGameRegistryKey, settings::locate::kGameRegistryValue,
             std::chrono::steady_clock::now() + std::chrono::hours(1), incomplete);
         if (matches.size() != 1 || incomplete) state.SkipWithError("not one installation");
@@ -170,7 +170,7 @@ BENCHMARK(BM_FindAllGameFolders)->Arg(200)->Unit(benchmark::kMillisecond);
 // After the first lookup of a run: only the remembered prefix is read.
 void BM_RememberedPrefix(benchmark::State& state) {
     const Environment env = SharedHomes().Home(kMaxPrefixes);
-    settings::wine::GameFolderSearch search;
+    settings::prefixes::GameFolderSearch search;
     static_cast<void>(
         search.Find(env, settings::locate::kGameRegistryKey, settings::locate::kGameRegistryValue));
     for (auto _ : state) {
@@ -186,8 +186,8 @@ BENCHMARK(BM_RememberedPrefix)->Unit(benchmark::kMillisecond);
 void BM_ScanSystemReg(benchmark::State& state) {
     const std::string text = SystemRegText(state.range(0) != 0);
     for (auto _ : state) {
-        auto value = settings::wine::ReadMachineString(text, settings::locate::kGameRegistryKey,
-                                                       settings::locate::kGameRegistryValue);
+        auto value = settings::prefixes::ReadMachineString(text, settings::locate::kGameRegistryKey,
+                                                           settings::locate::kGameRegistryValue);
         benchmark::DoNotOptimize(value);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes = fuzz::Bytes(data, size);
     // Both files' keys; which one is asked for depends on the input, so each is parsed once.
     static const std::string kKeys[] = {"custom_bottles_path", "Path"};
-    static_cast<void>(settings::wine::YamlTopLevelText(bytes, kKeys[fuzz::Pick(bytes) % 2]));
+    static_cast<void>(settings::prefixes::YamlTopLevelText(bytes, kKeys[fuzz::Pick(bytes) % 2]));
     return 0;
 }

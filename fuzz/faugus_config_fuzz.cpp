@@ -9,8 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
-    if (const auto games = settings::wine::FaugusGamePrefixes(fuzz::Bytes(data, size))) {
-        for (const settings::wine::NamedPrefix& game : *games) fuzz::Check(!game.prefix.empty());
+    if (const auto games = settings::prefixes::FaugusGamePrefixes(fuzz::Bytes(data, size))) {
+        for (const settings::prefixes::NamedPrefix& game : *games)
+            fuzz::Check(!game.prefix.empty());
     }
     return 0;
 }

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
-    if (const auto prefixes = settings::wine::HeroicWinePrefixes(fuzz::Bytes(data, size))) {
+    if (const auto prefixes = settings::prefixes::HeroicWinePrefixes(fuzz::Bytes(data, size))) {
         fuzz::Check(!prefixes->empty());
         for (const std::string& prefix : *prefixes) fuzz::Check(!prefix.empty());
     }

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
-    const auto prefix = settings::wine::LutrisGamePrefix(fuzz::Bytes(data, size), "/home/u");
+    const auto prefix = settings::prefixes::LutrisGamePrefix(fuzz::Bytes(data, size), "/home/u");
     if (prefix) fuzz::Check(!prefix->empty() && *prefix != "~" && !prefix->starts_with("~/"));
     return 0;
 }

@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
-    const auto folder = settings::wine::MinigalaxyInstallDir(fuzz::Bytes(data, size), "/home/u");
+    const auto folder =
+        settings::prefixes::MinigalaxyInstallDir(fuzz::Bytes(data, size), "/home/u");
     if (folder) fuzz::Check(*folder != "~" && !folder->starts_with("~/"));
     return 0;
 }

@@ -12,6 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
     const std::string_view bytes = fuzz::Bytes(data, size);
+    using namespace settings::prefixes;
     using namespace settings::wine;
     using fuzz::Check;
 

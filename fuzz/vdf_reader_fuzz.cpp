@@ -13,7 +13,7 @@
 
 namespace {
 
-using settings::wine::VdfNode;
+using settings::prefixes::VdfNode;
 
 void AppendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
@@ -77,7 +77,7 @@ int Depth(const std::vector<VdfNode>& nodes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > fuzz::kMaxInput) return fuzz::kRejected;
     const std::string_view bytes = fuzz::Bytes(data, size);
-    using namespace settings::wine;
+    using namespace settings::prefixes;
     using fuzz::Check;
 
     const auto nodes = ParseVdf(bytes);

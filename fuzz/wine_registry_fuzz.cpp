@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes = fuzz::Bytes(data, size);
     using namespace settings::wine;
     using fuzz::Check;
+    using settings::prefixes::ReadMachineString;
 
     const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);
     Check(ReadRegistryArch(bytes) == (file ? file->GetArch() : Arch::Unknown));

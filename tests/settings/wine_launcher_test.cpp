@@ -10,10 +10,10 @@
 
 namespace {
 
-using settings::wine::ParseVdf;
-using settings::wine::ReadMachineString;
+using settings::prefixes::ParseVdf;
+using settings::prefixes::ReadMachineString;
+using settings::prefixes::SteamLibraryFolders;
 using settings::wine::RegistryFile;
-using settings::wine::SteamLibraryFolders;
 using Folders = std::vector<std::string>;
 
 // --- Steam's libraryfolders.vdf ---------------------------------------------------------------
@@ -60,8 +60,8 @@ TEST(SteamLibraryFolders, MalformedTextGivesNothing) {
     for (int i = 0; i < 100000; ++i) deep += "a {";
     EXPECT_FALSE(ParseVdf(deep));
     std::string limit = "\"libraryfolders\" { \"0\" { \"path\" \"/p\" ";
-    for (int i = 2; i < settings::wine::kMaxVdfDepth; ++i) limit += "x { ";
-    for (int i = 2; i < settings::wine::kMaxVdfDepth; ++i) limit += "} ";
+    for (int i = 2; i < settings::prefixes::kMaxVdfDepth; ++i) limit += "x { ";
+    for (int i = 2; i < settings::prefixes::kMaxVdfDepth; ++i) limit += "} ";
     EXPECT_EQ(SteamLibraryFolders(limit + "} }"), Folders{"/p"});
 }
 

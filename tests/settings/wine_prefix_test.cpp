@@ -15,10 +15,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using settings::prefixes::Environment;
+using settings::prefixes::FindGameFolder;
+using settings::prefixes::ListPrefixes;
 using settings::wine::DriveRoot;
-using settings::wine::Environment;
-using settings::wine::FindGameFolder;
-using settings::wine::ListPrefixes;
 using settings::wine::ParseWindowsPath;
 using settings::wine::ToHostPath;
 using wine_test::ScratchDir;
@@ -421,7 +421,7 @@ TEST_F(WinePrefixSearch, BrokenLauncherFilesArePassedOver) {
 
 TEST_F(WinePrefixSearch, RemembersWhereTheGameWasFound) {
     const fs::path lutris = AddPrefix("Games/sfc", "Lutris");
-    settings::wine::GameFolderSearch search;
+    settings::prefixes::GameFolderSearch search;
     ASSERT_EQ(search.Find(HomeOnly(), settings::locate::kGameRegistryKey, "Path")->prefix, lutris);
     // A prefix that comes first appears: the remembered one is still asked first...
     const fs::path dotWine = AddPrefix(".wine", "DotWine");
@@ -448,9 +448,9 @@ TEST_F(WinePrefixSearch, RemembersWhereTheGameWasFound) {
 namespace {
 
 namespace fs = std::filesystem;
-using settings::wine::Environment;
-using settings::wine::FindGameFolder;
-using settings::wine::ListPrefixes;
+using settings::prefixes::Environment;
+using settings::prefixes::FindGameFolder;
+using settings::prefixes::ListPrefixes;
 
 class LaterLaunchers : public ::testing::Test {
 protected:

@@ -20,6 +20,8 @@ namespace {
 using namespace settings::wine;
 using settings::locate::kGameRegistryKey;
 using settings::locate::kGameRegistryValue;
+using settings::prefixes::MachineKeyViews;
+using settings::prefixes::ReadMachineString;
 
 void CheckReaders(std::string_view bytes) {
     const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);

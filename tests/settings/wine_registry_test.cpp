@@ -9,8 +9,8 @@
 
 namespace {
 
+using settings::prefixes::ReadMachineString;
 using settings::wine::Arch;
-using settings::wine::ReadMachineString;
 using settings::wine::ReadRegistryArch;
 using settings::wine::ReadRegistryString;
 using settings::wine::RegistryFile;
@@ -92,10 +92,10 @@ TEST(WineRegistryViews, ArchOptionOnlyCountsBeforeTheFirstSection) {
     EXPECT_EQ(ReadRegistryArch("WINE REGISTRY Version 2\n[]\n#arch=win32\n"), Arch::Unknown);
     EXPECT_EQ(ReadRegistryArch("\xEF\xBB\xBFWINE REGISTRY Version 2\n#arch=win32\n"),
               Arch::Unknown);
-    const auto views = settings::wine::MachineKeyViews("software\\X", Arch::Win64);
+    const auto views = settings::prefixes::MachineKeyViews("software\\X", Arch::Win64);
     ASSERT_EQ(views.size(), 2U);
     EXPECT_EQ(views[0], "software\\Wow6432Node\\X");
-    EXPECT_EQ(settings::wine::MachineKeyViews("System\\X", Arch::Win64).size(), 1U);
+    EXPECT_EQ(settings::prefixes::MachineKeyViews("System\\X", Arch::Win64).size(), 1U);
 }
 
 // --- String data in every form Wine writes or accepts --------------------------------------

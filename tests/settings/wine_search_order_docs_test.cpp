@@ -42,7 +42,7 @@ std::size_t FindStep(const std::string& text, std::size_t number, std::size_t fr
 }
 
 TEST(SearchOrderDocuments, NumberedListsHaveTheTablesSteps) {
-    const std::vector<std::string_view> steps = settings::wine::SearchedLaunchers();
+    const std::vector<std::string_view> steps = settings::prefixes::SearchedLaunchers();
     for (const Passage& doc :
          {Passage{"README.md", "tried in this order", "A launcher file that cannot be read"},
           Passage{"res/tavrel-customizer.1", "tried in this order", "The prefix where the game"},
@@ -63,7 +63,7 @@ TEST(SearchOrderDocuments, NumberedListsHaveTheTablesSteps) {
 
 TEST(SearchOrderDocuments, DescriptionsNameEveryLauncherInTheTablesOrder) {
     std::vector<std::string_view> launchers;  // each once, where it first comes
-    for (const std::string_view launcher : settings::wine::SearchedLaunchers()) {
+    for (const std::string_view launcher : settings::prefixes::SearchedLaunchers()) {
         if (!launcher.empty() &&
             std::find(launchers.begin(), launchers.end(), launcher) == launchers.end()) {
             launchers.push_back(launcher);

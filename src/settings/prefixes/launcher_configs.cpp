@@ -5,7 +5,7 @@
 #include <exception>
 #include <nlohmann/json.hpp>
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 std::optional<std::vector<std::string>> HeroicWinePrefixes(std::string_view json) {
     // Without exceptions: text that is not JSON gives a discarded value.
@@ -102,4 +102,4 @@ std::optional<std::string> MinigalaxyInstallDir(std::string_view json, std::stri
     return ExpandHome(folder->get<std::string>(), home).value_or(std::string());
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 // Heroic's GamesConfig/<game>.json: { "<game>": { "winePrefix": "/path", ... }, ... }. Every
 // non-empty "winePrefix" text of the top-level objects, in file order; nullopt when the text is
@@ -44,4 +44,4 @@ std::optional<std::string> YamlTopLevelText(std::string_view yaml, const std::st
 // or "~" with no home (Minigalaxy's default folder applies).
 std::optional<std::string> MinigalaxyInstallDir(std::string_view json, std::string_view home);
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

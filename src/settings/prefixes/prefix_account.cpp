@@ -4,16 +4,16 @@
 
 #include "settings/wine/windows_path.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 locate::FoundHow HowFound(const GameFolderMatch& match) {
     locate::FoundHow how;
     how.through = locate::FoundThrough::kWinePrefix;
     how.launcher = match.origin.launcher;
-    if (!match.origin.file.empty()) how.launcherFile = Utf8FromPath(match.origin.file);
+    if (!match.origin.file.empty()) how.launcherFile = wine::Utf8FromPath(match.origin.file);
     how.entry = match.origin.entry;
-    how.prefix = Utf8FromPath(match.prefix);
-    how.registryFile = Utf8FromPath(match.prefix / "system.reg");
+    how.prefix = wine::Utf8FromPath(match.prefix);
+    how.registryFile = wine::Utf8FromPath(match.prefix / "system.reg");
     how.key = match.keyView;
     how.view32 = match.keyView.find("\\Wow6432Node\\") != std::string::npos;
     how.storedAs = match.windowsPath;
@@ -22,8 +22,8 @@ locate::FoundHow HowFound(const GameFolderMatch& match) {
 
 void DescribeMatch(const GameFolderMatch& match, locate::LookupAccount& account) {
     account.found = match.exists;
-    account.gameFolder = Utf8FromPath(match.folder);
+    account.gameFolder = wine::Utf8FromPath(match.folder);
     account.how = HowFound(match);
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

@@ -5,7 +5,7 @@
 
 #include "settings/wine/windows_path.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 namespace fs = std::filesystem;
 
@@ -34,7 +34,7 @@ bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& byt
 
 std::optional<fs::path> AbsoluteFolder(const std::optional<std::string>& value) {
     if (!value || value->empty()) return std::nullopt;
-    fs::path path = PathFromUtf8(*value);
+    fs::path path = wine::PathFromUtf8(*value);
     if (!path.is_absolute()) return std::nullopt;
     return path;
 }
@@ -59,7 +59,7 @@ std::vector<fs::path> ConfigFiles(const fs::path& folder, std::string_view exten
     if (ec) return found;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
-        const std::string name = Utf8FromPath(it->path().filename());
+        const std::string name = wine::Utf8FromPath(it->path().filename());
         if (name.size() > extension.size() && name.ends_with(extension)) {
             found.push_back(it->path());
         }
@@ -126,7 +126,7 @@ void PrefixList::AddListed(const fs::path& parent, const fs::path& below,
 }
 
 void PrefixList::Note(const std::string& group, const fs::path& path, locate::PassedOver why) {
-    m_notes.push_back({group, Utf8FromPath(path), why});
+    m_notes.push_back({group, wine::Utf8FromPath(path), why});
 }
 
 bool ReadLauncherFile(PrefixList& list, const std::string& launcher, const fs::path& file,
@@ -139,4 +139,4 @@ bool ReadLauncherFile(PrefixList& list, const std::string& launcher, const fs::p
     return false;
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

@@ -13,7 +13,7 @@
 
 #include "settings/locate/lookup_account.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 // Launchers' configuration files are a few kilobytes; anything this big is not one of them.
 inline constexpr std::uintmax_t kMaxLauncherConfigSize = 1024U * 1024U;
@@ -112,4 +112,4 @@ void ForEachConfig(PrefixList& list, const std::string& launcher,
     }
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

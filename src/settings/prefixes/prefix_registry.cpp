@@ -6,7 +6,7 @@
 #include "settings/wine/unicode_text.h"
 #include "settings/wine/windows_path.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 namespace fs = std::filesystem;
 
@@ -19,14 +19,15 @@ constexpr std::uintmax_t kMaxRegistrySize = 256U * 1024U * 1024U;
 
 }  // namespace
 
-std::vector<std::string> MachineKeyViews(std::string_view keyPath, Arch arch) {
+std::vector<std::string> MachineKeyViews(std::string_view keyPath, wine::Arch arch) {
     std::vector<std::string> views;
     const bool underSoftware = keyPath.size() > kSoftware.size() &&
-                               EqualsFolded(keyPath.substr(0, kSoftware.size()), kSoftware);
+                               wine::EqualsFolded(keyPath.substr(0, kSoftware.size()), kSoftware);
     const std::string_view below = underSoftware ? keyPath.substr(kSoftware.size()) : "";
-    const bool alreadyRedirected = underSoftware && below.size() >= kWow6432Node.size() &&
-                                   EqualsFolded(below.substr(0, kWow6432Node.size()), kWow6432Node);
-    if (underSoftware && !alreadyRedirected && arch != Arch::Win32) {
+    const bool alreadyRedirected =
+        underSoftware && below.size() >= kWow6432Node.size() &&
+        wine::EqualsFolded(below.substr(0, kWow6432Node.size()), kWow6432Node);
+    if (underSoftware && !alreadyRedirected && arch != wine::Arch::Win32) {
         views.push_back(std::string(keyPath.substr(0, kSoftware.size())) +
                         std::string(kWow6432Node) + std::string(below));
     }
@@ -37,9 +38,10 @@ std::vector<std::string> MachineKeyViews(std::string_view keyPath, Arch arch) {
 std::optional<std::string> ReadMachineString(std::string_view systemReg, std::string_view keyPath,
                                              std::string_view valueName, std::string* view) {
     // "#arch" comes before the first section: only the views that count are read.
-    const std::vector<std::string> views = MachineKeyViews(keyPath, ReadRegistryArch(systemReg));
+    const std::vector<std::string> views =
+        MachineKeyViews(keyPath, wine::ReadRegistryArch(systemReg));
     const std::vector<std::string_view> keys(views.begin(), views.end());
-    const auto file = RegistryFile::ScanKeys(systemReg, keys);
+    const auto file = wine::RegistryFile::ScanKeys(systemReg, keys);
     if (!file) return std::nullopt;
     for (const std::string& found : views) {
         if (auto text = file->FindString(found, valueName)) {
@@ -61,7 +63,7 @@ std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
     why = locate::PassedOver::kNoGameKey;
     if (!value) return std::nullopt;
     why = locate::PassedOver::kGameFolderMissing;
-    auto folder = ToHostPath(prefix, *value);
+    auto folder = wine::ToHostPath(prefix, *value);
     if (!folder) return std::nullopt;
     GameFolderMatch match{prefix, std::move(*value), std::move(*folder),
                           false,  candidate.origin,  std::move(view)};
@@ -70,4 +72,4 @@ std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
     return match;
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

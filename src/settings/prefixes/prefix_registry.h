@@ -11,12 +11,12 @@
 #include "settings/prefixes/prefix_list.h"
 #include "settings/wine/registry_file.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 // Where a 32-bit program's HKLM key is found, in the order tried. A win64 prefix (and one that
 // does not say) keeps a 32-bit installer's keys under Software\Wow6432Node, so that copy comes
 // first and Software\... second; a win32 prefix has only Software\....
-std::vector<std::string> MachineKeyViews(std::string_view keyPath, Arch arch);
+std::vector<std::string> MachineKeyViews(std::string_view keyPath, wine::Arch arch);
 
 // A string value of HKLM from the text of a prefix's system.reg, looked up in MachineKeyViews
 // order; nullopt when no view holds it. The text is read once, up to the end of the last view's
@@ -42,4 +42,4 @@ std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
                                              std::string_view keyPath, std::string_view valueName,
                                              std::string& buffer, locate::PassedOver& why);
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

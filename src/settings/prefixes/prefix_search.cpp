@@ -5,7 +5,7 @@
 
 #include "settings/wine/windows_path.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::string_view keyPath,
                                                 std::string_view valueName,
@@ -50,7 +50,7 @@ std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::strin
         }
         if (account != nullptr) {
             account->looked.push_back(
-                {candidates[i].origin.launcher, Utf8FromPath(candidates[i].prefix), why});
+                {candidates[i].origin.launcher, wine::Utf8FromPath(candidates[i].prefix), why});
         }
         if (match && !firstHeld) firstHeld = std::move(match);
     }
@@ -77,4 +77,4 @@ std::optional<GameFolderMatch> GameFolderSearch::Find(const Environment& env,
     return match;
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

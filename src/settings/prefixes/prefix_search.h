@@ -13,7 +13,7 @@
 #include "settings/prefixes/prefix_registry.h"
 #include "settings/prefixes/search_order.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 // With `account`, the search writes down what it does: the places passed over and why, and
 // for the match the facts F1 shows.
@@ -43,4 +43,4 @@ private:
     std::optional<PrefixCandidate> m_prefix;
 };
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

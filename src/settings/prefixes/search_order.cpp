@@ -10,7 +10,7 @@
 #include "settings/wine/unicode_text.h"
 #include "settings/wine/windows_path.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 namespace fs = std::filesystem;
 
@@ -102,7 +102,7 @@ void AddLutris(Listing& at, const std::string& launcher) {
     dirs.push_back(home / ".local/share/lutris/games");
     dirs.push_back(home / ".var/app/net.lutris.Lutris/config/lutris/games");
     dirs.push_back(home / ".var/app/net.lutris.Lutris/data/lutris/games");
-    const std::string homeText = Utf8FromPath(home);
+    const std::string homeText = wine::Utf8FromPath(home);
     ForEachConfig(list, launcher, dirs, ".yml", [&](const fs::path& file, const std::string& text) {
         if (const auto prefix = LutrisGamePrefix(text, homeText)) {
             list.AddText(*prefix, false, {launcher, file, {}});
@@ -121,8 +121,8 @@ std::vector<fs::path> SteamAppsInOtherCase(const fs::path& library) {
     if (ec) return found;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
-        const std::string name = Utf8FromPath(it->path().filename());
-        if (name != kSteamApps && EqualsFolded(name, kSteamApps) && it->is_directory(ec)) {
+        const std::string name = wine::Utf8FromPath(it->path().filename());
+        if (name != kSteamApps && wine::EqualsFolded(name, kSteamApps) && it->is_directory(ec)) {
             found.push_back(it->path());
         }
     }
@@ -364,7 +364,7 @@ void AddMinigalaxy(Listing& at, const std::string& launcher) {
     std::string text;
     for (const fs::path& file : files) {
         if (!ReadLauncherFile(list, launcher, file, text)) continue;
-        const auto folder = MinigalaxyInstallDir(text, Utf8FromPath(home));
+        const auto folder = MinigalaxyInstallDir(text, wine::Utf8FromPath(home));
         if (folder && folder->empty()) continue;  // the default folder, below
         const auto absolute = AbsoluteFolder(folder);
         if (!absolute) {
@@ -454,4 +454,4 @@ std::vector<fs::path> ListPrefixes(const Environment& env) {
     return prefixes;
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

@@ -18,7 +18,7 @@
 
 #include "settings/prefixes/prefix_list.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 // The environment the search depends on; unset variables are nullopt.
 struct Environment {
@@ -39,4 +39,4 @@ PrefixList BuildPrefixList(const Environment& env);
 std::vector<PrefixCandidate> ListPrefixCandidates(const Environment& env);
 std::vector<std::filesystem::path> ListPrefixes(const Environment& env);
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

@@ -4,7 +4,7 @@
 
 #include "base/ascii_case.h"
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 namespace {
 
@@ -149,4 +149,4 @@ std::vector<std::string> SteamLibraryFolders(std::string_view text) {
     return folders;
 }
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

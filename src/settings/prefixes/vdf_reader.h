@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace settings::wine {
+namespace settings::prefixes {
 
 struct VdfNode {
     std::string key;
@@ -34,4 +34,4 @@ std::optional<std::vector<VdfNode>> ParseVdf(std::string_view text);
 // ("LibraryFolders" { "1" "..." }). Empty when the text is not such a file.
 std::vector<std::string> SteamLibraryFolders(std::string_view text);
 
-}  // namespace settings::wine
+}  // namespace settings::prefixes

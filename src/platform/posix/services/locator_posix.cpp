@@ -42,8 +42,8 @@ std::optional<std::string> AccountHome() {
     return std::string(result->pw_dir);
 }
 
-wine::Environment CurrentEnvironment() {
-    wine::Environment env;
+prefixes::Environment CurrentEnvironment() {
+    prefixes::Environment env;
     env.winePrefix = Variable("WINEPREFIX");
     env.home = Variable("HOME");
     if (!env.home) env.home = AccountHome();
@@ -55,7 +55,7 @@ wine::Environment CurrentEnvironment() {
 class WinePrefixLocator final : public GameFolderLocator {
 public:
     std::optional<std::string> Find(LookupAccount* account) override {
-        const wine::Environment env = CurrentEnvironment();
+        const prefixes::Environment env = CurrentEnvironment();
         if (account != nullptr) *account = LookupAccount{};
         const auto match = m_search.Find(env, kGameRegistryKey, kGameRegistryValue, account);
         if (account != nullptr && !account->found) account->advice = Advice::kLauncherOrWinePrefix;
@@ -68,18 +68,18 @@ public:
 
     FoundFolders FindAll(std::chrono::steady_clock::time_point deadline) override {
         FoundFolders all;
-        for (const wine::GameFolderMatch& match :
-             wine::FindAllGameFolders(CurrentEnvironment(), kGameRegistryKey, kGameRegistryValue,
-                                      deadline, all.incomplete)) {
-            all.found.push_back(
-                {wine::Utf8FromPath(match.folder), match.origin.launcher, wine::HowFound(match)});
+        for (const prefixes::GameFolderMatch& match :
+             prefixes::FindAllGameFolders(CurrentEnvironment(), kGameRegistryKey,
+                                          kGameRegistryValue, deadline, all.incomplete)) {
+            all.found.push_back({wine::Utf8FromPath(match.folder), match.origin.launcher,
+                                 prefixes::HowFound(match)});
         }
         return all;
     }
 
 private:
     // Load and Save each ask twice; after the first success only that prefix is read.
-    wine::GameFolderSearch m_search;
+    prefixes::GameFolderSearch m_search;
 };
 
 // argv[0] as the program was started (a launcher script can set it with exec -a).
