@@ -11,11 +11,10 @@ using enum Conversion;
 constexpr SettingsFile kS = SettingsFile::kScripts;
 
 // Four odds defaults from `first` on, packed little-endian as the key holds them.
-constexpr double PackedOdds(int first) {
+constexpr double PackedOdds(std::size_t first) {
     std::uint32_t word = 0;
-    for (int i = 0; i < 4; ++i) {
-        word |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(
-                    kDefaultHullOdds[static_cast<std::size_t>(first + i)]))
+    for (std::size_t i = 0; i < 4; ++i) {
+        word |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(kDefaultHullOdds[first + i]))
                 << (8 * i);
     }
     return static_cast<std::int32_t>(word);
