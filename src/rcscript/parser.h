@@ -30,7 +30,9 @@ public:
 private:
     // ---------------------------------------------------------------- reading the text
     static std::string StripComments(std::string_view text, const char* source);
-    static std::vector<Token> Tokenize(std::string_view line, const char* source, int lineNo);
+    // Appends the line's tokens to `out`.
+    static void Tokenize(std::string_view line, const char* source, int lineNo,
+                         std::vector<Token>& out);
     template <typename Fail>
     static std::size_t ReadEscape(std::string_view line, std::size_t i, std::string& out,
                                   const Fail& fail);
@@ -52,7 +54,7 @@ private:
     void Preprocess(std::string_view text, const char* source, bool isHeader);
     void Directive(std::string_view text, const char* source, int line,
                    std::vector<Conditional>& conditionals);
-    void AppendExpanded(const Token& t, std::vector<Token>& out);
+    void AppendExpanded(Token t, std::vector<Token>& out);
     bool IsDefined(const std::string& symbol) const;
     bool EvaluateCondition(std::string_view text, const char* source, int line);
     void CollectSymbols();

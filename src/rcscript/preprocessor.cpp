@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rcscript/parser.h"
@@ -15,6 +16,9 @@ using namespace framework;  // written in the dialog layer's names
 void ResourceScriptParser::Preprocess(std::string_view text, const char* source, bool isHeader) {
     const std::string clean = StripComments(text, source);
     std::vector<Conditional> conditionals;
+    std::vector<Token> tokens;  // of one line, reused
+    // Scripts hold about a token in every four to eight bytes: most of the growth in one step.
+    if (!isHeader) m_tokens.reserve(m_tokens.size() + clean.size() / 8);
     std::size_t start = 0;
     int lineNo = 0;
     while (start <= clean.size()) {
@@ -41,7 +45,8 @@ void ResourceScriptParser::Preprocess(std::string_view text, const char* source,
         if (!trimmed.empty() && trimmed.front() == '#') {
             Directive(trimmed.substr(1), source, firstLine, conditionals);
         } else if (active && !trimmed.empty()) {
-            std::vector<Token> tokens = Tokenize(trimmed, source, firstLine);
+            tokens.clear();
+            Tokenize(trimmed, source, firstLine, tokens);
             if (isHeader) {
                 FailAt(source, firstLine,
                        "only preprocessor lines belong in the id header, found " +
@@ -49,7 +54,7 @@ void ResourceScriptParser::Preprocess(std::string_view text, const char* source,
             }
             // Symbols are replaced as the line is read, with the definitions in force at
             // this point, as the C preprocessor does.
-            for (const Token& t : tokens) AppendExpanded(t, m_tokens);
+            for (Token& t : tokens) AppendExpanded(std::move(t), m_tokens);
             m_lastScriptLine = firstLine;
         }
     }
@@ -124,7 +129,7 @@ void ResourceScriptParser::Directive(std::string_view text, const char* source, 
             FailAt(source, line, "macros with parameters are not supported: " + symbol);
         }
         Macro macro;
-        macro.body = Tokenize(Trim(rest.substr(k)), source, line);
+        Tokenize(Trim(rest.substr(k)), source, line, macro.body);
         m_macros[symbol] = std::move(macro);
     } else if (name == "undef") {
         m_macros.erase(std::string(rest));
@@ -143,10 +148,10 @@ void ResourceScriptParser::Directive(std::string_view text, const char* source, 
     }
 }
 
-void ResourceScriptParser::AppendExpanded(const Token& t, std::vector<Token>& out) {
+void ResourceScriptParser::AppendExpanded(Token t, std::vector<Token>& out) {
     const auto it = t.kind == Kind::Ident ? m_macros.find(t.text) : m_macros.end();
     if (it == m_macros.end()) {
-        out.push_back(t);
+        out.push_back(std::move(t));
         return;
     }
     if (std::find(m_expanding.begin(), m_expanding.end(), t.text) != m_expanding.end()) {
@@ -159,7 +164,7 @@ void ResourceScriptParser::AppendExpanded(const Token& t, std::vector<Token>& ou
     for (Token b : it->second.body) {
         b.line = t.line;  // errors point at the use, not at the #define
         b.source = t.source;
-        AppendExpanded(b, out);
+        AppendExpanded(std::move(b), out);
     }
     m_expanding.pop_back();
 }
@@ -169,7 +174,8 @@ bool ResourceScriptParser::IsDefined(const std::string& symbol) const {
 }
 
 bool ResourceScriptParser::EvaluateCondition(std::string_view text, const char* source, int line) {
-    const std::vector<Token> tokens = Tokenize(text, source, line);
+    std::vector<Token> tokens;
+    Tokenize(text, source, line, tokens);
     if (tokens.empty()) FailAt(source, line, "#if needs a condition");
     Cursor c{&tokens, 0, source, line};
     const Value v = ParseExpr(c, true, 0);

@@ -1,4 +1,5 @@
 // Reading the text: comments out, lines into tokens (names, numbers, strings, punctuators).
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,58 +11,59 @@ namespace rcscript {
 using namespace framework;  // written in the dialog layer's names
 
 // Comments become blanks (block comments keep their line breaks) so that lines keep their
-// numbers; strings are left alone.
+// numbers; strings are left alone. Text between the bytes that matter is copied a run at a time.
 std::string ResourceScriptParser::StripComments(std::string_view text, const char* source) {
     std::string out;
     out.reserve(text.size());
+    const char* p = text.data();
+    const char* const end = p + text.size();
     bool inString = false;
     int line = 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    while (p != end) {
+        const char* run = p;
+        if (inString) {
+            while (run != end && *run != '"' && *run != '\\' && *run != '\n') ++run;
+        } else {
+            while (run != end && *run != '"' && *run != '/' && *run != '\n') ++run;
+        }
+        out.append(p, static_cast<std::size_t>(run - p));
+        p = run;
+        if (p == end) break;
+        const char c = *p++;
         if (c == '\n') {
             ++line;
             inString = false;
             out += c;
-            continue;
-        }
-        if (inString) {
+        } else if (c == '"') {
+            inString = !inString;
             out += c;
-            if (c == '\\' && next != '\n' && next != '\0') {
-                out += next;
-                ++i;
-            } else if (c == '"') {
-                inString = false;
-            }
-            continue;
-        }
-        if (c == '"') {
-            inString = true;
+        } else if (c == '\\') {  // in a string: the next byte is copied as it stands
             out += c;
-        } else if (c == '/' && next == '/') {
-            while (i + 1 < text.size() && text[i + 1] != '\n') ++i;
+            if (p != end && *p != '\n') out += *p++;
+        } else if (p != end && *p == '/') {  // a line comment, up to the line break
+            const std::string_view rest(p, static_cast<std::size_t>(end - p));
+            const std::size_t lineEnd = rest.find('\n');
+            p = lineEnd == std::string_view::npos ? end : p + lineEnd;
             out += ' ';
-        } else if (c == '/' && next == '*') {
-            const std::size_t end = text.find("*/", i + 2);
-            if (end == std::string_view::npos) FailAt(source, line, "comment is not closed");
-            for (std::size_t j = i; j < end; ++j) {
-                if (text[j] == '\n') {
-                    out += '\n';
-                    ++line;
-                }
-            }
+        } else if (p != end && *p == '*') {
+            const std::string_view rest(p + 1, static_cast<std::size_t>(end - p - 1));
+            const std::size_t close = rest.find("*/");
+            if (close == std::string_view::npos) FailAt(source, line, "comment is not closed");
+            const std::string_view body = rest.substr(0, close);
+            const auto breaks = std::count(body.begin(), body.end(), '\n');
+            out.append(static_cast<std::size_t>(breaks), '\n');
+            line += static_cast<int>(breaks);
             out += ' ';
-            i = end + 1;
+            p = rest.data() + close + 2;
         } else {
-            out += c;
+            out += c;  // a lone slash
         }
     }
     return out;
 }
 
-std::vector<Token> ResourceScriptParser::Tokenize(std::string_view line, const char* source,
-                                                  int lineNo) {
-    std::vector<Token> out;
+void ResourceScriptParser::Tokenize(std::string_view line, const char* source, int lineNo,
+                                    std::vector<Token>& out) {
     std::size_t i = 0;
     auto fail = [&](const std::string& message) { FailAt(source, lineNo, message); };
     while (i < line.size()) {
@@ -97,8 +99,11 @@ std::vector<Token> ResourceScriptParser::Tokenize(std::string_view line, const c
                     i = ReadEscape(line, i + 1, t.text, fail);
                     continue;
                 }
-                t.text += s;
-                ++i;
+                // Up to the next quote or backslash in one go.
+                std::size_t run = i + 1;
+                while (run < line.size() && line[run] != '"' && line[run] != '\\') ++run;
+                t.text.append(line.substr(i, run - i));
+                i = run;
             }
             if (!closed) fail("string is not closed on its line");
         } else if (IsIdentStart(c)) {
@@ -114,11 +119,13 @@ std::vector<Token> ResourceScriptParser::Tokenize(std::string_view line, const c
             ReadNumber(t, fail);
         } else {
             t.kind = Kind::Punct;
-            static constexpr std::string_view kTwo[] = {
-                "<<", ">>", "<=", ">=", "==", "!=", "&&", "||"};
-            const std::string_view two = line.substr(i, 2);
-            if (std::find(std::begin(kTwo), std::end(kTwo), two) != std::end(kTwo)) {
-                t.text = std::string(two);
+            // << >> <= >= == != && ||
+            const char d = i + 1 < line.size() ? line[i + 1] : '\0';
+            const bool pair = ((c == '<' || c == '>') && (d == c || d == '=')) ||
+                              ((c == '=' || c == '!') && d == '=') ||
+                              ((c == '&' || c == '|') && d == c);
+            if (pair) {
+                t.text = std::string(line.substr(i, 2));
                 i += 2;
             } else if (std::string_view(",|&^+-*/%~(){}!<>").find(c) != std::string_view::npos) {
                 t.text = std::string(1, c);
@@ -129,7 +136,6 @@ std::vector<Token> ResourceScriptParser::Tokenize(std::string_view line, const c
         }
         out.push_back(std::move(t));
     }
-    return out;
 }
 
 template <typename Fail>

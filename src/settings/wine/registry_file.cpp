@@ -101,6 +101,21 @@ std::size_t ParseEscaped(std::string_view src, char delimiter, std::u16string& o
     out.clear();
     std::size_t i = 0;
     while (i < src.size() && src[i] != delimiter) {
+        // Plain ASCII up to the next backslash or delimiter, in one go.
+        const char* const from = src.data() + i;
+        const char* const end = src.data() + src.size();
+        const char* run = from;
+        while (run != end && *run != delimiter && *run != '\\' &&
+               static_cast<unsigned char>(*run) < 0x80U) {
+            ++run;
+        }
+        if (run != from) {
+            const std::size_t had = out.size();
+            out.resize(had + static_cast<std::size_t>(run - from));
+            std::copy(from, run, out.data() + had);
+            i += static_cast<std::size_t>(run - from);
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(src[i]);
         if (byte == '\\') {
             ++i;
@@ -156,15 +171,11 @@ std::size_t ParseEscaped(std::string_view src, char delimiter, std::u16string& o
 }
 
 std::vector<std::uint8_t> Utf16LeBytes(std::u16string_view text, bool withNul) {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve((text.size() + 1) * 2);
+    std::vector<std::uint8_t> bytes((text.size() + (withNul ? 1 : 0)) * 2);  // zeros: the NUL
+    std::uint8_t* out = bytes.data();
     for (const char16_t unit : text) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFFU));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    if (withNul) {
-        bytes.push_back(0);
-        bytes.push_back(0);
+        *out++ = static_cast<std::uint8_t>(unit & 0xFFU);
+        *out++ = static_cast<std::uint8_t>(unit >> 8);
     }
     return bytes;
 }
@@ -174,26 +185,28 @@ std::vector<std::uint8_t> Utf16LeBytes(std::u16string_view text, bool withNul) {
 // is refused: it may have lost bytes, and nothing in it would tell.
 bool ParseHexList(std::string_view rest, LineReader& lines, std::vector<std::uint8_t>& data) {
     for (;;) {
-        std::size_t i = 0;
-        while (i < rest.size() && HexDigit(rest[i]) >= 0) {
+        if (data.empty()) data.reserve(rest.size() / 3 + 1);  // "xx," a byte
+        const char* p = rest.data();
+        const char* const end = p + rest.size();
+        while (p != end && HexDigit(*p) >= 0) {
             unsigned value = 0;
-            while (i < rest.size() && HexDigit(rest[i]) >= 0) {
-                value = value * 16 + static_cast<unsigned>(HexDigit(rest[i]));
+            while (p != end && HexDigit(*p) >= 0) {
+                value = value * 16 + static_cast<unsigned>(HexDigit(*p));
                 if (value > 0xFFU) return false;
-                ++i;
+                ++p;
             }
             data.push_back(static_cast<std::uint8_t>(value));
-            while (i < rest.size() && IsBlank(rest[i])) ++i;
-            if (i < rest.size() && rest[i] == ',') ++i;
-            while (i < rest.size() && IsBlank(rest[i])) ++i;
+            while (p != end && IsBlank(*p)) ++p;
+            if (p != end && *p == ',') ++p;
+            while (p != end && IsBlank(*p)) ++p;
         }
-        if (i < rest.size() && rest[i] == '\\') {
+        if (p != end && *p == '\\') {
             std::string_view next;
             if (!lines.Next(next)) return false;  // cut off inside the list
             rest = SkipBlanks(next);
             continue;
         }
-        return i == rest.size() && lines.LastLineEnded();
+        return p == end && lines.LastLineEnded();
     }
 }
 

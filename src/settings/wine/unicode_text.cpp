@@ -91,9 +91,15 @@ void AppendUtf16(std::u16string& out, char32_t codePoint) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view units) {
-    std::string out;
+    // ASCII, the usual case, a byte a unit; from the first other unit on, the long way.
+    const char16_t* const begin = units.data();
+    const char16_t* ascii = begin;
+    for (const char16_t* const end = begin + units.size(); ascii != end && *ascii < 0x80U;
+         ++ascii) {
+    }
+    std::string out(begin, ascii);
     out.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
+    for (auto i = static_cast<std::size_t>(ascii - begin); i < units.size(); ++i) {
         const char32_t unit = units[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] <= 0xDFFF) {
@@ -123,9 +129,15 @@ char32_t FoldCodePoint(char32_t c) {
 }
 
 std::string FoldCase(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t pos = 0;
+    // ASCII, the usual case, folds in place; from the first other byte on, the long way.
+    std::string out(text);
+    char* c = out.data();
+    for (char* const end = c + out.size(); c != end && static_cast<unsigned char>(*c) < 0x80U;
+         ++c) {
+        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c + ('a' - 'A'));
+    }
+    std::size_t pos = static_cast<std::size_t>(c - out.data());
+    out.resize(pos);
     while (pos < text.size()) {
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < 0x80U) {
