@@ -15,22 +15,12 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/wine/registry_values.h"
+
 namespace settings::wine {
 
 // The "#arch=" option in the header: win32 prefixes have no Wow6432Node redirection.
 enum class Arch { Unknown, Win32, Win64 };
-
-// Registry value types that hold text.
-inline constexpr std::uint32_t kRegSz = 1;
-inline constexpr std::uint32_t kRegExpandSz = 2;
-inline constexpr std::uint32_t kRegBinary = 3;
-inline constexpr std::uint32_t kRegDword = 4;
-inline constexpr std::uint32_t kRegMultiSz = 7;
-
-struct RegistryValue {
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;  // as stored: strings are UTF-16LE with their NUL
-};
 
 class RegistryFile {
 public:
