@@ -18,7 +18,10 @@ bool HoldsRegistry(const fs::path& folder) {
 
 }  // namespace
 
-bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& bytes) {
+bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& bytes,
+                  std::chrono::steady_clock::time_point deadline) {
+    // A huge file on a slow disk takes seconds: the deadline is checked after each piece.
+    constexpr std::size_t kPiece = 4U * 1024U * 1024U;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return false;
     const std::uintmax_t size = fs::file_size(path, ec);
@@ -26,9 +29,16 @@ bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& byt
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.resize(static_cast<std::size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::size_t read = 0;
+    while (read < bytes.size()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        const std::size_t piece = std::min(kPiece, bytes.size() - read);
+        in.read(bytes.data() + read, static_cast<std::streamsize>(piece));
+        read += static_cast<std::size_t>(in.gcount());
+        if (static_cast<std::size_t>(in.gcount()) < piece) break;
+    }
     // The file may have been rewritten in between; keep what was read.
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    bytes.resize(read);
     return true;
 }
 
