@@ -7,11 +7,13 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "framework/dialog.h"
 #include "framework/wnd.h"
+#include "platform/win32/text_box.h"
 #include "rcscript/resource_set.h"
 #include "test_dialogs.h"
 
@@ -309,6 +311,100 @@ TEST_F(Win32PlatformTest, SelfPlacedDialogIsNotMoved) {
     ASSERT_EQ(Run(dialog), 1);
     EXPECT_LT(rect.left, 100);
     EXPECT_LT(rect.top, 100);
+}
+
+// What the text box showed, seen from a timer inside its modal loop; then it is closed.
+struct TextBoxSeen {
+    RECT box{}, ok{}, work{};
+    SIZE screen{};
+    bool scrolls = false;
+    std::string copiedAll, copiedPart;
+};
+TextBoxSeen g_textBoxSeen;
+
+std::string ClipboardText() {
+    std::string text;
+    if (!::OpenClipboard(nullptr)) return text;
+    if (const HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const auto* bytes = static_cast<const char*>(::GlobalLock(data))) {
+            text = bytes;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// Ctrl+C as the keyboard gives it to `control`.
+void PressCtrlC(HWND control) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(control, WM_KEYDOWN, 'C', 0);
+    ::SendMessageA(control, WM_CHAR, 0x03, 0);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+}
+
+void CALLBACK LookAtTextBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = ::GetActiveWindow();
+    if (box == nullptr) return;
+    ::KillTimer(nullptr, timer);
+    TextBoxSeen& seen = g_textBoxSeen;
+    const HWND edit = ::GetDlgItem(box, win32::kTextBoxTextId);
+    ::GetWindowRect(box, &seen.box);
+    ::GetWindowRect(::GetDlgItem(box, IDOK), &seen.ok);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoA(::MonitorFromWindow(box, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    seen.work = monitor.rcWork;
+    seen.screen = {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    seen.scrolls = (::GetWindowLongPtrA(edit, GWL_STYLE) & WS_VSCROLL) != 0;
+    PressCtrlC(::GetDlgItem(box, IDOK));
+    seen.copiedAll = ClipboardText();
+    ::SendMessageA(edit, EM_SETSEL, 0, 6);
+    PressCtrlC(edit);
+    seen.copiedPart = ClipboardText();
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// On a Wine virtual desktop of the Steam Deck's screen, a box far taller than it: the box and
+// its OK stay on the screen, the text scrolls, and Ctrl+C copies all of it or the selection.
+TEST_F(Win32PlatformTest, TextBoxTallerThanTheScreenFitsIt) {
+    constexpr char kDesktop[] = "tc-text-box";
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr,
+                                0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(key, kDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>("1280x800"), 9);
+    ::RegCloseKey(key);
+    std::string text;
+    for (int i = 0; i < 120; ++i) text += "Line " + std::to_string(i) + " of a long text\n";
+    std::thread onDesktop([&] {
+        const HDESK desktop = ::CreateDesktopA(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ASSERT_NE(desktop, nullptr);
+        ASSERT_TRUE(::SetThreadDesktop(desktop));
+        ::SetTimer(nullptr, 0, 100, &LookAtTextBox);
+        EXPECT_EQ(m_platform.ShowPathMessageBox(nullptr, text, "Tall", MB_OK), IDOK);
+        ::CloseDesktop(desktop);
+    });
+    onDesktop.join();
+    const TextBoxSeen& seen = g_textBoxSeen;
+    EXPECT_EQ(seen.screen.cx, 1280);
+    EXPECT_EQ(seen.screen.cy, 800);
+    EXPECT_TRUE(Inside(seen.box, seen.work));
+    EXPECT_TRUE(Inside(seen.ok, seen.box) && seen.ok.bottom > seen.ok.top);
+    EXPECT_TRUE(seen.scrolls);
+    std::string crlf;
+    for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(seen.copiedAll, crlf);
+    EXPECT_EQ(seen.copiedPart, "Line 0");
 }
 
 TEST_F(Win32PlatformTest, ExecutableTitleIsTheFileNameWithoutExtension) {
