@@ -28,17 +28,22 @@ bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& byt
     if (ec || size > maxSize) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    std::size_t read = 0;
-    while (read < bytes.size()) {
+    // Grown piece by piece: filling the whole buffer first would take time of its own.
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(size));
+    while (bytes.size() < size) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        const std::size_t piece = std::min(kPiece, bytes.size() - read);
+        const std::size_t read = bytes.size();
+        const std::size_t piece = std::min(kPiece, static_cast<std::size_t>(size) - read);
+        bytes.resize(read + piece);
         in.read(bytes.data() + read, static_cast<std::streamsize>(piece));
-        read += static_cast<std::size_t>(in.gcount());
-        if (static_cast<std::size_t>(in.gcount()) < piece) break;
+        const auto got = static_cast<std::size_t>(in.gcount());
+        // The file may have been cut short in between; keep what was read.
+        if (got < piece) {
+            bytes.resize(read + got);
+            break;
+        }
     }
-    // The file may have been rewritten in between; keep what was read.
-    bytes.resize(read);
     return true;
 }
 
