@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -86,12 +87,17 @@ bool TextBox::eventFilter(QObject* watched, QEvent* event) {
 void TextBox::FitToScreen() {
     const QWidget* onScreen = parentWidget() != nullptr ? parentWidget()->window() : this;
     const QRect area = onScreen->screen()->availableGeometry();
-    QTextDocument* document = m_text->document();
-    document->setTextWidth(-1);
-    const int natural = static_cast<int>(std::ceil(document->idealWidth()));
-    const int width = std::min(natural, std::min(area.width() / 2, kWrapWidth));
-    document->setTextWidth(width);
-    const int textHeight = static_cast<int>(std::ceil(document->size().height()));
+    // Measured on a document of its own, laid out as the view's: the view lays its own out
+    // again whenever it is resized.
+    QTextDocument measure;
+    measure.setDefaultFont(m_text->document()->defaultFont());
+    measure.setDefaultTextOption(m_text->document()->defaultTextOption());
+    measure.setDocumentMargin(m_text->document()->documentMargin());
+    measure.setPlainText(Text());
+    const int natural = static_cast<int>(std::ceil(measure.idealWidth()));
+    const int width = std::max(1, std::min(natural, std::min(area.width() / 2, kWrapWidth)));
+    measure.setTextWidth(width);
+    const int textHeight = static_cast<int>(std::ceil(measure.size().height()));
 
     // What the box needs besides its text; the window manager's frame is known only once the
     // box is shown, so twice a title bar's height stands in for it.
@@ -99,7 +105,7 @@ void TextBox::FitToScreen() {
     layout()->invalidate();
     const int chrome = layout()->totalSizeHint().height() +
                        2 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    const int lineHeight = m_text->fontMetrics().lineSpacing();
+    const int lineHeight = QFontMetrics(measure.defaultFont()).lineSpacing();
     const int room = std::max(area.height() - chrome, kMinimumLines * lineHeight);
     if (textHeight <= room) {
         m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
