@@ -223,6 +223,12 @@ TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheText) {
     QString word;
     m_onTextBox = [&](qt::TextBox& box) {
         EXPECT_EQ(box.focusWidget(), box.OkButton());
+        // Where the text fits, the box is the size a message box with that text would be.
+        QMessageBox alike(QMessageBox::NoIcon, box.windowTitle(), box.Text(), QMessageBox::Ok);
+        alike.show();
+        EXPECT_NEAR(box.width(), alike.width(), 16);
+        EXPECT_NEAR(box.height(), alike.height(), 16);
+        alike.hide();
         QTest::keyClick(box.OkButton(), Qt::Key_F1);
         QTest::keyClick(box.OkButton(), Qt::Key_C, Qt::ControlModifier);
         all = QGuiApplication::clipboard()->text();

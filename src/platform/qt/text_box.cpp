@@ -20,8 +20,8 @@ namespace qt {
 
 namespace {
 
-// QMessageBox's measures: the text's indent where there is no icon, and the widest its text
-// gets before it wraps (half the screen at most).
+// QMessageBox's measures: the text's indent where there is no icon, and the widest the box
+// gets before its text wraps (half the screen at most).
 constexpr int kIndent = 15;
 constexpr int kWrapWidth = 500;
 // However small the screen, this many lines of text stay in view.
@@ -94,16 +94,21 @@ void TextBox::FitToScreen() {
     measure.setDefaultTextOption(m_text->document()->defaultTextOption());
     measure.setDocumentMargin(m_text->document()->documentMargin());
     measure.setPlainText(Text());
+    // A message box wraps its text where the whole box would grow past the limit.
+    auto* grid = static_cast<QGridLayout*>(layout());
+    const QMargins margins = grid->contentsMargins();
+    const int besideText = margins.left() + margins.right() + kIndent + grid->horizontalSpacing();
+    const int limit = std::min(area.width() / 2, kWrapWidth) - besideText;
     const int natural = static_cast<int>(std::ceil(measure.idealWidth()));
-    const int width = std::max(1, std::min(natural, std::min(area.width() / 2, kWrapWidth)));
+    const int width = std::max(1, std::min(natural, limit));
     measure.setTextWidth(width);
     const int textHeight = static_cast<int>(std::ceil(measure.size().height()));
 
     // What the box needs besides its text; the window manager's frame is known only once the
     // box is shown, so twice a title bar's height stands in for it.
     m_text->setFixedSize(width, 0);
-    layout()->invalidate();
-    const int chrome = layout()->totalSizeHint().height() +
+    grid->invalidate();
+    const int chrome = grid->totalSizeHint().height() +
                        2 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     const int lineHeight = QFontMetrics(measure.defaultFont()).lineSpacing();
     const int room = std::max(area.height() - chrome, kMinimumLines * lineHeight);
