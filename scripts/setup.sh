@@ -41,8 +41,11 @@ else
         # The include-loop check; the window probe that watches the Linux program start (Xlib,
         # DAMAGE)
         python3 libx11-dev libxdamage-dev
-        # Checks of the Debian package; the portable folder's run paths and its Wayland plugins
-        lintian appstream desktop-file-utils patchelf qt6-wayland
+        # Checks of the Debian package; the portable folder's run paths and its Wayland plugins;
+        # GLib's launcher, which reads back the menu entry the portable folder writes
+        lintian appstream desktop-file-utils patchelf qt6-wayland libglib2.0-bin
+        # The shells F1's command line is tried in
+        zsh fish
         # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its
         # tests and what they drive and capture it with
         g++-mingw-w64-x86-64-posix mingw-w64-tools wine fonts-wine xvfb xauth xdotool x11-utils

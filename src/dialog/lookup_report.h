@@ -9,8 +9,8 @@
 #include "settings/store/profile_files.h"
 
 // Places looked are grouped by launcher, a run of places with the same reason on one line, and
-// at most `maxPlaceLines` lines of them. Other installations follow the edited one's files,
-// grouped and capped the same way, with the command that edits the first of them.
+// at most `maxPlaceLines` lines of them. Every other installation follows the edited one's
+// files, each folder on a line of its own and its command lines below it.
 std::string DescribeLookup(const settings::locate::LookupAccount& account,
                            const std::vector<settings::store::ProfileCopies>& files,
                            std::size_t maxPlaceLines = 20,

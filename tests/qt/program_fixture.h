@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "framework/app.h"
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/text_box.h"
 #include "resource.h"
 #include "support/game_folder_test.h"
 
@@ -56,6 +58,11 @@ protected:
             } else {
                 QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
             }
+        });
+        m_platform.SetTextBoxHook([this](qt::TextBox& box) {
+            m_boxes.push_back({box.windowTitle().toStdString(), box.Text().toStdString()});
+            if (m_onTextBox) m_onTextBox(box);
+            if (box.isVisible()) QTest::mouseClick(box.OkButton(), Qt::LeftButton);
         });
     }
 
@@ -155,6 +162,7 @@ protected:
     };
     std::vector<Box> m_boxes;
     std::function<void(QMessageBox&)> m_onBox;
+    std::function<void(qt::TextBox&)> m_onTextBox;
     int m_mainRuns = 0;
     int m_aboutRuns = 0;
     INT_PTR m_result = 0;

@@ -7,11 +7,13 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "framework/dialog.h"
 #include "framework/wnd.h"
+#include "platform/win32/text_box.h"
 #include "rcscript/resource_set.h"
 #include "test_dialogs.h"
 
@@ -309,6 +311,63 @@ TEST_F(Win32PlatformTest, SelfPlacedDialogIsNotMoved) {
     ASSERT_EQ(Run(dialog), 1);
     EXPECT_LT(rect.left, 100);
     EXPECT_LT(rect.top, 100);
+}
+
+// What the text box showed, seen from a timer inside its modal loop; then it is closed.
+struct TextBoxSeen {
+    RECT box{}, ok{}, work{};
+    SIZE screen{};
+    bool scrolls = false;
+};
+TextBoxSeen g_textBoxSeen;
+
+void CALLBACK LookAtTextBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = ::GetActiveWindow();
+    if (box == nullptr) return;
+    ::KillTimer(nullptr, timer);
+    TextBoxSeen& seen = g_textBoxSeen;
+    ::GetWindowRect(box, &seen.box);
+    ::GetWindowRect(::GetDlgItem(box, IDOK), &seen.ok);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoA(::MonitorFromWindow(box, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    seen.work = monitor.rcWork;
+    seen.screen = {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const HWND edit = ::GetDlgItem(box, win32::kTextBoxTextId);
+    seen.scrolls = (::GetWindowLongPtrA(edit, GWL_STYLE) & WS_VSCROLL) != 0;
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// On a Wine virtual desktop of the Steam Deck's screen, a box far taller than it: the box and
+// its OK stay on the screen, and the text scrolls.
+TEST_F(Win32PlatformTest, TextBoxTallerThanTheScreenFitsIt) {
+    constexpr char kDesktop[] = "tc-text-box";
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr,
+                                0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(key, kDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>("1280x800"), 9);
+    ::RegCloseKey(key);
+    std::string text;
+    for (int i = 0; i < 120; ++i) text += "Line " + std::to_string(i) + " of a long text\n";
+    std::thread onDesktop([&] {
+        const HDESK desktop = ::CreateDesktopA(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ASSERT_NE(desktop, nullptr);
+        ASSERT_TRUE(::SetThreadDesktop(desktop));
+        ::SetTimer(nullptr, 0, 100, &LookAtTextBox);
+        EXPECT_EQ(m_platform.ShowPathMessageBox(nullptr, text, "Tall", MB_OK), IDOK);
+        ::CloseDesktop(desktop);
+    });
+    onDesktop.join();
+    const TextBoxSeen& seen = g_textBoxSeen;
+    EXPECT_EQ(seen.screen.cx, 1280);
+    EXPECT_EQ(seen.screen.cy, 800);
+    RECT both{};
+    ::UnionRect(&both, &seen.box, &seen.work);
+    EXPECT_TRUE(::EqualRect(&both, &seen.work)) << "the box sticks out of the work area";
+    ::UnionRect(&both, &seen.ok, &seen.box);
+    EXPECT_TRUE(::EqualRect(&both, &seen.box) && !::IsRectEmpty(&seen.ok)) << "OK off the box";
+    EXPECT_TRUE(seen.scrolls);
 }
 
 TEST_F(Win32PlatformTest, ExecutableTitleIsTheFileNameWithoutExtension) {

@@ -9,6 +9,7 @@
 
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/dialog_window.h"
+#include "platform/qt/text_box.h"
 
 namespace qt {
 
@@ -121,6 +122,10 @@ INT_PTR QtPlatform::RunModalLoop(model::DialogModel& dialog) {
 int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     QWidget* owner = request.ownerDialog != nullptr ? WindowOf(request.ownerDialog) : nullptr;
     if (owner == nullptr) owner = OwnerWindow(request.owner);
+    // Paths make long text, which a message box would let grow past the screen's edge.
+    if (request.utf8Text && (request.type & framework::mb::TypeMask) == framework::mb::Ok) {
+        return RunTextBox(owner, request);
+    }
     QMessageBox box(owner);
     // MB_OK without MB_ICON*: no icon, no sound, one button.
     box.setIcon(QMessageBox::NoIcon);
@@ -140,6 +145,18 @@ int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     QAbstractButton* clicked = box.clickedButton();
     return IdOf(clicked != nullptr ? box.standardButton(clicked) : QMessageBox::NoButton,
                 request.type);
+}
+
+int QtPlatform::RunTextBox(QWidget* owner, const model::MessageBoxRequest& request) {
+    TextBox box(owner, FromAnsi(request.caption), QString::fromStdString(request.text));
+    box.setWindowModality(Qt::ApplicationModal);
+    if (m_textBoxHook) {
+        QTimer::singleShot(0, &box, [this, &box] {
+            if (m_textBoxHook) m_textBoxHook(box);
+        });
+    }
+    box.exec();
+    return framework::id::Ok;  // its one button, or Escape, which stands for it
 }
 
 const QIcon& QtPlatform::AppIcon() const {

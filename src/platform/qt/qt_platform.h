@@ -1,6 +1,7 @@
 #pragma once
 // The Linux front end: the model of the Windows controls, drawn with Qt widgets. Each modal
-// dialog becomes a DialogWindow; message boxes are QMessageBoxes. Everything the controls do
+// dialog becomes a DialogWindow; message boxes are QMessageBoxes, and the box for text with
+// paths in it (F1's) is a TextBox, which fits any screen. Everything the controls do
 // is decided by the model - this class only shows windows and runs their event loops.
 #include <QIcon>
 #include <QString>
@@ -17,6 +18,7 @@ class QWidget;
 namespace qt {
 
 class DialogWindow;
+class TextBox;
 
 // What Ctrl+C puts on the clipboard in a message box, laid out as Windows does: the title, the
 // text and the buttons, each between lines of dashes.
@@ -38,6 +40,9 @@ public:
     // Called once each message box is up, inside its modal loop.
     using MessageBoxHook = std::function<void(QMessageBox&)>;
     void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
+    // Called once each text box is up, inside its modal loop.
+    using TextBoxHook = std::function<void(TextBox&)>;
+    void SetTextBoxHook(TextBoxHook hook) { m_textBoxHook = std::move(hook); }
 
     // The window that shows this dialog model, or null.
     DialogWindow* WindowOf(const model::DialogModel* dialog) const;
@@ -56,10 +61,12 @@ protected:
 
 private:
     QWidget* OwnerWindow(framework::Handle owner) const;
+    int RunTextBox(QWidget* owner, const model::MessageBoxRequest& request);
 
     std::vector<DialogWindow*> m_windows;
     WindowHook m_shownHook;
     MessageBoxHook m_boxHook;
+    TextBoxHook m_textBoxHook;
     mutable QIcon m_appIcon;
 };
 

@@ -8,6 +8,7 @@
 #include "framework/dialog_template.h"
 #include "framework/win_types.h"
 #include "framework/wnd.h"
+#include "platform/win32/text_box.h"
 
 // After <windows.h> (through win32_platform.h), which it builds on.
 // clang-format off
@@ -292,6 +293,12 @@ int Win32Platform::ShowMessageBox(framework::Handle owner, std::string_view text
     const std::string textZ(text);
     const std::string captionZ(caption);
     return ::MessageBoxA(ToHwnd(owner), textZ.c_str(), captionZ.c_str(), type);
+}
+
+int Win32Platform::ShowPathMessageBox(framework::Handle owner, std::string_view text,
+                                      std::string_view caption, UINT type) {
+    if ((type & MB_TYPEMASK) != MB_OK) return ShowMessageBox(owner, text, caption, type);
+    return RunTextBox(ToHwnd(owner), text, caption);
 }
 
 bool Win32Platform::HasSystemMenu(framework::Handle window) {

@@ -54,6 +54,9 @@ public:
 
     int ShowMessageBox(framework::Handle owner, std::string_view text, std::string_view caption,
                        UINT type) override;
+    // With MB_OK, a box that fits the screen and whose text can be selected (text_box.h).
+    int ShowPathMessageBox(framework::Handle owner, std::string_view text, std::string_view caption,
+                           UINT type) override;
 
     bool HasSystemMenu(framework::Handle window) override;
     void AppendSystemMenuItem(framework::Handle window, UINT flags, UINT id,

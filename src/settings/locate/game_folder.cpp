@@ -20,6 +20,16 @@ public:
         static const std::string variable(kGameDirVariable);
         const char* value = std::getenv(variable.c_str());
         if (value != nullptr && *value != '\0') {
+            // Named but not there: the player meant that folder, so no other is looked for.
+            if (!IdentifyOnDisk(value, true)) {
+                if (account != nullptr) {
+                    *account = LookupAccount{};
+                    account->looked.push_back(
+                        {"The environment variable " + variable, value, PassedOver::kNotThere});
+                    account->advice = Advice::kFixVariable;
+                }
+                return std::nullopt;
+            }
             if (account != nullptr) {
                 *account = LookupAccount{};
                 account->found = true;
@@ -75,29 +85,37 @@ std::string SpellingOnDisk(std::string_view folder, std::string_view name) {
 }
 #endif
 
-// A word the shell takes as it is, so the command stays easy to read.
+// A word every shell takes as it is, so the command stays easy to read. No "=": a command word
+// "a=b" would be one more assignment.
 bool PlainShellWord(std::string_view word) {
     if (word.empty()) return false;
     for (const char c : word) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                            (c >= '0' && c <= '9') ||
-                           std::string_view("_@%+=:,./-").find(c) != std::string_view::npos;
+                           std::string_view("_@+:,./-").find(c) != std::string_view::npos;
         if (!plain) return false;
     }
     return true;
 }
 
-// Single quotes keep every byte but the quote itself, which is closed, escaped and reopened.
+// Single quotes keep every byte as it is in sh, bash and zsh, but fish reads \\ and \' inside
+// them as escapes. So the quote and the backslash stand outside the quotes, each escaped by a
+// backslash, which all of them read alike: a\b'c -> 'a'\\'b'\''c'.
 std::string ShellQuoted(std::string_view word) {
-    std::string quoted = "'";
+    if (word.empty()) return "''";
+    std::string quoted;
+    bool open = false;
     for (const char c : word) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted.push_back(c);
+        const bool escaped = c == '\'' || c == '\\';
+        if (escaped == open) {
+            quoted.push_back('\'');
+            open = !open;
         }
+        if (escaped) quoted.push_back('\\');
+        quoted.push_back(c);
     }
-    return quoted + "'";
+    if (open) quoted.push_back('\'');
+    return quoted;
 }
 
 }  // namespace
@@ -126,8 +144,9 @@ bool HoldsGameFiles(std::string_view folder) {
 }
 
 OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
-                                          std::chrono::milliseconds budget) {
-    const auto deadline = std::chrono::steady_clock::now() + budget;
+                                          std::chrono::milliseconds budget,
+                                          std::chrono::steady_clock::time_point start) {
+    const auto deadline = start + budget;
     FoundFolders all = locator.FindAll(deadline);
     OtherInstallations others;
     others.incomplete = all.incomplete;
@@ -145,17 +164,27 @@ OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::strin
         seen.push_back(*identity);
         others.found.push_back(std::move(folder));
     }
-    if (!others.found.empty()) {
+    if (others.found.empty()) return others;
+    const std::string program = ProgramAsStarted();
+    for (FoundFolder& folder : others.found) {
 #ifdef _WIN32
-        others.command = CmdStartCommand(ProgramAsStarted(), others.found.front().folder);
+        folder.commands = {CmdStartCommand(program, folder.folder),
+                           PowerShellStartCommand(program, folder.folder)};
 #else
-        others.command = PosixStartCommand(ProgramAsStarted(), others.found.front().folder);
+        if (auto command = PosixStartCommand(program, folder.folder)) {
+            folder.commands.push_back(std::move(*command));
+        }
 #endif
     }
     return others;
 }
 
-std::string PosixStartCommand(std::string_view program, std::string_view folder) {
+std::optional<std::string> PosixStartCommand(std::string_view program, std::string_view folder) {
+    // Quoted, a line break would still end the line a player copies.
+    if (program.find('\n') != std::string_view::npos ||
+        folder.find('\n') != std::string_view::npos) {
+        return std::nullopt;
+    }
     return std::string(kGameDirVariable) + "=" + ShellQuoted(folder) + " " +
            (PlainShellWord(program) ? std::string(program) : ShellQuoted(program));
 }

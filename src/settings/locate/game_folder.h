@@ -1,7 +1,8 @@
 #pragma once
 // Where the game is installed. On Windows its installer records the folder in the registry; on
 // Linux the game runs inside a Wine prefix and the same value is read from the prefix's registry
-// files. The environment variable TAVREL_GAME_DIR, when set and not empty, takes precedence.
+// files. The environment variable TAVREL_GAME_DIR, when set and not empty, takes precedence; a
+// folder it names that does not exist is a game folder that cannot be found.
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -58,14 +59,17 @@ struct DiskIdentity {
     std::uint64_t file = 0;
     bool operator==(const DiskIdentity&) const = default;
 };
-// The identity of an existing folder (`folder` set) or regular file; nullopt when there is none.
+// The identity of an existing folder (`folder` set) or regular file; nullopt when there is none,
+// with the platform's last error set to say why.
 std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder);
 
 // The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
 // use; may be empty): each folder `locator` names that exists and holds the game's files, once,
-// in the order found, and the command that starts this program on the first of them.
-OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
-                                          std::chrono::milliseconds budget);
+// in the order found, each with the command lines that start this program on it. The search
+// ends `budget` after `start`.
+OtherInstallations FindOtherInstallations(
+    GameFolderLocator& locator, std::string_view edited, std::chrono::milliseconds budget,
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now());
 
 // A folder holds the game's files when it has sfc.ini or Assets/Scripts/.
 bool HoldsGameFiles(std::string_view folder);
@@ -76,10 +80,13 @@ bool HoldsGameFiles(std::string_view folder);
 inline constexpr std::string_view kLauncherVariable = "TAVREL_LAUNCHER";
 std::string ProgramAsStarted();
 
-// A command line that starts `program` with TAVREL_GAME_DIR set to `folder`: for a POSIX shell
-// (every argument in single quotes unless plainly safe), and for the Command Prompt (carets
-// before the characters it treats specially, the program in double quotes).
-std::string PosixStartCommand(std::string_view program, std::string_view folder);
+// A command line that starts `program` with TAVREL_GAME_DIR set to `folder`. For a POSIX shell
+// or fish, which read it alike: every argument quoted unless plainly safe; nullopt when either
+// holds a line break, which no pasted line can carry. For the Command Prompt: carets before the
+// characters it treats specially, the program in double quotes. For PowerShell (Windows only,
+// as it reads the quotes of the ANSI code page): single quotes, each quote doubled.
+std::optional<std::string> PosixStartCommand(std::string_view program, std::string_view folder);
 std::string CmdStartCommand(std::string_view program, std::string_view folder);
+std::string PowerShellStartCommand(std::string_view program, std::string_view folder);
 
 }  // namespace settings::locate

@@ -46,6 +46,7 @@ enum class Advice {
     kNone,
     kLauncherOrWinePrefix,  // install through a launcher, or name the prefix in WINEPREFIX
     kReinstall,             // the game's installer records the folder
+    kFixVariable,           // TAVREL_GAME_DIR names a folder that is not there
 };
 
 struct LookupAccount {
@@ -61,6 +62,9 @@ struct FoundFolder {
     std::string folder;  // in this platform's path form
     std::string group;   // the launcher or registry view, for grouping the list
     FoundHow how;
+    // The lines that start this program on it, one a shell (FindOtherInstallations); none when
+    // its path cannot be typed.
+    std::vector<std::string> commands;
 };
 
 struct FoundFolders {
@@ -73,7 +77,6 @@ struct OtherInstallations {
     std::vector<FoundFolder> found;
     bool incomplete = false;
     std::chrono::milliseconds waited{0};  // the budget, when `incomplete`
-    std::string command;                  // starts this program on found.front()
 };
 
 }  // namespace settings::locate

@@ -71,8 +71,10 @@ public:
         for (const prefixes::GameFolderMatch& match :
              prefixes::FindAllGameFolders(CurrentEnvironment(), kGameRegistryKey,
                                           kGameRegistryValue, deadline, all.incomplete)) {
-            all.found.push_back({wine::Utf8FromPath(match.folder), match.origin.launcher,
-                                 prefixes::HowFound(match)});
+            all.found.push_back({wine::Utf8FromPath(match.folder),
+                                 match.origin.launcher,
+                                 prefixes::HowFound(match),
+                                 {}});
         }
         return all;
     }
@@ -116,7 +118,10 @@ std::string Absolute(const std::string& path) {
 std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder) {
     struct stat info {};
     if (stat(std::string(path).c_str(), &info) != 0) return std::nullopt;
-    if (folder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode)) return std::nullopt;
+    if (folder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode)) {
+        errno = folder ? ENOTDIR : EISDIR;
+        return std::nullopt;
+    }
     return DiskIdentity{static_cast<std::uint64_t>(info.st_dev),
                         static_cast<std::uint64_t>(info.st_ino)};
 }
