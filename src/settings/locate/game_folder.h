@@ -61,14 +61,15 @@ struct DiskIdentity {
 // The identity of an existing folder (`folder` set) or regular file; nullopt when there is none.
 std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder);
 
-// The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
-// use; may be empty): each folder `locator` names that exists and holds the game's files, once,
-// in the order found, and the command that starts this program on the first of them.
-OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
-                                          std::chrono::milliseconds budget);
+// Whether a folder holds the game's files; the record knows where they lie in it.
+using GameFilesTest = bool (*)(std::string_view folder);
 
-// A folder holds the game's files when it has sfc.ini or Assets/Scripts/.
-bool HoldsGameFiles(std::string_view folder);
+// The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
+// use; may be empty): each folder `locator` names that exists and `holdsGameFiles`, once, in the
+// order found, and the command that starts this program on the first of them.
+OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
+                                          std::chrono::milliseconds budget,
+                                          GameFilesTest holdsGameFiles);
 
 // How this program was started, as a command to type. POSIX: kLauncherVariable when a launcher
 // script that starts the program sets it, else argv[0] as typed when it was found on PATH, else

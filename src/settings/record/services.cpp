@@ -44,7 +44,8 @@ WhereSettingsAre FindWhereSettingsAre(std::chrono::milliseconds othersBudget) {
                 store::WhichProfileCopy(InstalledFiles(), PathInGameFolder(gameFolder, file)));
         }
     }
-    where.others = locate::FindOtherInstallations(InstalledLocator(), gameFolder, othersBudget);
+    where.others = locate::FindOtherInstallations(InstalledLocator(), gameFolder, othersBudget,
+                                                  HoldsGameFiles);
     return where;
 }
 

@@ -107,4 +107,10 @@ std::string PathInGameFolder(std::string_view gameFolder, SettingsFile file) {
     return locate::AppendPathComponent(folder, FileName(file), false);
 }
 
+bool HoldsGameFiles(std::string_view folder) {
+    return locate::IdentifyOnDisk(PathInGameFolder(folder, SettingsFile::kSfc), false)
+               .has_value() ||
+           locate::IdentifyOnDisk(ScriptsFolderIn(folder), true).has_value();
+}
+
 }  // namespace settings
