@@ -430,14 +430,6 @@ void CCustomizerDlg::OnMonster() {
     EnableMonsterOdds();
 }
 
-int CCustomizerDlg::CheckedRaces() const {
-    int races = 0;
-    for (const RaceRow& row : Races()) {
-        if (this->*row.flag != 0) races |= 1 << row.raceBit;
-    }
-    return races;
-}
-
 void CCustomizerDlg::AddCheckedRaces() const {
     for (const RaceRow& row : Races()) {
         if (this->*row.flag != 0) theSettings.AddRace(row.raceBit);
@@ -497,12 +489,6 @@ void CCustomizerDlg::OnResetDefaults() {
 void CCustomizerDlg::OnOK() {
     UpdateData(TRUE);
 
-    // Checked before anything is written, so a press of OK without a race changes no file.
-    if (CheckedRaces() == 0) {
-        ShowMessageBox(kNoRaceText, kNoRaceCaption);
-        return;
-    }
-
     theSettings.SetMultiplier(m_difficulty);
     // The record's mode already equals the dialog's, so the set emptied here is the one
     // refilled below.
@@ -525,6 +511,11 @@ void CCustomizerDlg::OnOK() {
     theSettings.SetEra(CheckedEra());
     theSettings.SetUIType(m_aiLevel >= 0 ? m_aiLevel : m_loadedAiLevel);
 
+    // Decided before anything is written, so a press of OK without a race changes no file.
+    if (theSettings.GetRaces() == 0) {
+        ShowMessageBox(kNoRaceText, kNoRaceCaption);
+        return;
+    }
     if (!theSettings.Save()) {
         const int code = settings::store::LastErrorCode();
         ShowMessageBox(FormatCode(kSaveError, code));

@@ -91,8 +91,7 @@ private:
     void EnableHullOdds(const HullRow& row);
     // The monster's odds count only in Mixed mode.
     void EnableMonsterOdds();
-    // The race set the ten race flags stand for.
-    int CheckedRaces() const;
+    // Adds the checked races (the monster among them) to the record's current race set.
     void AddCheckedRaces() const;
     void CheckEra(int era);
     int CheckedEra() const;
