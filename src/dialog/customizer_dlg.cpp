@@ -35,8 +35,9 @@ constexpr int kOddsReadChars = 3;  // characters OK reads back from one
 
 constexpr int kSliderLineSize = 1;
 constexpr int kSliderPageSize = 10;
-constexpr float kMinMultiplier = 0.5f;
-constexpr float kMaxMultiplier = 3.0f;
+// The slider's ends in the multiplier's terms.
+constexpr float kMinMultiplier = CCustomizerDlg::MultiplierFromPosition(CCustomizerDlg::kSliderMin);
+constexpr float kMaxMultiplier = CCustomizerDlg::MultiplierFromPosition(CCustomizerDlg::kSliderMax);
 constexpr float kLineStep = 0.01f;
 constexpr float kPageStep = 0.1f;
 
@@ -198,10 +199,6 @@ int CCustomizerDlg::SliderPosition(float multiplier) {
     // Exact in double: the float's 24 bits times 100 fit, and so does the difference.
     return base::SaturatingTruncate(static_cast<double>(multiplier) * 100.0 - 100.0, kSliderMin,
                                     kSliderMax);
-}
-
-float CCustomizerDlg::MultiplierFromPosition(int position) {
-    return base::NarrowToFloat(position / 100.0 + 1.0);
 }
 
 int CCustomizerDlg::IconOffset(int extent, int iconExtent) {
