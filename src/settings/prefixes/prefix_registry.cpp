@@ -57,7 +57,7 @@ std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
                                              std::string& buffer, locate::PassedOver& why) {
     const fs::path& prefix = candidate.prefix;
     why = locate::PassedOver::kNotThere;
-    if (!ReadFileInto(prefix / "system.reg", kMaxRegistrySize, buffer)) return std::nullopt;
+    if (!ReadFileInto(MachineRegistry(prefix), kMaxRegistrySize, buffer)) return std::nullopt;
     std::string view;
     auto value = ReadMachineString(buffer, keyPath, valueName, &view);
     why = locate::PassedOver::kNoGameKey;
