@@ -20,8 +20,12 @@ namespace framework {
 
 // One entry of a message map, for handlers of class T. Which member signature an entry holds
 // decides how the message's parameters are cracked:
-//   void()                                   WM_COMMAND (code, id range), WM_NOTIFY without args,
-//   WM_PAINT void(UINT ch, UINT repeat, UINT flags)   WM_CHAR void(Handle newFocus) WM_KILLFOCUS
+//
+//   handler                                  messages
+//   void()                                   WM_COMMAND (code, id range), WM_NOTIFY without
+//                                            arguments, WM_PAINT
+//   void(UINT ch, UINT repeat, UINT flags)   WM_CHAR
+//   void(Handle newFocus)                    WM_KILLFOCUS
 //   void(UINT id, LPARAM lParam)             WM_SYSCOMMAND
 //   void(UINT code, UINT pos, Handle bar)    WM_HSCROLL
 //   void(NMHDR*, LRESULT*)                   WM_NOTIFY (code, id range)
