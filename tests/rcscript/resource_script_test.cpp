@@ -7,6 +7,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -175,13 +176,20 @@ INSTANTIATE_TEST_SUITE_P(AllSixtySix, MainDialogItem,
                          testing::Range<std::size_t>(0, std::size(kMainItems)),
                          test_support::NameBy(MainItemName, true));
 
-TEST(ProgramResources, FindItemGivesTheFirstWithThatId) {
+// The first item with that id, or nullptr.
+const ItemTemplate* FindItem(const DialogTemplate& d, int id) {
+    const auto found = std::find_if(d.items.begin(), d.items.end(),
+                                    [id](const ItemTemplate& item) { return item.id == id; });
+    return found == d.items.end() ? nullptr : &*found;
+}
+
+TEST(ProgramResources, TheFirstItemOfAnId) {
     const DialogTemplate& d = Dialog(IDD_MAIN);
-    ASSERT_NE(d.FindItem(IDC_FORCE_ERA), nullptr);
-    EXPECT_EQ(d.FindItem(IDC_FORCE_ERA)->text, "Force select of ships created in chosen era");
-    ASSERT_NE(d.FindItem(-1), nullptr);
-    EXPECT_EQ(d.FindItem(-1)->text, "Difficulty");
-    EXPECT_EQ(d.FindItem(4242), nullptr);
+    ASSERT_NE(FindItem(d, IDC_FORCE_ERA), nullptr);
+    EXPECT_EQ(FindItem(d, IDC_FORCE_ERA)->text, "Force select of ships created in chosen era");
+    ASSERT_NE(FindItem(d, -1), nullptr);
+    EXPECT_EQ(FindItem(d, -1)->text, "Difficulty");
+    EXPECT_EQ(FindItem(d, 4242), nullptr);
 }
 
 TEST(ProgramResources, ComboInitialisationData) {
@@ -196,7 +204,7 @@ TEST(ProgramResources, ComboInitialisationData) {
         EXPECT_EQ(entries[i].controlId, expected[i].first);
         EXPECT_EQ(entries[i].text, expected[i].second);
         EXPECT_EQ(entries[i].message, 0x403);
-        const ItemTemplate* combo = Dialog(IDD_MAIN).FindItem(entries[i].controlId);
+        const ItemTemplate* combo = FindItem(Dialog(IDD_MAIN), entries[i].controlId);
         ASSERT_NE(combo, nullptr);
         EXPECT_EQ(combo->className, "ComboBox");
     }
@@ -245,18 +253,35 @@ TEST(ProgramResources, PlaceholderDialog) {
     ExpectItem(d.items[1], {2, "Button", "Cancel", 129, 24, 50, 14, kPush});
 }
 
+// The value `name` has at the end of a script and its header, as a control's id that names it;
+// nullopt when the reader knows no number by that name.
+std::optional<int> SymbolValue(std::string_view script, std::string_view header,
+                               std::string_view name) {
+    const std::string probe = std::string(script) +
+                              "\n65000 DIALOG 0, 0, 9, 9\nBEGIN\n    LTEXT \"\", " +
+                              std::string(name) + ", 0, 0, 9, 9\nEND\n";
+    try {
+        return ResourceSet::Parse(probe, header).FindDialog(65000)->items.at(0).id;
+    } catch (const std::runtime_error&) {
+        return std::nullopt;
+    }
+}
+
 TEST(ProgramResources, StringsIconAndSymbols) {
     const ResourceSet& r = ResourceSet::Program();
     EXPECT_EQ(r.String(IDS_ABOUTBOX), "&About TavrelCustomizer...");
     EXPECT_EQ(r.String(102), "");
     EXPECT_EQ(r.IconFile(IDR_MAINFRAME), "TavrelCustomizer.ico");
     EXPECT_EQ(r.IconFile(1), "");
-    EXPECT_EQ(r.Symbol("IDD_MAIN"), 102);
-    EXPECT_EQ(r.Symbol("IDM_ABOUTBOX"), 0x10);
-    EXPECT_EQ(r.Symbol("IDC_ERA_LATE"), IDC_ERA_LATE);
-    EXPECT_EQ(r.Symbol("IDOK"), 1);
-    EXPECT_EQ(r.Symbol("IDC_STATIC"), -1);
-    EXPECT_EQ(r.Symbol("IDC_NO_SUCH_CONTROL"), std::nullopt);
+    const auto symbol = [](std::string_view name) {
+        return SymbolValue(rcscript::kResourceScript, rcscript::kResourceHeader, name);
+    };
+    EXPECT_EQ(symbol("IDD_MAIN"), 102);
+    EXPECT_EQ(symbol("IDM_ABOUTBOX"), 0x10);
+    EXPECT_EQ(symbol("IDC_ERA_LATE"), IDC_ERA_LATE);
+    EXPECT_EQ(symbol("IDOK"), 1);
+    EXPECT_EQ(symbol("IDC_STATIC"), -1);
+    EXPECT_EQ(symbol("IDC_NO_SUCH_CONTROL"), std::nullopt);
 }
 
 TEST(ProgramResources, VersionInformation) {
@@ -432,7 +457,7 @@ TEST(ResourceReader, DialogStatementsAndDefaults) {
 }
 
 TEST(ResourceReader, PreprocessorAndComments) {
-    const ResourceSet r = ResourceSet::Parse(
+    const std::string script =
         "#include <winres.h>\n"
         "#include \"resource.h\"\n"
         "#pragma code_page(1252)\n"
@@ -460,17 +485,17 @@ TEST(ResourceReader, PreprocessorAndComments) {
         "IDD_TEST DIALOG 0, 0, WIDE, TALL // trailing comment\n"
         "BEGIN\n"
         "    LTEXT \"// not a comment /* either */\",CHOSEN,0,0,9,9\n"
-        "END\n",
-        kHeader);
+        "END\n";
+    const ResourceSet r = ResourceSet::Parse(script, kHeader);
     const DialogTemplate& d = OnlyDialog(r);
     EXPECT_EQ(d.cx, 40);
     EXPECT_EQ(d.cy, 20);
     ASSERT_EQ(d.items.size(), 1u);
     EXPECT_EQ(d.items[0].id, 3);
     EXPECT_EQ(d.items[0].text, "// not a comment /* either */");
-    EXPECT_EQ(r.Symbol("IDC_B"), 1002);
-    EXPECT_EQ(r.Symbol("PICK"), 1);
-    EXPECT_EQ(r.Symbol("GONE"), std::nullopt);
+    EXPECT_EQ(SymbolValue(script, kHeader, "IDC_B"), 1002);
+    EXPECT_EQ(SymbolValue(script, kHeader, "PICK"), 1);
+    EXPECT_EQ(SymbolValue(script, kHeader, "GONE"), std::nullopt);
 }
 
 TEST(ResourceReader, StringTableIconAndSkippedResources) {
