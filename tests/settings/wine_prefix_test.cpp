@@ -17,11 +17,20 @@ namespace {
 namespace fs = std::filesystem;
 using settings::prefixes::Environment;
 using settings::prefixes::FindGameFolder;
-using settings::prefixes::ListPrefixes;
 using settings::wine::DriveRoot;
 using settings::wine::ParseWindowsPath;
 using settings::wine::ToHostPath;
 using wine_test::ScratchDir;
+
+// The prefixes the search tries, in order.
+std::vector<fs::path> ListPrefixes(const Environment& env) {
+    settings::prefixes::PrefixList list = settings::prefixes::BuildPrefixList(env);
+    std::vector<fs::path> prefixes;
+    for (const settings::prefixes::PrefixCandidate& candidate : list.Found()) {
+        prefixes.push_back(candidate.prefix);
+    }
+    return prefixes;
+}
 
 #ifdef _WIN32
 #define SKIP_ON_WINDOWS(why) GTEST_SKIP() << why
@@ -450,7 +459,6 @@ namespace {
 namespace fs = std::filesystem;
 using settings::prefixes::Environment;
 using settings::prefixes::FindGameFolder;
-using settings::prefixes::ListPrefixes;
 
 class LaterLaunchers : public ::testing::Test {
 protected:
