@@ -23,6 +23,7 @@
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/qt_platform.h"
 #include "resource.h"
+#include "scripted_qt_platform.h"
 #include "support/game_folder_test.h"
 
 namespace qt_tests {
@@ -49,14 +50,14 @@ protected:
     void SetUp() override {
         WriteGame(ProgramKeys());
         framework::SetPlatform(&m_platform);
-        m_platform.SetMessageBoxHook([this](QMessageBox& box) {
+        m_platform.onBox = [this](QMessageBox& box) {
             m_boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
             if (m_onBox) {
                 m_onBox(box);
             } else {
                 QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
             }
-        });
+        };
     }
 
     void TearDown() override { framework::SetPlatform(nullptr); }
@@ -66,7 +67,7 @@ protected:
     void RunProgram(Script main, Script about = {}) {
         // Naming the application object links it in; it is the one RunApplication runs.
         ASSERT_EQ(AfxGetApp(), &theApp);
-        m_platform.SetShownHook([this, main, about](qt::DialogWindow& window) {
+        m_platform.onShown = [this, main, about](qt::DialogWindow& window) {
             const bool isAbout = window.Model().Template().id == IDD_ABOUTBOX;
             ++(isAbout ? m_aboutRuns : m_mainRuns);
             const Script& script = isAbout ? about : main;
@@ -77,9 +78,9 @@ protected:
                 window.Model().End(-1);
             }
             if (!isAbout) m_result = window.Model().Result();
-        });
+        };
         EXPECT_EQ(framework::RunApplication(), 0);
-        m_platform.SetShownHook({});
+        m_platform.onShown = {};
     }
 
     // ---- Playing the user on the widgets
@@ -148,7 +149,7 @@ protected:
         QTest::mouseClick(widget, Qt::RightButton, Qt::NoModifier, pos);
     }
 
-    qt::QtPlatform m_platform;
+    ScriptedQtPlatform m_platform;
     struct Box {
         std::string caption;
         std::string text;

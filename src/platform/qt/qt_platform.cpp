@@ -114,9 +114,13 @@ INT_PTR QtPlatform::RunModalLoop(model::DialogModel& dialog) {
         std::vector<DialogWindow*>& windows;
         ~Pop() { windows.pop_back(); }
     } pop{m_windows};
-    window.Run(m_shownHook);
+    window.Run([this](DialogWindow& shown) { DialogShown(shown); });
     return dialog.Result();
 }
+
+void QtPlatform::DialogShown(DialogWindow&) {}
+
+void QtPlatform::MessageBoxShown(QMessageBox&) {}
 
 int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     QWidget* owner = request.ownerDialog != nullptr ? WindowOf(request.ownerDialog) : nullptr;
@@ -131,11 +135,7 @@ int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     // Ctrl+C copies the whole box as Windows' message boxes do, to paste it elsewhere.
     CopyWholeBox copy(box);
     box.setWindowModality(Qt::ApplicationModal);
-    if (m_boxHook) {
-        QTimer::singleShot(0, &box, [this, &box] {
-            if (m_boxHook) m_boxHook(box);
-        });
-    }
+    QTimer::singleShot(0, &box, [this, &box] { MessageBoxShown(box); });
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return IdOf(clicked != nullptr ? box.standardButton(clicked) : QMessageBox::NoButton,

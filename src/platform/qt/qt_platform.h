@@ -4,7 +4,6 @@
 // is decided by the model - this class only shows windows and runs their event loops.
 #include <QIcon>
 #include <QString>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,14 +30,6 @@ public:
         std::string executableTitle = "TavrelCustomizer");
     ~QtPlatform() override;
 
-    // Called once each dialog window is up and drawn, inside its modal loop (tests and the
-    // documentation's screenshots drive the dialog from here).
-    using WindowHook = std::function<void(DialogWindow&)>;
-    void SetShownHook(WindowHook hook) { m_shownHook = std::move(hook); }
-    // Called once each message box is up, inside its modal loop.
-    using MessageBoxHook = std::function<void(QMessageBox&)>;
-    void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
-
     // The window that shows this dialog model, or null.
     DialogWindow* WindowOf(const model::DialogModel* dialog) const;
 
@@ -54,12 +45,15 @@ protected:
     INT_PTR RunModalLoop(model::DialogModel& dialog) override;
     int RunMessageBox(const model::MessageBoxRequest& request) override;
 
+    // Tests and the screenshots play the user from here, once a dialog's window is up and drawn.
+    virtual void DialogShown(DialogWindow& window);
+    // Tests and the screenshots answer a message box from here, once it is up.
+    virtual void MessageBoxShown(QMessageBox& box);
+
 private:
     QWidget* OwnerWindow(framework::Handle owner) const;
 
     std::vector<DialogWindow*> m_windows;
-    WindowHook m_shownHook;
-    MessageBoxHook m_boxHook;
     mutable QIcon m_appIcon;
 };
 
