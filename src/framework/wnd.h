@@ -99,8 +99,6 @@ public:
     // Child helpers by id.
     LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     std::string GetItemText(int id, int maxChars) const;
-    void SetItemText(int id, std::string_view text) const;
-    void EnableItem(int id, bool enable) const;
     UINT IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, UINT check) const;
 
