@@ -35,8 +35,9 @@ constexpr int kOddsReadChars = 3;  // characters OK reads back from one
 
 constexpr int kSliderLineSize = 1;
 constexpr int kSliderPageSize = 10;
-constexpr float kMinMultiplier = 0.5f;
-constexpr float kMaxMultiplier = 3.0f;
+// The slider's ends in the multiplier's terms.
+constexpr float kMinMultiplier = CCustomizerDlg::MultiplierFromPosition(CCustomizerDlg::kSliderMin);
+constexpr float kMaxMultiplier = CCustomizerDlg::MultiplierFromPosition(CCustomizerDlg::kSliderMax);
 constexpr float kLineStep = 0.01f;
 constexpr float kPageStep = 0.1f;
 
@@ -198,10 +199,6 @@ int CCustomizerDlg::SliderPosition(float multiplier) {
     // Exact in double: the float's 24 bits times 100 fit, and so does the difference.
     return base::SaturatingTruncate(static_cast<double>(multiplier) * 100.0 - 100.0, kSliderMin,
                                     kSliderMax);
-}
-
-float CCustomizerDlg::MultiplierFromPosition(int position) {
-    return base::NarrowToFloat(position / 100.0 + 1.0);
 }
 
 int CCustomizerDlg::IconOffset(int extent, int iconExtent) {
@@ -430,14 +427,6 @@ void CCustomizerDlg::OnMonster() {
     EnableMonsterOdds();
 }
 
-int CCustomizerDlg::CheckedRaces() const {
-    int races = 0;
-    for (const RaceRow& row : Races()) {
-        if (this->*row.flag != 0) races |= 1 << row.raceBit;
-    }
-    return races;
-}
-
 void CCustomizerDlg::AddCheckedRaces() const {
     for (const RaceRow& row : Races()) {
         if (this->*row.flag != 0) theSettings.AddRace(row.raceBit);
@@ -497,12 +486,6 @@ void CCustomizerDlg::OnResetDefaults() {
 void CCustomizerDlg::OnOK() {
     UpdateData(TRUE);
 
-    // Checked before anything is written, so a press of OK without a race changes no file.
-    if (CheckedRaces() == 0) {
-        ShowMessageBox(kNoRaceText, kNoRaceCaption);
-        return;
-    }
-
     theSettings.SetMultiplier(m_difficulty);
     // The record's mode already equals the dialog's, so the set emptied here is the one
     // refilled below.
@@ -525,6 +508,11 @@ void CCustomizerDlg::OnOK() {
     theSettings.SetEra(CheckedEra());
     theSettings.SetUIType(m_aiLevel >= 0 ? m_aiLevel : m_loadedAiLevel);
 
+    // Decided before anything is written, so a press of OK without a race changes no file.
+    if (theSettings.GetRaces() == 0) {
+        ShowMessageBox(kNoRaceText, kNoRaceCaption);
+        return;
+    }
     if (!theSettings.Save()) {
         const int code = settings::store::LastErrorCode();
         ShowMessageBox(FormatCode(kSaveError, code));

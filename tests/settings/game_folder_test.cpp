@@ -17,6 +17,7 @@
 #include "settings/locate/lookup_account.h"
 #include "settings/record/script_settings.h"
 #include "settings/record/services.h"
+#include "settings/record/settings_keys.h"
 #include "settings/store/file_store.h"
 #include "wine_test_support.h"
 
@@ -192,13 +193,16 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 2.5f);
     std::string edited;
     ASSERT_TRUE(record.GetGamePath(edited));
-    others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
-                                                      std::chrono::seconds(30));
+    others = settings::locate::FindOtherInstallations(
+        settings::InstalledLocator(), edited, std::chrono::seconds(30),
+        std::chrono::steady_clock::now(), settings::HoldsGameFiles);
     ASSERT_EQ(others.found.size(), 2u);
     EXPECT_EQ(others.found[0].folder, first);
     EXPECT_EQ(others.found[1].folder, second);
     others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
-                                                      std::chrono::milliseconds(-1));
+                                                      std::chrono::milliseconds(-1),
+                                                      std::chrono::steady_clock::now(),
+                                                      settings::HoldsGameFiles);
     EXPECT_TRUE(others.found.empty());
     EXPECT_NE(DescribeLookup(where.account, {}, 20, others).find("is incomplete"),
               std::string::npos);

@@ -35,7 +35,10 @@ class ScriptedDialog : public CDialog {
 public:
     using Script = std::function<void(ScriptedDialog&)>;
     explicit ScriptedDialog(UINT templateId, Script init, Script shown = {})
-        : CDialog(templateId), m_init(std::move(init)), m_shown(std::move(shown)) {}
+        : CDialog(templateId),
+          m_templateId(templateId),
+          m_init(std::move(init)),
+          m_shown(std::move(shown)) {}
 
     BOOL OnInitDialog() override {
         if (m_shown) ::PostMessageA(Window(), kPhaseTwo, 0, 0);
@@ -62,6 +65,7 @@ public:
         return CDialog::OnWndMsg(message, wParam, lParam, result);
     }
 
+    UINT TemplateId() const { return m_templateId; }
     HWND Window() const { return H(m_hWnd); }
     HWND Item(int id) const { return ::GetDlgItem(Window(), id); }
 
@@ -69,6 +73,7 @@ public:
     LRESULT dragIcon = 0;
 
 private:
+    UINT m_templateId;
     Script m_init;
     Script m_shown;
 };
@@ -97,7 +102,7 @@ protected:
     void TearDown() override { framework::SetPlatform(nullptr); }
 
     INT_PTR Run(ScriptedDialog& dialog, HWND owner = nullptr) {
-        return m_platform.RunModalDialog(dialog, dialog.GetTemplateId(), F(owner));
+        return m_platform.RunModalDialog(dialog, dialog.TemplateId(), F(owner));
     }
 
     // The test dialogs carry no combo-box data or strings.

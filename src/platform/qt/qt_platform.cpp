@@ -115,9 +115,15 @@ INT_PTR QtPlatform::RunModalLoop(model::DialogModel& dialog) {
         std::vector<DialogWindow*>& windows;
         ~Pop() { windows.pop_back(); }
     } pop{m_windows};
-    window.Run(m_shownHook);
+    window.Run([this](DialogWindow& shown) { DialogShown(shown); });
     return dialog.Result();
 }
+
+void QtPlatform::DialogShown(DialogWindow&) {}
+
+void QtPlatform::MessageBoxShown(QMessageBox&) {}
+
+void QtPlatform::TextBoxShown(TextBox&) {}
 
 int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     QWidget* owner = request.ownerDialog != nullptr ? WindowOf(request.ownerDialog) : nullptr;
@@ -136,11 +142,7 @@ int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     // Ctrl+C copies the whole box as Windows' message boxes do, to paste it elsewhere.
     CopyWholeBox copy(box);
     box.setWindowModality(Qt::ApplicationModal);
-    if (m_boxHook) {
-        QTimer::singleShot(0, &box, [this, &box] {
-            if (m_boxHook) m_boxHook(box);
-        });
-    }
+    QTimer::singleShot(0, &box, [this, &box] { MessageBoxShown(box); });
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return IdOf(clicked != nullptr ? box.standardButton(clicked) : QMessageBox::NoButton,
@@ -150,11 +152,7 @@ int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
 int QtPlatform::RunTextBox(QWidget* owner, const model::MessageBoxRequest& request) {
     TextBox box(owner, FromAnsi(request.caption), QString::fromStdString(request.text));
     box.setWindowModality(Qt::ApplicationModal);
-    if (m_textBoxHook) {
-        QTimer::singleShot(0, &box, [this, &box] {
-            if (m_textBoxHook) m_textBoxHook(box);
-        });
-    }
+    QTimer::singleShot(0, &box, [this, &box] { TextBoxShown(box); });
     box.exec();
     return framework::id::Ok;  // its one button, or Escape, which stands for it
 }

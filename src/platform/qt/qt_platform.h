@@ -5,7 +5,6 @@
 // is decided by the model - this class only shows windows and runs their event loops.
 #include <QIcon>
 #include <QString>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,17 +32,6 @@ public:
         std::string executableTitle = "TavrelCustomizer");
     ~QtPlatform() override;
 
-    // Called once each dialog window is up and drawn, inside its modal loop (tests and the
-    // documentation's screenshots drive the dialog from here).
-    using WindowHook = std::function<void(DialogWindow&)>;
-    void SetShownHook(WindowHook hook) { m_shownHook = std::move(hook); }
-    // Called once each message box is up, inside its modal loop.
-    using MessageBoxHook = std::function<void(QMessageBox&)>;
-    void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
-    // Called once each text box is up, inside its modal loop.
-    using TextBoxHook = std::function<void(TextBox&)>;
-    void SetTextBoxHook(TextBoxHook hook) { m_textBoxHook = std::move(hook); }
-
     // The window that shows this dialog model, or null.
     DialogWindow* WindowOf(const model::DialogModel* dialog) const;
 
@@ -59,14 +47,18 @@ protected:
     INT_PTR RunModalLoop(model::DialogModel& dialog) override;
     int RunMessageBox(const model::MessageBoxRequest& request) override;
 
+    // Tests and the screenshots play the user from here, once a dialog's window is up and drawn.
+    virtual void DialogShown(DialogWindow& window);
+    // Tests and the screenshots answer a message box from here, once it is up.
+    virtual void MessageBoxShown(QMessageBox& box);
+    // And a text box (F1's) from here, once it is up.
+    virtual void TextBoxShown(TextBox& box);
+
 private:
     QWidget* OwnerWindow(framework::Handle owner) const;
     int RunTextBox(QWidget* owner, const model::MessageBoxRequest& request);
 
     std::vector<DialogWindow*> m_windows;
-    WindowHook m_shownHook;
-    MessageBoxHook m_boxHook;
-    TextBoxHook m_textBoxHook;
     mutable QIcon m_appIcon;
 };
 

@@ -137,15 +137,10 @@ std::string AppendPathComponent(std::string_view folder, std::string_view name, 
     return path;
 }
 
-bool HoldsGameFiles(std::string_view folder) {
-    const std::string assets = AppendPathComponent(folder, "Assets", true);
-    return IdentifyOnDisk(AppendPathComponent(folder, "sfc.ini", false), false).has_value() ||
-           IdentifyOnDisk(AppendPathComponent(assets, "Scripts", true), true).has_value();
-}
-
 OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
                                           std::chrono::milliseconds budget,
-                                          std::chrono::steady_clock::time_point start) {
+                                          std::chrono::steady_clock::time_point start,
+                                          GameFilesTest holdsGameFiles) {
     const auto deadline = start + budget;
     FoundFolders all = locator.FindAll(deadline);
     OtherInstallations others;
@@ -159,7 +154,7 @@ OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::strin
     }
     for (FoundFolder& folder : all.found) {
         const auto identity = IdentifyOnDisk(folder.folder, true);
-        if (!identity || !HoldsGameFiles(folder.folder)) continue;
+        if (!identity || !holdsGameFiles(folder.folder)) continue;
         if (std::find(seen.begin(), seen.end(), *identity) != seen.end()) continue;
         seen.push_back(*identity);
         others.found.push_back(std::move(folder));

@@ -63,16 +63,17 @@ struct DiskIdentity {
 // with the platform's last error set to say why.
 std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder);
 
-// The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
-// use; may be empty): each folder `locator` names that exists and holds the game's files, once,
-// in the order found, each with the command lines that start this program on it. The search
-// ends `budget` after `start`.
-OtherInstallations FindOtherInstallations(
-    GameFolderLocator& locator, std::string_view edited, std::chrono::milliseconds budget,
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now());
+// Whether a folder holds the game's files; the record knows where they lie in it.
+using GameFilesTest = bool (*)(std::string_view folder);
 
-// A folder holds the game's files when it has sfc.ini or Assets/Scripts/.
-bool HoldsGameFiles(std::string_view folder);
+// The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
+// use; may be empty): each folder `locator` names that exists and `holdsGameFiles`, once, in the
+// order found, each with the command lines that start this program on it. The search ends
+// `budget` after `start`.
+OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
+                                          std::chrono::milliseconds budget,
+                                          std::chrono::steady_clock::time_point start,
+                                          GameFilesTest holdsGameFiles);
 
 // How this program was started, as a command to type. POSIX: kLauncherVariable when a launcher
 // script that starts the program sets it, else argv[0] as typed when it was found on PATH, else

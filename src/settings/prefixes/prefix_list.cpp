@@ -13,10 +13,14 @@ namespace {
 
 bool HoldsRegistry(const fs::path& folder) {
     std::error_code ec;
-    return fs::is_regular_file(folder / "system.reg", ec);
+    return fs::is_regular_file(MachineRegistry(folder), ec);
 }
 
 }  // namespace
+
+fs::path MachineRegistry(const fs::path& prefix) {
+    return prefix / "system.reg";
+}
 
 bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& bytes,
                   std::chrono::steady_clock::time_point deadline) {

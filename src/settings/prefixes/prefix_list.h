@@ -31,6 +31,9 @@ struct PrefixCandidate {
     PrefixOrigin origin;
 };
 
+// The registry file of a prefix that holds HKEY_LOCAL_MACHINE, where the game's key is.
+std::filesystem::path MachineRegistry(const std::filesystem::path& prefix);
+
 // The whole file into `bytes` (a buffer kept across files, so that its memory is reused); false
 // when it is missing, not a regular file, bigger than `maxSize` or unreadable, or when
 // `deadline` passes before it is read (it is checked between pieces of a few megabytes).

@@ -58,7 +58,7 @@ std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
                                              std::chrono::steady_clock::time_point deadline) {
     const fs::path& prefix = candidate.prefix;
     why = locate::PassedOver::kNotThere;
-    if (!ReadFileInto(prefix / "system.reg", kMaxRegistrySize, buffer, deadline)) {
+    if (!ReadFileInto(MachineRegistry(prefix), kMaxRegistrySize, buffer, deadline)) {
         return std::nullopt;
     }
     std::string view;

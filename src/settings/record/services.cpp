@@ -46,8 +46,8 @@ WhereSettingsAre FindWhereSettingsAre(std::chrono::milliseconds othersBudget) {
                 store::WhichProfileCopy(InstalledFiles(), PathInGameFolder(gameFolder, file)));
         }
     }
-    where.others =
-        locate::FindOtherInstallations(InstalledLocator(), gameFolder, othersBudget, start);
+    where.others = locate::FindOtherInstallations(InstalledLocator(), gameFolder, othersBudget,
+                                                  start, HoldsGameFiles);
     return where;
 }
 
