@@ -9,6 +9,7 @@
 #include "app/about_dlg.h"
 #include "base/numeric_text.h"
 #include "dialog/lookup_report.h"
+#include "framework/platform.h"
 #include "resource.h"
 #include "settings/record/script_settings.h"
 #include "settings/record/services.h"
@@ -311,7 +312,8 @@ void CCustomizerDlg::OnSysCommand(UINT id, LPARAM lParam) {
 
 void CCustomizerDlg::ShowWhereSettingsAre() {
     const settings::WhereSettingsAre where = settings::FindWhereSettingsAre(kOthersSearchBudget);
-    ShowPathMessageBox(DescribeLookup(where.account, where.files, kMaxPlaceLines, where.others));
+    ShowPathMessageBox(DescribeLookup(where.account, where.files, kMaxPlaceLines, where.others,
+                                      framework::GetPlatform().ProgramAsStarted()));
 }
 
 void CCustomizerDlg::OnPaint() {

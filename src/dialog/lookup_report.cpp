@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dialog/start_command.h"
 #include "settings/locate/game_folder.h"
 #include "settings/store/file_store.h"
 
@@ -157,7 +158,7 @@ std::string RunLine(const std::vector<const LookedPlace*>& run) {
 
 // Every other installation on a line of its own, each followed by its command lines, so that a
 // player can copy the one line that edits it.
-std::string OthersText(const OtherInstallations& others) {
+std::string OthersText(const OtherInstallations& others, std::string_view program) {
     std::string text;
     if (!others.found.empty()) {
 #ifdef _WIN32
@@ -172,8 +173,9 @@ std::string OthersText(const OtherInstallations& others) {
 #endif
         for (const FoundFolder& found : others.found) {
             text += "\n" + found.folder + " (" + HowBriefly(found.how) + ")\n";
-            for (const std::string& command : found.commands) text += command + "\n";
-            if (found.commands.empty()) {
+            const std::vector<std::string> commands = StartCommands(program, found.folder);
+            for (const std::string& command : commands) text += command + "\n";
+            if (commands.empty()) {
                 text +=
                     "No command line for this one: a line break in its folder's name or in "
                     "this program's path cannot be typed.\n";
@@ -191,7 +193,8 @@ std::string OthersText(const OtherInstallations& others) {
 }  // namespace
 
 std::string DescribeLookup(const LookupAccount& account, const std::vector<ProfileCopies>& files,
-                           std::size_t maxPlaceLines, const OtherInstallations& others) {
+                           std::size_t maxPlaceLines, const OtherInstallations& others,
+                           std::string_view program) {
     std::string text;
     if (account.found) {
         text = "Game folder: " + account.gameFolder + "\n";
@@ -213,7 +216,7 @@ std::string DescribeLookup(const LookupAccount& account, const std::vector<Profi
             }
             text += BackupLine(file);
         }
-        return text + OthersText(others);
+        return text + OthersText(others, program);
     }
     text = "The game folder was not found.";
     if (!account.looked.empty()) text += " Places looked, in order:";
@@ -236,5 +239,5 @@ std::string DescribeLookup(const LookupAccount& account, const std::vector<Profi
     }
     if (account.advice != Advice::kNone)
         text += std::string("\n") + AdviceText(account.advice) + "\n";
-    return text + OthersText(others);
+    return text + OthersText(others, program);
 }

@@ -280,9 +280,9 @@ public:
         how.launcher = "Steam";
         how.prefix = "/r";
         settings::locate::FoundFolders all;
-        all.found.push_back({m_edited + "/.", "Wine", how, {}});
-        all.found.push_back({m_edited + "/Assets", "Steam", how, {}});
-        for (const std::string& other : m_others) all.found.push_back({other, "Steam", how, {}});
+        all.found.push_back({m_edited + "/.", "Wine", how});
+        all.found.push_back({m_edited + "/Assets", "Steam", how});
+        for (const std::string& other : m_others) all.found.push_back({other, "Steam", how});
         return all;
     }
 

@@ -14,7 +14,10 @@
 #include <vector>
 
 #include "dialog/lookup_report.h"
+#include "dialog/start_command.h"
+#include "settings/locate/folder_paths.h"
 #include "settings/locate/lookup_account.h"
+#include "settings/locate/other_installations.h"
 #include "settings/record/script_settings.h"
 #include "settings/record/services.h"
 #include "settings/record/settings_keys.h"
@@ -100,7 +103,8 @@ TEST_F(GameFolderLocatorTest, VariableTakesPrecedenceAndAMissingFolderIsNotFound
 #endif
     const settings::WhereSettingsAre where =
         settings::FindWhereSettingsAre(std::chrono::seconds(30));
-    const std::string text = DescribeLookup(where.account, where.files, 20, where.others);
+    const std::string text =
+        DescribeLookup(where.account, where.files, 20, where.others, "tavrel-customizer");
     EXPECT_NE(text.find("\nThe environment variable TAVREL_GAME_DIR: " + missing + ": not there\n"),
               std::string::npos)
         << text;
@@ -173,7 +177,7 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     const settings::WhereSettingsAre where =
         settings::FindWhereSettingsAre(std::chrono::seconds(30));
     auto others = where.others;
-    const std::string text = DescribeLookup(where.account, {}, 20, others);
+    const std::string text = DescribeLookup(where.account, {}, 20, others, "tavrel-customizer");
     std::size_t at = 0;
     for (const std::string& line :
          {"Game folder: " + first + "\n",
@@ -199,10 +203,9 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     ASSERT_EQ(others.found.size(), 2u);
     EXPECT_EQ(others.found[0].folder, first);
     EXPECT_EQ(others.found[1].folder, second);
-    others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
-                                                      std::chrono::milliseconds(-1),
-                                                      std::chrono::steady_clock::now(),
-                                                      settings::HoldsGameFiles);
+    others = settings::locate::FindOtherInstallations(
+        settings::InstalledLocator(), edited, std::chrono::milliseconds(-1),
+        std::chrono::steady_clock::now(), settings::HoldsGameFiles);
     EXPECT_TRUE(others.found.empty());
     EXPECT_NE(DescribeLookup(where.account, {}, 20, others).find("is incomplete"),
               std::string::npos);
@@ -245,8 +248,8 @@ TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
     const std::string folder =
         "/games/it's \"SFC\" $HOME `id` !! a\\\\b c\\'d \\ * {x,y} (z) ~ #w \xE6\x97\xA5";
     const std::string program = wine_test::Utf8FromPathForTest(bin / "printenv");
-    EXPECT_EQ(settings::locate::PosixStartCommand(program, "/games/a\nb"), std::nullopt);
-    const std::string command = settings::locate::PosixStartCommand(program, folder).value();
+    EXPECT_EQ(PosixStartCommand(program, "/games/a\nb"), std::nullopt);
+    const std::string command = PosixStartCommand(program, folder).value();
     const fs::path script = m_emptyHome.path() / "command.sh";
     wine_test::WriteFile(script,
                          "[ -z \"$BASH_VERSION\" ] || set -H\n" + command + " TAVREL_GAME_DIR\n");

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/windows_1252.h"
 #include "model/model_platform.h"
 #include "support/dialog_driver.h"
 
@@ -80,6 +81,14 @@ public:
     IconHandle LoadAppIcon(UINT resourceId) override;
     PaintHandle BeginPaint(Handle window) override;
     void DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) override;
+    // Started by its name, as from PATH.
+    std::string ProgramAsStarted() override { return ExecutableTitle(); }
+#ifdef _WIN32
+    // The model's code page, Windows-1252: one byte a character.
+    char32_t NextPathCharacter(std::string_view text, std::size_t& at) override {
+        return base::DecodeWindows1252(static_cast<unsigned char>(text[at++]));
+    }
+#endif
 
 protected:
     INT_PTR RunModalLoop(DialogModel& dialog) override;

@@ -9,6 +9,7 @@
 
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/dialog_window.h"
+#include "platform/qt/program_as_started.h"
 #include "platform/qt/text_box.h"
 
 namespace qt {
@@ -168,6 +169,10 @@ const QIcon& QtPlatform::AppIcon() const {
         }
     }
     return m_appIcon;
+}
+
+std::string QtPlatform::ProgramAsStarted() {
+    return qt::ProgramAsStarted();
 }
 
 std::string QtPlatform::ClipboardText() const {

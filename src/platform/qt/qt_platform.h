@@ -40,6 +40,7 @@ public:
 
     // The system clipboard stands behind the model's: what the edits copy reaches other
     // programs, and what they paste comes from them.
+    std::string ProgramAsStarted() override;
     std::string ClipboardText() const override;
     void SetClipboardText(std::string text) override;
 

@@ -69,6 +69,8 @@ public:
     void DrawIcon(framework::PaintHandle paint, int x, int y, framework::IconHandle icon) override;
 
     std::string ExecutableTitle() override;
+    std::string ProgramAsStarted() override;
+    char32_t NextPathCharacter(std::string_view text, std::size_t& at) override;
     const framework::DialogResources& Resources() const override { return m_resources; }
 
 private:

@@ -62,9 +62,6 @@ struct FoundFolder {
     std::string folder;  // in this platform's path form
     std::string group;   // the launcher or registry view, for grouping the list
     FoundHow how;
-    // The lines that start this program on it, one a shell (FindOtherInstallations); none when
-    // its path cannot be typed.
-    std::vector<std::string> commands;
 };
 
 struct FoundFolders {

@@ -1,5 +1,6 @@
 #include "settings/record/services.h"
 
+#include "settings/locate/other_installations.h"
 #include "settings/record/settings_keys.h"
 
 namespace settings {

@@ -1,6 +1,6 @@
 #include "settings/record/settings_keys.h"
 
-#include "settings/locate/game_folder.h"
+#include "settings/locate/folder_paths.h"
 
 namespace settings {
 namespace {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "settings/locate/folder_paths.h"
 #include "settings/locate/game_folder.h"
 #include "settings/locate/lookup_account.h"
 
@@ -103,7 +104,7 @@ public:
             if (ReadFolder(view32 ? REGSAM{KEY_WOW64_32KEY} : REGSAM{0}, folder) != ERROR_SUCCESS) {
                 continue;
             }
-            all.found.push_back({folder, "Registry", How(view32), {}});
+            all.found.push_back({folder, "Registry", How(view32)});
         }
         return all;
     }
@@ -134,44 +135,6 @@ std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder) {
     return DiskIdentity{
         info.dwVolumeSerialNumber,
         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-std::string ProgramAsStarted() {
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return "TavrelCustomizer.exe";
-        if (length < path.size()) return std::string(path.data(), length);
-        if (path.size() >= 32768) return std::string(path.data(), length);
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string PowerShellStartCommand(std::string_view program, std::string_view folder) {
-    // PowerShell takes the typographic single quotes for quotes too. Which bytes spell them
-    // depends on the ANSI code page (and a double-byte one may hold 0x91 as a second byte), so
-    // each character is judged by what it is in UTF-16.
-    const auto quoted = [](std::string_view text) {
-        std::string out = "'";
-        const std::string bytes(text);
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::size_t size =
-                IsDBCSLeadByte(static_cast<BYTE>(bytes[at])) && at + 1 < bytes.size() ? 2 : 1;
-            wchar_t wide[2] = {};
-            const int count =
-                MultiByteToWideChar(CP_ACP, 0, bytes.data() + at, static_cast<int>(size), wide, 2);
-            const std::string character = bytes.substr(at, size);
-            out += character;
-            if (count == 1 && (wide[0] == L'\'' || (wide[0] >= 0x2018 && wide[0] <= 0x201B))) {
-                out += character;
-            }
-            at += size;
-        }
-        return out + "'";
-    };
-    return "$env:" + std::string(kGameDirVariable) + "=" + quoted(folder) + "; & " +
-           quoted(program);
 }
 
 std::unique_ptr<GameFolderLocator> MakePlatformLocator() {
