@@ -85,7 +85,7 @@ struct Modifiers {
 };
 
 // The dialog as its controls see it (DialogModel is the one there is): the focus, the button
-// groups, the keys held, the clipboard, and the window they send their notifications to.
+// groups, the keys held, and the window they send their notifications to.
 class ControlHost : public WindowModel {
 public:
     virtual ControlModel* FocusControl() const = 0;
@@ -100,8 +100,6 @@ public:
     virtual Modifiers KeyModifiers() const = 0;
     virtual bool AcceptsInput() const = 0;
     virtual bool Ended() const = 0;
-    virtual std::string ClipboardText() const = 0;
-    virtual void SetClipboardText(std::string text) = 0;
 
 protected:
     using WindowModel::WindowModel;

@@ -313,14 +313,6 @@ void DialogModel::AppendSystemMenuItem(UINT flags, UINT id, std::string_view tex
     Changed();
 }
 
-void DialogModel::SetClipboardText(std::string text) {
-    m_platform.SetClipboardText(std::move(text));
-}
-
-std::string DialogModel::ClipboardText() const {
-    return m_platform.ClipboardText();
-}
-
 bool DialogModel::AcceptsInput() const {
     return !m_ended && IsEnabled() && !m_minimized;
 }

@@ -46,16 +46,14 @@ namespace model {
 
 using namespace framework;  // written in the dialog layer's names
 
-// What a dialog needs of the platform it runs on (ModelPlatform): the registry of live windows,
-// the clipboard, and painting (the default WM_PAINT begins and ends a paint, as DefWindowProc
+// What a dialog needs of the platform it runs on (ModelPlatform): the registry of live windows
+// and painting (the default WM_PAINT begins and ends a paint, as DefWindowProc
 // does).
 class DialogHost {
 public:
     virtual ~DialogHost() = default;
     virtual void Register(WindowModel& window) = 0;
     virtual void Unregister(WindowModel& window) = 0;
-    virtual std::string ClipboardText() const = 0;
-    virtual void SetClipboardText(std::string text) = 0;
     virtual PaintHandle BeginPaint(Handle window) = 0;
     virtual void EndPaint(Handle window, PaintHandle paint) = 0;
 };
@@ -104,9 +102,6 @@ public:
     bool CloseBox();
     // Minimising and restoring the window; both repaint it.
     void Minimize(bool minimized);
-
-    void SetClipboardText(std::string text) override;
-    std::string ClipboardText() const override;
 
     // ---- Inspection.
     ControlModel* FocusControl() const override { return m_focus; }

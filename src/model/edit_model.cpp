@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "model/clipboard.h"
 #include "model/control_model.h"
 #include "model/message_util.h"
 
@@ -15,6 +16,11 @@ constexpr int kMaxLimit = 0x7FFFFFFE;  // EM_LIMITTEXT(0) on a single-line edit
 // An EM_SETSEL position: negative (a huge unsigned value on Windows) means the end.
 int SelPosition(int value, int length) {
     return value < 0 ? length : std::min(value, length);
+}
+
+std::string ClipboardText() {
+    const Clipboard* clipboard = GetClipboard();
+    return clipboard != nullptr ? clipboard->Text() : std::string();
 }
 }  // namespace
 
@@ -99,7 +105,7 @@ LRESULT EditModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case wm::Paste: {
             if (IsReadOnly()) return 0;
-            std::string text = Dialog().ClipboardText();
+            std::string text = ClipboardText();
             // A single-line edit takes the first line.
             text = text.substr(0, text.find_first_of("\r\n"));
             if (!text.empty()) ReplaceSelection(text, true, false);
@@ -258,7 +264,7 @@ std::vector<EditMenuItem> EditModel::ContextMenu() const {
         {0, {}, false},
         {wm::Cut, "Cu&t", selected && writable},
         {wm::Copy, "&Copy", selected},
-        {wm::Paste, "&Paste", writable && !Dialog().ClipboardText().empty()},
+        {wm::Paste, "&Paste", writable && !ClipboardText().empty()},
         {wm::Clear, "&Delete", selected && writable},
         {0, {}, false},
         {em::SetSel, "Select &All", length > 0 && !(start == 0 && end == length)},
@@ -281,8 +287,10 @@ std::pair<int, int> EditModel::WordAt(int position) const {
 void EditModel::Copy() const {
     const auto [start, end] = Selection();
     if (start == end) return;
-    Dialog().SetClipboardText(
-        m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+    if (Clipboard* clipboard = GetClipboard()) {
+        clipboard->SetText(
+            m_text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+    }
 }
 
 }  // namespace model

@@ -87,11 +87,6 @@ public:
     // The innermost modal dialog running, or null.
     DialogModel* ActiveDialog() const;
 
-    // The clipboard the edits cut, copy and paste with; a front end may put the system's
-    // clipboard behind it.
-    std::string ClipboardText() const override { return m_clipboard; }
-    void SetClipboardText(std::string text) override { m_clipboard = std::move(text); }
-
     // Windows register themselves while they exist.
     void Register(WindowModel& window) override;
     void Unregister(WindowModel& window) override;
@@ -110,7 +105,6 @@ private:
     std::unordered_map<Handle, WindowModel*> m_windows;
     std::vector<DialogModel*> m_modalStack;
     std::map<UINT, std::unique_ptr<IconModel>> m_icons;
-    std::string m_clipboard;
 };
 
 }  // namespace model

@@ -53,13 +53,13 @@ TEST_F(OddsFieldTest, OnlyDigitsCanBeTyped) {
 
 TEST_F(OddsFieldTest, ClipboardShortcutsDoNothing) {
     RunDialog([](DialogModel& dlg) {
-        dlg.SetClipboardText("42");
+        model::SetClipboardText("42");
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
         dlg.TypeChar('\x16');  // Ctrl+V
         dlg.TypeChar('\x18');  // Ctrl+X
         EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), "11");
         dlg.TypeChar('\x03');  // Ctrl+C
-        EXPECT_EQ(dlg.ClipboardText(), "42");
+        EXPECT_EQ(model::ClipboardText(), "42");
         dlg.Click(IDCANCEL);
     });
 }
@@ -74,7 +74,7 @@ class OddsPasteTest : public OddsFieldTest, public ::testing::WithParamInterface
 // Text that arrives without typing is not filtered; only the rule on leaving applies.
 TEST_P(OddsPasteTest, PastedTextMeetsOnlyTheLeavingRule) {
     RunDialog([](DialogModel& dlg) {
-        dlg.SetClipboardText(GetParam().pasted);
+        model::SetClipboardText(GetParam().pasted);
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
         dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, framework::wm::Paste);
         EXPECT_EQ(Text(dlg, IDC_ODDS_FRIGATE), GetParam().pasted);
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(AsAtoiReadsIt, OddsPasteTest,
 
 TEST_F(OddsFieldTest, NegativeOddsAreStoredAsTheirByte) {
     RunDialog([](DialogModel& dlg) {
-        dlg.SetClipboardText("-5");
+        model::SetClipboardText("-5");
         ASSERT_TRUE(dlg.SelectText(IDC_ODDS_FRIGATE, 0, -1));
         dlg.ContextMenuCommand(IDC_ODDS_FRIGATE, framework::wm::Paste);
         dlg.Click(IDOK);

@@ -30,7 +30,7 @@ TEST_F(EditModelTest, LimitAppliesToTypingAndPasteButNotToSetText) {
         EXPECT_EQ(SendTo(dlg, kEdit1, em::GetLimitText), 3);
 
         SendTo(dlg, kEdit1, wm::SetText, 0, Str(""));
-        dlg.SetClipboardText("abcdef\r\nsecond line");
+        model::SetClipboardText("abcdef\r\nsecond line");
         dlg.ContextMenuCommand(kEdit1, wm::Paste);
         EXPECT_EQ(Text(dlg, kEdit1), "abc");
         dlg.Click(kIdOk);
@@ -87,7 +87,7 @@ TEST_F(EditModelTest, ClipboardShortcutsAndSingleLevelUndo) {
         dlg.PressKey('A', {.ctrl = true});
         EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 3}));
         dlg.PressKey('C', {.ctrl = true});
-        EXPECT_EQ(dlg.ClipboardText(), "abc");
+        EXPECT_EQ(model::ClipboardText(), "abc");
         dlg.PressKey(vk::End);
         dlg.PressKey('V', {.ctrl = true});
         EXPECT_EQ(Text(dlg, kEdit1), "abcabc");
@@ -98,7 +98,7 @@ TEST_F(EditModelTest, ClipboardShortcutsAndSingleLevelUndo) {
         dlg.PressKey('A', {.ctrl = true});
         dlg.PressKey('X', {.ctrl = true});
         EXPECT_EQ(Text(dlg, kEdit1), "");
-        EXPECT_EQ(dlg.ClipboardText(), "abcabc");
+        EXPECT_EQ(model::ClipboardText(), "abcabc");
 
         // A run of typing is one undo step; WM_SETTEXT forgets it.
         TypeText(dlg, "xyz");
@@ -117,12 +117,12 @@ TEST_F(EditModelTest, ReadOnlyEditRefusesTheUserButNotTheProgram) {
         dlg.Click(kReadOnlyEdit);
         TypeText(dlg, "9");
         dlg.PressKey(vk::Back);
-        dlg.SetClipboardText("x");
+        model::SetClipboardText("x");
         dlg.ContextMenuCommand(kReadOnlyEdit, wm::Paste);
         EXPECT_EQ(Text(dlg, kReadOnlyEdit), "1.1");
         SendTo(dlg, kReadOnlyEdit, em::SetSel, 0, -1);
         dlg.PressKey('C', {.ctrl = true});
-        EXPECT_EQ(dlg.ClipboardText(), "1.1");
+        EXPECT_EQ(model::ClipboardText(), "1.1");
         SendTo(dlg, kReadOnlyEdit, em::ReplaceSel, FALSE, Str("2"));
         EXPECT_EQ(Text(dlg, kReadOnlyEdit), "2");
         dlg.Click(kIdOk);
@@ -144,12 +144,12 @@ TEST_F(EditModelTest, ContextMenuEnablesWhatWouldDoSomething) {
         for (const auto& item : edit.ContextMenu()) texts.emplace_back(item.text);
         EXPECT_EQ(texts, (std::vector<std::string>{"&Undo", "", "Cu&t", "&Copy", "&Paste",
                                                    "&Delete", "", "Select &All"}));
-        dlg.SetClipboardText("");
+        model::SetClipboardText("");
         EXPECT_EQ(states(edit), "000000");  // empty text, empty clipboard
         dlg.Click(kEdit1);
         TypeText(dlg, "ab");
         EXPECT_EQ(states(edit), "100001");
-        dlg.SetClipboardText("x");
+        model::SetClipboardText("x");
         dlg.SelectText(kEdit1, 0, 1);
         EXPECT_EQ(states(edit), "111111");
         dlg.ContextMenuCommand(kEdit1, em::SetSel);  // Select All

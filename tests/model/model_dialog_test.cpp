@@ -188,7 +188,7 @@ TEST_F(DialogModelTest, ASubclassSeesCharactersFirstAndMayDropThem) {
         EXPECT_EQ(Text(dlg, kEdit1), "4");
         EXPECT_EQ(std::count(events.begin(), events.end(), "edit:paste"), 0);
         // The context menu's paste is no character: nothing filters it.
-        dlg.SetClipboardText("x9");
+        model::SetClipboardText("x9");
         dlg.ContextMenuCommand(kEdit1, wm::Paste);
         EXPECT_EQ(Text(dlg, kEdit1), "4x9");
         EXPECT_EQ(std::count(events.begin(), events.end(), "edit:paste"), 1);

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "model/clipboard.h"
 #include "support/headless_platform.h"
 
 namespace model {
@@ -101,6 +102,15 @@ int DefaultButtonId(DialogModel& dialog) {
     const ControlModel* focus = dialog.FocusControl();
     if (focus != nullptr && focus->Kind() == ControlKind::PushButton) return focus->Id();
     return static_cast<int>(static_cast<UINT>(dialog.DefWindowProc(dm::GetDefId, 0, 0)) & 0xFFFFu);
+}
+
+std::string ClipboardText() {
+    const Clipboard* clipboard = GetClipboard();
+    return clipboard != nullptr ? clipboard->Text() : std::string();
+}
+
+void SetClipboardText(std::string text) {
+    if (Clipboard* clipboard = GetClipboard()) clipboard->SetText(std::move(text));
 }
 
 }  // namespace model

@@ -45,4 +45,8 @@ std::pair<int, int> Selection(const DialogModel& dialog, int id);
 int TextLimit(const DialogModel& dialog, int id);  // EM_GETLIMITTEXT
 int DefaultButtonId(DialogModel& dialog);          // the button Enter would press now
 
+// The clipboard in place (the platform's), as another program would read and fill it.
+std::string ClipboardText();
+void SetClipboardText(std::string text);
+
 }  // namespace model

@@ -13,6 +13,15 @@ const DialogTemplate* HandBuiltResources::FindDialog(unsigned id) const {
     return nullptr;
 }
 
+HeadlessPlatform::HeadlessPlatform(const DialogResources& resources, std::string executableTitle)
+    : ModelPlatform(resources, std::move(executableTitle)) {
+    SetClipboard(&m_clipboard);
+}
+
+HeadlessPlatform::~HeadlessPlatform() {
+    if (GetClipboard() == &m_clipboard) SetClipboard(nullptr);
+}
+
 void HeadlessPlatform::OnModal(Script user) {
     m_scripts.push_back(std::move(user));
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/windows_1252.h"
+#include "model/clipboard.h"
 #include "model/model_platform.h"
 #include "support/dialog_driver.h"
 
@@ -57,7 +58,9 @@ private:
 
 class HeadlessPlatform : public ModelPlatform {
 public:
-    using ModelPlatform::ModelPlatform;
+    // Its clipboard, in memory, is the edits' while it lives.
+    HeadlessPlatform(const DialogResources& resources, std::string executableTitle);
+    ~HeadlessPlatform() override;
 
     using Script = std::function<void(DialogModel&)>;
     // Queues the user's part of the next modal dialog.
@@ -104,6 +107,16 @@ private:
     std::map<const DialogModel*, std::vector<PaintRecord>> m_paints;
     std::vector<PaintRecord>* m_painting = nullptr;  // the log of the paint begun last
     std::map<IconHandle, UINT> m_iconResources;
+
+    class MemoryClipboard final : public Clipboard {
+    public:
+        std::string Text() const override { return m_text; }
+        void SetText(std::string text) override { m_text = std::move(text); }
+
+    private:
+        std::string m_text;
+    };
+    MemoryClipboard m_clipboard;
 };
 
 // Installs a platform for the lifetime of the object, then clears it again.

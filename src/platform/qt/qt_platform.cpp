@@ -91,9 +91,13 @@ QString MessageBoxCopyText(const QMessageBox& box) {
 }
 
 QtPlatform::QtPlatform(const framework::DialogResources& resources, std::string executableTitle)
-    : model::ModelPlatform(resources, std::move(executableTitle)) {}
+    : model::ModelPlatform(resources, std::move(executableTitle)) {
+    model::SetClipboard(&m_clipboard);
+}
 
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform() {
+    if (model::GetClipboard() == &m_clipboard) model::SetClipboard(nullptr);
+}
 
 DialogWindow* QtPlatform::WindowOf(const model::DialogModel* dialog) const {
     for (DialogWindow* window : m_windows) {
@@ -175,16 +179,12 @@ std::string QtPlatform::ProgramAsStarted() {
     return qt::ProgramAsStarted();
 }
 
-std::string QtPlatform::ClipboardText() const {
-    if (QGuiApplication::instance() == nullptr) return ModelPlatform::ClipboardText();
+std::string QtPlatform::SystemClipboard::Text() const {
     return ToAnsi(QGuiApplication::clipboard()->text());
 }
 
-void QtPlatform::SetClipboardText(std::string text) {
-    if (QGuiApplication::instance() != nullptr) {
-        QGuiApplication::clipboard()->setText(FromAnsi(text));
-    }
-    ModelPlatform::SetClipboardText(std::move(text));
+void QtPlatform::SystemClipboard::SetText(std::string text) {
+    QGuiApplication::clipboard()->setText(FromAnsi(text));
 }
 
 }  // namespace qt

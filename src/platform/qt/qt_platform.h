@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/clipboard.h"
 #include "model/model_platform.h"
 #include "rcscript/resource_set.h"
 
@@ -38,11 +39,7 @@ public:
     // The application's icon in every size there is (window icons, the About box).
     const QIcon& AppIcon() const;
 
-    // The system clipboard stands behind the model's: what the edits copy reaches other
-    // programs, and what they paste comes from them.
     std::string ProgramAsStarted() override;
-    std::string ClipboardText() const override;
-    void SetClipboardText(std::string text) override;
 
 protected:
     INT_PTR RunModalLoop(model::DialogModel& dialog) override;
@@ -56,11 +53,20 @@ protected:
     virtual void TextBoxShown(TextBox& box);
 
 private:
+    // The system's clipboard, the edits' while this platform lives: what they copy reaches other
+    // programs, and what they paste comes from them.
+    class SystemClipboard final : public model::Clipboard {
+    public:
+        std::string Text() const override;
+        void SetText(std::string text) override;
+    };
+
     QWidget* OwnerWindow(framework::Handle owner) const;
     int RunTextBox(QWidget* owner, const model::MessageBoxRequest& request);
 
     std::vector<DialogWindow*> m_windows;
     mutable QIcon m_appIcon;
+    SystemClipboard m_clipboard;
 };
 
 }  // namespace qt
