@@ -83,7 +83,7 @@ if [ "${1:-}" = --inside ]; then
         cmake --build --preset release-windows
         exe=build/release-windows/src/platform/win32/TavrelCustomizer.exe
         # The zip promises every Windows from XP on: a 32-bit program that imports nothing XP lacks.
-        bash tests/win32/xp_check.sh i686-w64-mingw32-objdump "$exe" || die "$exe would not start on Windows XP"
+        bash scripts/check_windows_xp.sh i686-w64-mingw32-objdump "$exe" || die "$exe would not start on Windows XP"
         name=TavrelCustomizer-$version-$number-windows-xp-to-11
         stage=build/release-windows/zip
         rm -rf "$stage"

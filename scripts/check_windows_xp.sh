@@ -3,8 +3,8 @@
 # for no Windows newer than XP (5.1), every import of which XP's system DLLs export
 # (windows-xp-exports.txt beside this script). Each fault is named; the status is 1 if any.
 #
-#   xp_check.sh OBJDUMP PROGRAM.exe
-#   xp_check.sh OBJDUMP PROGRAM.exe --own FOLDER
+#   scripts/check_windows_xp.sh OBJDUMP PROGRAM.exe
+#   scripts/check_windows_xp.sh OBJDUMP PROGRAM.exe --own FOLDER
 #
 # --own is for a compiler whose runtime needs Windows Vista (GCC 13 and later, see TC_WINDOWS_XP
 # in CMakeLists.txt): the program may then ask for Vista and import what the runtime needs, but
@@ -19,7 +19,7 @@ if [ "${3:-}" = --own ]; then own=$4; fi
 exports=$(dirname "$(realpath "$0")")/windows-xp-exports.txt
 status=0
 fail() {
-    echo "xp_check: $*" >&2
+    echo "check_windows_xp: $*" >&2
     status=1
 }
 
@@ -65,7 +65,7 @@ else
         if grep -qxF "$function" <<<"$called"; then
             fail "our code calls $function ($dll), which Windows XP does not export"
         else
-            echo "xp_check: the compiler's runtime imports $function from $dll (not on XP)"
+            echo "check_windows_xp: the compiler's runtime imports $function from $dll (not on XP)"
         fi
     done <<<"$missing"
 fi
@@ -73,6 +73,6 @@ fi
 count=$(printf '%s\n' "$imports" | wc -l)
 per_dll=$(printf '%s\n' "$imports" | cut -d' ' -f1 | uniq -c | awk '{ printf "%s%s %s", sep, $2, $1; sep = ", " }')
 if [ "$status" -eq 0 ]; then
-    echo "xp_check: $exe: $format, $count imports ($per_dll), none that Windows XP lacks${own:+ in our code}"
+    echo "check_windows_xp: $exe: $format, $count imports ($per_dll), none that Windows XP lacks${own:+ in our code}"
 fi
 exit "$status"
