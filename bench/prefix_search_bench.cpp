@@ -1,12 +1,12 @@
 // The game-folder lookup in a home with many Wine prefixes, each with a system.reg of a real
 // prefix's size (3 MB), the game installed in the last one searched. Every prefix's registry
 // must be read, so this is the worst case a player with many launchers' prefixes meets. Beside
-// it: the game in the first prefix (one registry read), and F1's search for every installation,
-// which reads them all wherever the game is.
+// it: the game in the first prefix (one registry read), F1's search for every installation,
+// which reads them all wherever the game is, and the same with one huge registry among them.
 //
 //   build/linux/bench/prefix_search_bench
 //
-// The files are written once to a temporary folder (about 600 MB, removed at exit) and are
+// The files are written once to a temporary folder (about 850 MB, removed at exit) and are
 // then in the page cache: the figures are warm lookups.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -30,6 +30,8 @@ using settings::prefixes::Environment;
 
 constexpr int kMaxPrefixes = 200;
 constexpr std::size_t kRegistrySize = 3U * 1024U * 1024U;
+// Just under the largest registry the search reads (prefix_registry.cpp).
+constexpr std::size_t kHugeRegistrySize = 255U * 1024U * 1024U;
 
 // Sections in the order and proportions Wine writes them: classes, then the rest of
 // Software, the 32-bit view (where the game's installer writes), then System. Values are
@@ -115,7 +117,34 @@ public:
         return env;
     }
 
+    // The game's prefix, then one whose registry is just under the largest size read, then
+    // plain ones: F1's search must read the huge one whole or give up on it in time.
+    Environment HomeWithHugeRegistry() const {
+        const fs::path home = m_root / "home-huge";
+        const fs::path list = home / ".local/share/wineprefixes";
+        if (!fs::exists(list)) {
+            fs::create_directories(list);
+            fs::create_directory_symlink(Pool(kMaxPrefixes - 1), list / "aa-game");
+            const std::string plain = SystemRegText(false);
+            std::ofstream huge(Path(list / "ab-huge/system.reg"), std::ios::binary);
+            for (std::size_t size = 0; size + plain.size() < kHugeRegistrySize;
+                 size += plain.size()) {
+                huge.write(plain.data(), static_cast<std::streamsize>(plain.size()));
+            }
+            for (int i = 0; i < 48; ++i) {
+                fs::create_directory_symlink(Pool(i), list / ("p" + std::to_string(1000 + i)));
+            }
+        }
+        Environment env;
+        env.home = settings::wine::Utf8FromPath(home);
+        return env;
+    }
+
 private:
+    static fs::path Path(const fs::path& file) {
+        fs::create_directories(file.parent_path());
+        return file;
+    }
     fs::path Pool(int i) const { return m_root / "pool" / ("prefix" + std::to_string(i)); }
 
     fs::path m_root;
@@ -166,6 +195,28 @@ void BM_FindAllGameFolders(benchmark::State& state) {
                             static_cast<std::int64_t>(kRegistrySize));
 }
 BENCHMARK(BM_FindAllGameFolders)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// F1's search with one huge registry among 50 prefixes, given the budget in milliseconds: with
+// F1's two seconds it reads the file whole (from the page cache here); with less it stops in
+// the middle of the read, shortly after its deadline.
+void BM_FindAllWithHugeRegistry(benchmark::State& state) {
+    const Environment env = SharedHomes().HomeWithHugeRegistry();
+    bool incomplete = false;
+    for (auto _ : state) {
+        auto matches = settings::prefixes::FindAllGameFolders(
+            env, settings::locate::kGameRegistryKey, settings::locate::kGameRegistryValue,
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(state.range(0)),
+            incomplete);
+        if (matches.empty()) state.SkipWithError("the game was not found");
+        benchmark::DoNotOptimize(matches);
+    }
+    state.counters["incomplete"] = incomplete ? 1 : 0;
+}
+BENCHMARK(BM_FindAllWithHugeRegistry)
+    ->Arg(2000)
+    ->Arg(50)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // After the first lookup of a run: only the remembered prefix is read.
 void BM_RememberedPrefix(benchmark::State& state) {

@@ -3,6 +3,7 @@
 // a bigger one only slows the search (scripts/fuzz.sh passes the same cap as -max_len).
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -13,9 +14,11 @@ inline constexpr std::size_t kMaxInput = 64 * 1024;
 // The value a target returns for an input over the cap: libFuzzer keeps it out of the corpus.
 inline constexpr int kRejected = -1;
 
-// A broken property aborts, so that libFuzzer keeps the input as a crash.
-inline void Check(bool condition) {
-    if (!condition) std::abort();
+// A broken property aborts, so that libFuzzer keeps the input as a crash; `what` names it.
+inline void Check(bool condition, const char* what = nullptr) {
+    if (condition) return;
+    if (what != nullptr) std::fprintf(stderr, "broken: %s\n", what);
+    std::abort();
 }
 
 inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {

@@ -42,8 +42,11 @@ else
         # The include-loop check; the window probe that watches the Linux program start (Xlib,
         # DAMAGE)
         python3 libx11-dev libxdamage-dev
-        # Checks of the Debian package; the portable folder's run paths and its Wayland plugins
-        lintian appstream desktop-file-utils patchelf qt6-wayland
+        # Checks of the Debian package; the portable folder's run paths and its Wayland plugins;
+        # GLib's launcher, which reads back the menu entry the portable folder writes
+        lintian appstream desktop-file-utils patchelf qt6-wayland libglib2.0-bin
+        # The shells F1's command line is tried in
+        zsh fish
         # Windows front end: the 32-bit cross compiler of the win32 thread model, Wine with its
         # own fonts (its 32-bit half below), a virtual display for its tests and what they drive
         # and capture it with

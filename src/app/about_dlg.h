@@ -1,5 +1,5 @@
 #pragma once
-// The About box, opened from the main dialog's system menu and by F1.
+// The About box, opened from the main dialog's system menu.
 #include "framework/dialog.h"
 
 class CAboutDlg : public CDialog {

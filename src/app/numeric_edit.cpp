@@ -1,39 +1,10 @@
 #include "app/numeric_edit.h"
 
-#include <climits>
-
 #include "base/numeric_text.h"
 
-namespace {
-
-// The blanks of C isspace in the "C" locale.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-}  // namespace
-
 int OddsValue(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    // Long runs of digits saturate at the int range, where atoi itself has no defined result.
-    constexpr long long kCap = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-        magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > kCap) magnitude = kCap;
-    }
-    const long long value = negative ? -magnitude : magnitude;
-    return value > 100 ? 100 : static_cast<int>(value);
+    const int value = base::ParseIntSaturating(text);
+    return value > 100 ? 100 : value;
 }
 
 std::string NormalizeOdds(std::string_view text) {

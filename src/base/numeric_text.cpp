@@ -1,5 +1,6 @@
 #include "base/numeric_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -62,6 +63,25 @@ bool MagnitudeOverflows(std::string_view number) {
     return pointExponent + exponent > 0;
 }
 
+// The parts of an atoi-style integer: the sign and the run of digits after the blanks.
+struct IntegerText {
+    bool negative = false;
+    std::string_view digits;
+};
+
+IntegerText ScanInteger(std::string_view text) {
+    std::size_t pos = SkipBlanks(text);
+    IntegerText number;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        number.negative = text[pos] == '-';
+        ++pos;
+    }
+    std::size_t end = pos;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    number.digits = text.substr(pos, end - pos);
+    return number;
+}
+
 template <typename Format>
 std::string ToCharsGrowing(Format format) {
     std::string out(64, '\0');
@@ -78,18 +98,24 @@ std::string ToCharsGrowing(Format format) {
 }  // namespace
 
 std::int32_t ParseIntWrapping(std::string_view text) {
-    std::size_t pos = SkipBlanks(text);
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
+    const IntegerText number = ScanInteger(text);
     std::uint32_t value = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-        value = value * 10u + static_cast<std::uint32_t>(text[pos] - '0');
+    for (const char digit : number.digits) {
+        value = value * 10u + static_cast<std::uint32_t>(digit - '0');
     }
-    if (negative) value = 0u - value;
+    if (number.negative) value = 0u - value;
     return static_cast<std::int32_t>(value);
+}
+
+int ParseIntSaturating(std::string_view text) {
+    const IntegerText number = ScanInteger(text);
+    constexpr long long kCap = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
+    long long magnitude = 0;
+    for (const char digit : number.digits) {
+        magnitude = std::min(magnitude * 10 + (digit - '0'), kCap);
+    }
+    if (number.negative) return static_cast<int>(-magnitude);
+    return static_cast<int>(std::min<long long>(magnitude, std::numeric_limits<int>::max()));
 }
 
 double ParseDouble(std::string_view text, std::size_t* consumed) {

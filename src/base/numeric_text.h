@@ -15,6 +15,10 @@ namespace base {
 // and any length of digits is defined. No digits gives 0.
 std::int32_t ParseIntWrapping(std::string_view text);
 
+// The same reading, but a run of digits beyond the int range saturates at its nearer end
+// instead of wrapping (atoi itself has no defined result there).
+int ParseIntSaturating(std::string_view text);
+
 // atof-style: leading blanks, then the longest prefix that forms a decimal floating-point number
 // (sign, digits, point, exponent), or "inf"/"infinity"/"nan" in any case. No number gives 0.0.
 // Out-of-range text saturates as strtod does: "1e999" is +inf, "1e-999" is 0.

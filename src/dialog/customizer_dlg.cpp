@@ -9,6 +9,7 @@
 #include "app/about_dlg.h"
 #include "base/numeric_text.h"
 #include "dialog/lookup_report.h"
+#include "framework/platform.h"
 #include "resource.h"
 #include "settings/record/script_settings.h"
 #include "settings/record/services.h"
@@ -35,8 +36,9 @@ constexpr int kOddsReadChars = 3;  // characters OK reads back from one
 
 constexpr int kSliderLineSize = 1;
 constexpr int kSliderPageSize = 10;
-constexpr float kMinMultiplier = 0.5f;
-constexpr float kMaxMultiplier = 3.0f;
+// The slider's ends in the multiplier's terms.
+constexpr float kMinMultiplier = CCustomizerDlg::MultiplierFromPosition(CCustomizerDlg::kSliderMin);
+constexpr float kMaxMultiplier = CCustomizerDlg::MultiplierFromPosition(CCustomizerDlg::kSliderMax);
 constexpr float kLineStep = 0.01f;
 constexpr float kPageStep = 0.1f;
 
@@ -200,10 +202,6 @@ int CCustomizerDlg::SliderPosition(float multiplier) {
                                     kSliderMax);
 }
 
-float CCustomizerDlg::MultiplierFromPosition(int position) {
-    return base::NarrowToFloat(position / 100.0 + 1.0);
-}
-
 int CCustomizerDlg::IconOffset(int extent, int iconExtent) {
     // In 64 bits: extreme rectangles must not overflow.
     const std::int64_t spare = std::int64_t{extent} - iconExtent + 1;
@@ -314,7 +312,8 @@ void CCustomizerDlg::OnSysCommand(UINT id, LPARAM lParam) {
 
 void CCustomizerDlg::ShowWhereSettingsAre() {
     const settings::WhereSettingsAre where = settings::FindWhereSettingsAre(kOthersSearchBudget);
-    ShowPathMessageBox(DescribeLookup(where.account, where.files, kMaxPlaceLines, where.others));
+    ShowPathMessageBox(DescribeLookup(where.account, where.files, kMaxPlaceLines, where.others,
+                                      framework::GetPlatform().ProgramAsStarted()));
 }
 
 void CCustomizerDlg::OnPaint() {
@@ -430,14 +429,6 @@ void CCustomizerDlg::OnMonster() {
     EnableMonsterOdds();
 }
 
-int CCustomizerDlg::CheckedRaces() const {
-    int races = 0;
-    for (const RaceRow& row : Races()) {
-        if (this->*row.flag != 0) races |= 1 << row.raceBit;
-    }
-    return races;
-}
-
 void CCustomizerDlg::AddCheckedRaces() const {
     for (const RaceRow& row : Races()) {
         if (this->*row.flag != 0) theSettings.AddRace(row.raceBit);
@@ -497,12 +488,6 @@ void CCustomizerDlg::OnResetDefaults() {
 void CCustomizerDlg::OnOK() {
     UpdateData(TRUE);
 
-    // Checked before anything is written, so a press of OK without a race changes no file.
-    if (CheckedRaces() == 0) {
-        ShowMessageBox(kNoRaceText, kNoRaceCaption);
-        return;
-    }
-
     theSettings.SetMultiplier(m_difficulty);
     // The record's mode already equals the dialog's, so the set emptied here is the one
     // refilled below.
@@ -525,6 +510,11 @@ void CCustomizerDlg::OnOK() {
     theSettings.SetEra(CheckedEra());
     theSettings.SetUIType(m_aiLevel >= 0 ? m_aiLevel : m_loadedAiLevel);
 
+    // Decided before anything is written, so a press of OK without a race changes no file.
+    if (theSettings.GetRaces() == 0) {
+        ShowMessageBox(kNoRaceText, kNoRaceCaption);
+        return;
+    }
     if (!theSettings.Save()) {
         const int code = settings::store::LastErrorCode();
         ShowMessageBox(FormatCode(kSaveError, code));

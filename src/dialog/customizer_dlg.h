@@ -27,8 +27,10 @@ public:
     // below 1.15, gives 14), saturated to the slider's range so that no value, however large or
     // not a number at all, reaches an undefined conversion.
     static int SliderPosition(float multiplier);
-    // Multiplier for a slider position: p / 100 + 1.
-    static float MultiplierFromPosition(int position);
+    // Multiplier for a slider position: p / 100 + 1 (any int lies well inside the float range).
+    static constexpr float MultiplierFromPosition(int position) {
+        return static_cast<float>(position / 100.0 + 1.0);
+    }
     // Where an icon of `iconExtent` goes to sit centred in `extent`; the division truncates
     // toward zero, so a client area one pixel too small gives 0, not -1.
     static int IconOffset(int extent, int iconExtent);
@@ -91,8 +93,7 @@ private:
     void EnableHullOdds(const HullRow& row);
     // The monster's odds count only in Mixed mode.
     void EnableMonsterOdds();
-    // The race set the ten race flags stand for.
-    int CheckedRaces() const;
+    // Adds the checked races (the monster among them) to the record's current race set.
     void AddCheckedRaces() const;
     void CheckEra(int era);
     int CheckedEra() const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dialog/start_command.h"
 #include "settings/locate/game_folder.h"
 #include "settings/store/file_store.h"
 
@@ -120,16 +121,18 @@ const char* AdviceText(Advice advice) {
                    "prefix in WINEPREFIX (WINEPREFIX=/path/to/prefix tavrel-customizer).";
         case Advice::kReinstall:
             return "Reinstall the game: its installer records the game folder in the registry.";
+        case Advice::kFixVariable:
+            return "Set TAVREL_GAME_DIR to the game's folder, or leave it unset to have the game "
+                   "looked for.";
     }
     return "";
 }
 
-// The folder all the paths lie in ("" when they share none).
-template <typename Item, typename PathOf>
-std::string CommonFolder(const std::vector<const Item*>& run, PathOf pathOf) {
-    std::string common = pathOf(*run.front());
-    for (const Item* item : run) {
-        const std::string& path = pathOf(*item);
+// The folder all the places lie in ("" when they share none).
+std::string CommonFolder(const std::vector<const LookedPlace*>& run) {
+    std::string common = run.front()->path;
+    for (const LookedPlace* place : run) {
+        const std::string& path = place->path;
         std::size_t n = 0;
         while (n < common.size() && n < path.size() && common[n] == path[n]) ++n;
         common.resize(n);
@@ -146,58 +149,43 @@ std::string RunLine(const std::vector<const LookedPlace*>& run) {
         line += run.front()->path;
         if (several) line += ", " + run.back()->path;
     } else {
-        const std::string common = CommonFolder(
-            run, [](const LookedPlace& place) -> const std::string& { return place.path; });
+        const std::string common = CommonFolder(run);
         line += std::to_string(run.size()) + " places";
         if (!common.empty()) line += " in " + common;
     }
     return line + ": " + Reason(run.front()->why, several);
 }
 
-// The other installations, a run of one launcher's beyond its first two on one line, at most
-// `maxLines` lines.
-std::string OthersText(const OtherInstallations& others, std::size_t maxLines) {
+// Every other installation on a line of its own, each followed by its command lines, so that a
+// player can copy the one line that edits it.
+std::string OthersText(const OtherInstallations& others, std::string_view program) {
     std::string text;
     if (!others.found.empty()) {
-        text += "\nOther installations of the game, not edited here:\n";
-        std::vector<std::string> lines;
-        const std::vector<FoundFolder>& found = others.found;
-        for (std::size_t i = 0; i < found.size();) {
-            std::size_t j = i + 1;
-            while (j < found.size() && found[j].group == found[i].group) ++j;
-            const std::size_t shown = j - i > 3 ? 2 : j - i;
-            for (std::size_t k = i; k < i + shown; ++k) {
-                lines.push_back(found[k].folder + " (" + HowBriefly(found[k].how) + ")");
+#ifdef _WIN32
+        text +=
+            "\nOther installations of the game, not edited here. The lines below each one "
+            "start this program on it, with TAVREL_GAME_DIR set to its folder: in Command "
+            "Prompt, then in PowerShell.\n";
+#else
+        text +=
+            "\nOther installations of the game, not edited here. The line below each one "
+            "starts this program on it, with TAVREL_GAME_DIR set to its folder.\n";
+#endif
+        for (const FoundFolder& found : others.found) {
+            text += "\n" + found.folder + " (" + HowBriefly(found.how) + ")\n";
+            const std::vector<std::string> commands = StartCommands(program, found.folder);
+            for (const std::string& command : commands) text += command + "\n";
+            if (commands.empty()) {
+                text +=
+                    "No command line for this one: a line break in its folder's name or in "
+                    "this program's path cannot be typed.\n";
             }
-            if (i + shown < j) {
-                std::vector<const FoundFolder*> rest;
-                for (std::size_t k = i + shown; k < j; ++k) rest.push_back(&found[k]);
-                const std::string common = CommonFolder(
-                    rest,
-                    [](const FoundFolder& item) -> const std::string& { return item.folder; });
-                std::string line = found[i].group + ": " + std::to_string(rest.size()) + " more";
-                if (!common.empty()) line += " in " + common;
-                lines.push_back(line);
-            }
-            i = j;
-        }
-        const std::size_t shown = std::min(lines.size(), std::max<std::size_t>(maxLines, 1));
-        for (std::size_t i = 0; i < shown; ++i) text += lines[i] + "\n";
-        if (shown < lines.size()) {
-            text += "... and " + std::to_string(lines.size() - shown) + " more lines like these.\n";
         }
     }
     if (others.incomplete) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(others.waited);
-        text += std::string(others.found.empty() ? "\n" : "") +
-                "The list of installations is incomplete: the search stopped after " +
+        text += "\nThe list of installations is incomplete: the search stopped after " +
                 std::to_string(seconds.count()) + " seconds.\n";
-    }
-    if (!others.command.empty()) {
-        text +=
-            "\nTo edit another one, start this program with TAVREL_GAME_DIR set to its game "
-            "folder, as this command does for the first one above:\n" +
-            others.command + "\n";
     }
     return text;
 }
@@ -205,7 +193,8 @@ std::string OthersText(const OtherInstallations& others, std::size_t maxLines) {
 }  // namespace
 
 std::string DescribeLookup(const LookupAccount& account, const std::vector<ProfileCopies>& files,
-                           std::size_t maxPlaceLines, const OtherInstallations& others) {
+                           std::size_t maxPlaceLines, const OtherInstallations& others,
+                           std::string_view program) {
     std::string text;
     if (account.found) {
         text = "Game folder: " + account.gameFolder + "\n";
@@ -227,7 +216,7 @@ std::string DescribeLookup(const LookupAccount& account, const std::vector<Profi
             }
             text += BackupLine(file);
         }
-        return text + OthersText(others, maxPlaceLines / 2);
+        return text + OthersText(others, program);
     }
     text = "The game folder was not found.";
     if (!account.looked.empty()) text += " Places looked, in order:";
@@ -250,5 +239,5 @@ std::string DescribeLookup(const LookupAccount& account, const std::vector<Profi
     }
     if (account.advice != Advice::kNone)
         text += std::string("\n") + AdviceText(account.advice) + "\n";
-    return text + OthersText(others, maxPlaceLines / 2);
+    return text + OthersText(others, program);
 }

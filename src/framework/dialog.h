@@ -13,8 +13,6 @@ public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override = default;
 
-    UINT GetTemplateId() const { return m_templateId; }
-
     // Creates the dialog from its template and runs it modally; returns the end code, or -1
     // when the dialog could not be created.
     virtual INT_PTR DoModal();

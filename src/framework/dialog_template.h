@@ -42,14 +42,6 @@ struct DialogTemplate {
     bool fontItalic = false;
     int fontCharset = 1;              // DEFAULT_CHARSET unless the FONT statement names one
     std::vector<ItemTemplate> items;  // template order: Tab order and z-order
-
-    // The first item with that id, or nullptr.
-    const ItemTemplate* FindItem(int itemId) const {
-        for (const ItemTemplate& item : items) {
-            if (item.id == itemId) return &item;
-        }
-        return nullptr;
-    }
 };
 
 // One add-string request of a dialog's combo-box initialisation data.

@@ -2,6 +2,7 @@
 // What the dialog layer needs of a windowing system. On Windows this is user32 itself; on every
 // other platform it is our model of the Windows controls (model/), drawn by a front end or kept
 // in memory by the headless platform the tests use.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,14 @@ public:
 
     // The executable's file name without its extension: the application's name.
     virtual std::string ExecutableTitle() = 0;
+    // How a player starts this program again from a shell: the name a shell found it by, when
+    // it was started that way, else the executable's full path. F1's command lines use it.
+    virtual std::string ProgramAsStarted() = 0;
+#ifdef _WIN32
+    // The character of `text` (a path in the ANSI code page) that starts at `at`, as Unicode;
+    // `at` moves past it. PowerShell reads some of them as quotes.
+    virtual char32_t NextPathCharacter(std::string_view text, std::size_t& at) = 0;
+#endif
 
     // The resources the dialogs are made from: templates, their combo-box data, strings.
     virtual const DialogResources& Resources() const = 0;

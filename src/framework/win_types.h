@@ -133,49 +133,106 @@ inline constexpr WPARAM Small = 0, Big = 1;
 }
 // The buttons that end a dialog or a message box (IDOK, IDCANCEL...).
 namespace id {
-inline constexpr int Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7;
+inline constexpr int Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7,
+                     Close = 8, Help = 9;
 }
-// Window, button, edit, static, combo box and trackbar styles the templates use (Win32 values).
-// A template reader knows every style name of these families by its Win32 value; the constants
-// here are the ones code tests for.
+// The window, dialog and control styles of the templates, every name of these families that a
+// resource script may use (Win32 values; the resource-script reader knows them by these names).
 namespace ws {
-inline constexpr std::uint32_t Popup = 0x80000000u, Child = 0x40000000u, Visible = 0x10000000u,
-                               Disabled = 0x08000000u, Caption = 0x00C00000u, Border = 0x00800000u,
-                               DlgFrame = 0x00400000u, SysMenu = 0x00080000u,
-                               ThickFrame = 0x00040000u, VScroll = 0x00200000u,
-                               HScroll = 0x00100000u, Group = 0x00020000u, TabStop = 0x00010000u,
+inline constexpr std::uint32_t Overlapped = 0x0u, Popup = 0x80000000u, Child = 0x40000000u,
+                               Minimize = 0x20000000u, Visible = 0x10000000u,
+                               Disabled = 0x08000000u, ClipSiblings = 0x04000000u,
+                               ClipChildren = 0x02000000u, Maximize = 0x01000000u,
+                               Caption = 0x00C00000u, Border = 0x00800000u, DlgFrame = 0x00400000u,
+                               VScroll = 0x00200000u, HScroll = 0x00100000u, SysMenu = 0x00080000u,
+                               ThickFrame = 0x00040000u, Group = 0x00020000u, TabStop = 0x00010000u,
                                MinimizeBox = 0x00020000u, MaximizeBox = 0x00010000u;
-inline constexpr std::uint32_t ExAppWindow = 0x00040000u, ExClientEdge = 0x00000200u,
-                               ExStaticEdge = 0x00020000u;
+inline constexpr std::uint32_t OverlappedWindow =
+    Overlapped | Caption | SysMenu | ThickFrame | MinimizeBox | MaximizeBox;
+inline constexpr std::uint32_t PopupWindow = Popup | Border | SysMenu;
+// Extended styles (WS_EX_...).
+inline constexpr std::uint32_t ExLeft = 0x0u, ExLtrReading = 0x0u, ExRightScrollBar = 0x0u,
+                               ExDlgModalFrame = 0x1u, ExNoParentNotify = 0x4u, ExTopmost = 0x8u,
+                               ExAcceptFiles = 0x10u, ExTransparent = 0x20u, ExMdiChild = 0x40u,
+                               ExToolWindow = 0x80u, ExWindowEdge = 0x100u, ExClientEdge = 0x200u,
+                               ExContextHelp = 0x400u, ExRight = 0x1000u, ExRtlReading = 0x2000u,
+                               ExLeftScrollBar = 0x4000u, ExControlParent = 0x10000u,
+                               ExStaticEdge = 0x20000u, ExAppWindow = 0x40000u,
+                               ExLayered = 0x80000u, ExNoInheritLayout = 0x100000u,
+                               ExLayoutRtl = 0x400000u, ExComposited = 0x2000000u,
+                               ExNoActivate = 0x8000000u;
+inline constexpr std::uint32_t ExOverlappedWindow = ExWindowEdge | ExClientEdge;
+inline constexpr std::uint32_t ExPaletteWindow = ExWindowEdge | ExToolWindow | ExTopmost;
 }  // namespace ws
 namespace ds {
-inline constexpr std::uint32_t SetFont = 0x40u, ModalFrame = 0x80u, SetForeground = 0x200u,
-                               ThreeDLook = 0x4u, Center = 0x800u, AbsAlign = 0x1u, FixedSys = 0x8u,
-                               Control = 0x400u, CenterMouse = 0x1000u;
-}
+inline constexpr std::uint32_t AbsAlign = 0x1u, SysModal = 0x2u, ThreeDLook = 0x4u, FixedSys = 0x8u,
+                               NoFailCreate = 0x10u, LocalEdit = 0x20u, SetFont = 0x40u,
+                               ModalFrame = 0x80u, NoIdleMsg = 0x100u, SetForeground = 0x200u,
+                               Control = 0x400u, Center = 0x800u, CenterMouse = 0x1000u,
+                               ContextHelp = 0x2000u;
+inline constexpr std::uint32_t ShellFont = SetFont | FixedSys;
+}  // namespace ds
 namespace bs {
 inline constexpr std::uint32_t PushButton = 0x0u, DefPushButton = 0x1u, CheckBox = 0x2u,
                                AutoCheckBox = 0x3u, RadioButton = 0x4u, ThreeState = 0x5u,
-                               AutoThreeState = 0x6u, GroupBox = 0x7u, AutoRadioButton = 0x9u,
-                               PushBox = 0xAu, TypeMask = 0xFu;
-}
+                               AutoThreeState = 0x6u, GroupBox = 0x7u, UserButton = 0x8u,
+                               AutoRadioButton = 0x9u, PushBox = 0xAu, OwnerDraw = 0xBu,
+                               SplitButton = 0xCu, DefSplitButton = 0xDu, CommandLink = 0xEu,
+                               DefCommandLink = 0xFu, TypeMask = 0xFu;
+inline constexpr std::uint32_t Text = 0x0u, LeftText = 0x20u, RightButton = LeftText, Icon = 0x40u,
+                               Bitmap = 0x80u, Left = 0x100u, Right = 0x200u, Center = 0x300u,
+                               Top = 0x400u, Bottom = 0x800u, VCenter = 0xC00u, PushLike = 0x1000u,
+                               Multiline = 0x2000u, Notify = 0x4000u, Flat = 0x8000u;
+}  // namespace bs
 namespace es {
-inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, AutoHScroll = 0x80u, ReadOnly = 0x800u,
+inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, Right = 0x2u, Multiline = 0x4u,
+                               Uppercase = 0x8u, Lowercase = 0x10u, Password = 0x20u,
+                               AutoVScroll = 0x40u, AutoHScroll = 0x80u, NoHideSel = 0x100u,
+                               OemConvert = 0x400u, ReadOnly = 0x800u, WantReturn = 0x1000u,
                                Number = 0x2000u;
 }
 namespace ss {
 inline constexpr std::uint32_t Left = 0x0u, Center = 0x1u, Right = 0x2u, Icon = 0x3u,
-                               NoPrefix = 0x80u, TypeMask = 0x1Fu;
-}
+                               BlackRect = 0x4u, GrayRect = 0x5u, WhiteRect = 0x6u,
+                               BlackFrame = 0x7u, GrayFrame = 0x8u, WhiteFrame = 0x9u,
+                               UserItem = 0xAu, Simple = 0xBu, LeftNoWordWrap = 0xCu,
+                               OwnerDraw = 0xDu, Bitmap = 0xEu, EnhMetaFile = 0xFu,
+                               EtchedHorz = 0x10u, EtchedVert = 0x11u, EtchedFrame = 0x12u,
+                               TypeMask = 0x1Fu;
+inline constexpr std::uint32_t RealSizeControl = 0x40u, NoPrefix = 0x80u, Notify = 0x100u,
+                               CenterImage = 0x200u, RightJust = 0x400u, RealSizeImage = 0x800u,
+                               Sunken = 0x1000u, EditControl = 0x2000u, EndEllipsis = 0x4000u,
+                               PathEllipsis = 0x8000u, WordEllipsis = 0xC000u,
+                               EllipsisMask = 0xC000u;
+}  // namespace ss
 namespace cbs {
-inline constexpr std::uint32_t Simple = 0x1u, DropDown = 0x2u, DropDownList = 0x3u, TypeMask = 0x3u,
-                               Sort = 0x100u;
-}
+inline constexpr std::uint32_t Simple = 0x1u, DropDown = 0x2u, DropDownList = 0x3u,
+                               OwnerDrawFixed = 0x10u, OwnerDrawVariable = 0x20u,
+                               AutoHScroll = 0x40u, OemConvert = 0x80u, Sort = 0x100u,
+                               HasStrings = 0x200u, NoIntegralHeight = 0x400u,
+                               DisableNoScroll = 0x800u, Uppercase = 0x2000u, Lowercase = 0x4000u;
+inline constexpr std::uint32_t TypeMask = 0x3u;  // no CBS_ name: the three types' bits
+}  // namespace cbs
 namespace lbs {
-inline constexpr std::uint32_t Notify = 0x1u;
+inline constexpr std::uint32_t Notify = 0x1u, Sort = 0x2u, NoRedraw = 0x4u, MultipleSel = 0x8u,
+                               OwnerDrawFixed = 0x10u, OwnerDrawVariable = 0x20u,
+                               HasStrings = 0x40u, UseTabStops = 0x80u, NoIntegralHeight = 0x100u,
+                               MultiColumn = 0x200u, WantKeyboardInput = 0x400u,
+                               ExtendedSel = 0x800u, DisableNoScroll = 0x1000u, NoData = 0x2000u,
+                               NoSel = 0x4000u, ComboBox = 0x8000u;
+inline constexpr std::uint32_t Standard = Notify | Sort | ws::VScroll | ws::Border;
+}  // namespace lbs
+namespace sbs {
+inline constexpr std::uint32_t Horz = 0x0u, Vert = 0x1u, TopAlign = 0x2u, LeftAlign = 0x2u,
+                               BottomAlign = 0x4u, RightAlign = 0x4u, SizeBox = 0x8u,
+                               SizeGrip = 0x10u;
 }
 namespace tbs {
-inline constexpr std::uint32_t Horz = 0x0u, Vert = 0x2u, NoTicks = 0x10u;
+inline constexpr std::uint32_t Horz = 0x0u, Bottom = 0x0u, Right = 0x0u, AutoTicks = 0x1u,
+                               Vert = 0x2u, Top = 0x4u, Left = 0x4u, Both = 0x8u, NoTicks = 0x10u,
+                               EnableSelRange = 0x20u, FixedLength = 0x40u, NoThumb = 0x80u,
+                               ToolTips = 0x100u, Reversed = 0x200u, DownIsLeft = 0x400u,
+                               NotifyBeforeMove = 0x800u, TransparentBkgnd = 0x1000u;
 }
 
 // The framework's Help command.

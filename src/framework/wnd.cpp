@@ -117,16 +117,6 @@ std::string CWnd::GetItemText(int id, int maxChars) const {
     return text;
 }
 
-void CWnd::SetItemText(int id, std::string_view text) const {
-    const std::string terminated(text);
-    SendDlgItemMessage(id, framework::wm::SetText, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
-}
-
-void CWnd::EnableItem(int id, bool enable) const {
-    framework::Handle item = GetDlgItem(id);
-    if (item != nullptr) GetPlatform().EnableWindow(item, enable);
-}
-
 UINT CWnd::IsDlgButtonChecked(int id) const {
     return static_cast<UINT>(SendDlgItemMessage(id, framework::bm::GetCheck));
 }

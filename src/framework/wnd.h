@@ -20,8 +20,12 @@ namespace framework {
 
 // One entry of a message map, for handlers of class T. Which member signature an entry holds
 // decides how the message's parameters are cracked:
-//   void()                                   WM_COMMAND (code, id range), WM_NOTIFY without args,
-//   WM_PAINT void(UINT ch, UINT repeat, UINT flags)   WM_CHAR void(Handle newFocus) WM_KILLFOCUS
+//
+//   handler                                  messages
+//   void()                                   WM_COMMAND (code, id range), WM_NOTIFY without
+//                                            arguments, WM_PAINT
+//   void(UINT ch, UINT repeat, UINT flags)   WM_CHAR
+//   void(Handle newFocus)                    WM_KILLFOCUS
 //   void(UINT id, LPARAM lParam)             WM_SYSCOMMAND
 //   void(UINT code, UINT pos, Handle bar)    WM_HSCROLL
 //   void(NMHDR*, LRESULT*)                   WM_NOTIFY (code, id range)
@@ -95,8 +99,6 @@ public:
     // Child helpers by id.
     LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     std::string GetItemText(int id, int maxChars) const;
-    void SetItemText(int id, std::string_view text) const;
-    void EnableItem(int id, bool enable) const;
     UINT IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, UINT check) const;
 

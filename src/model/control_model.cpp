@@ -16,10 +16,10 @@ namespace {
 ControlKind ButtonKind(std::uint32_t style) {
     switch (style & bs::TypeMask) {
         case bs::CheckBox:
-        case 0x5u:  // BS_3STATE: the third state is not modelled
+        case bs::ThreeState:  // the third state is not modelled
             return ControlKind::CheckBox;
         case bs::AutoCheckBox:
-        case 0x6u:  // BS_AUTO3STATE
+        case bs::AutoThreeState:
             return ControlKind::AutoCheckBox;
         case bs::RadioButton:
             return ControlKind::RadioButton;

@@ -212,7 +212,6 @@ public:
     // The selection, start <= end; the caret is at one of its ends.
     std::pair<int, int> Selection() const;
     int Caret() const { return m_caret; }
-    int Limit() const { return m_limit; }
     bool IsReadOnly() const { return (Style() & es::ReadOnly) != 0; }
     bool CanUndo() const { return m_undo.has; }
     // The context menu as it would open now (the clipboard decides Paste).

@@ -138,7 +138,8 @@ LRESULT DialogModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case wm::GetTextLength:
             return TextMessage(message, wParam, lParam);
         case wm::Paint:
-            Painted({true, 0, 0, nullptr});
+            // Nothing to draw here (the front ends draw the controls): the paint only validates.
+            m_platform.EndPaint(GetHandle(), m_platform.BeginPaint(GetHandle()));
             return 0;
         case dm::GetDefId:
             return MakeLResult(m_defId, static_cast<int>(dm::HasDefId));

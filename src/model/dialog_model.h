@@ -46,8 +46,9 @@ namespace model {
 
 using namespace framework;  // written in the dialog layer's names
 
-// What a dialog needs of the platform it runs on (ModelPlatform): the registry of live windows
-// and the clipboard.
+// What a dialog needs of the platform it runs on (ModelPlatform): the registry of live windows,
+// the clipboard, and painting (the default WM_PAINT begins and ends a paint, as DefWindowProc
+// does).
 class DialogHost {
 public:
     virtual ~DialogHost() = default;
@@ -55,19 +56,14 @@ public:
     virtual void Unregister(WindowModel& window) = 0;
     virtual std::string ClipboardText() const = 0;
     virtual void SetClipboardText(std::string text) = 0;
+    virtual PaintHandle BeginPaint(Handle window) = 0;
+    virtual void EndPaint(Handle window, PaintHandle paint) = 0;
 };
 
 struct MenuItem {
     UINT flags = mf::String;
     UINT id = 0;
     std::string text;
-};
-
-// What WM_PAINT drew: the default painting, or an icon at a place.
-struct PaintRecord {
-    bool defaultPaint = false;
-    int x = 0, y = 0;
-    IconHandle icon = nullptr;
 };
 
 // Dialog units to pixels for the templates' font (kBaseUnitX/Y in control_model.h).
@@ -139,10 +135,6 @@ public:
     Modifiers KeyModifiers() const override { return m_modifiers; }
     void End(INT_PTR result);
     void AppendSystemMenuItem(UINT flags, UINT id, std::string_view text);
-    // What WM_PAINT drew, told to the paint observer.
-    void Painted(const PaintRecord& record) {
-        if (m_paintObserver) m_paintObserver(record);
-    }
     // The window loses the keyboard focus to another (a modal child) and gets it back; nests.
     void Deactivate();
     void Activate();
@@ -154,10 +146,6 @@ public:
 
     void SetObserver(std::function<void(DialogModel&)> observer) {
         m_observer = std::move(observer);
-    }
-    // Told what each WM_PAINT draws (none by default: the front ends draw for themselves).
-    void SetPaintObserver(std::function<void(const PaintRecord&)> observer) {
-        m_paintObserver = std::move(observer);
     }
 
 protected:
@@ -184,7 +172,6 @@ private:
     IconHandle m_bigIcon = nullptr, m_smallIcon = nullptr;
     Rect m_clientRect;
     std::function<void(DialogModel&)> m_observer;
-    std::function<void(const PaintRecord&)> m_paintObserver;
 };
 
 }  // namespace model

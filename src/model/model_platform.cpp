@@ -10,32 +10,8 @@ namespace model {
 
 using namespace framework;  // written in the dialog layer's names
 
-// Templates without a script behind them: no combo-box data, strings or icon files.
-class ModelPlatform::HandBuilt final : public DialogResources {
-public:
-    explicit HandBuilt(std::vector<DialogTemplate> dialogs) : m_dialogs(std::move(dialogs)) {}
-
-    const DialogTemplate* FindDialog(unsigned id) const override {
-        for (const DialogTemplate& dialog : m_dialogs) {
-            if (dialog.id == id) return &dialog;
-        }
-        return nullptr;
-    }
-    std::vector<DialogInitEntry> DialogInit(unsigned) const override { return {}; }
-    std::string String(unsigned) const override { return {}; }
-    std::string IconFile(unsigned) const override { return {}; }
-
-private:
-    std::vector<DialogTemplate> m_dialogs;
-};
-
 ModelPlatform::ModelPlatform(const DialogResources& resources, std::string executableTitle)
     : m_resources(&resources), m_executableTitle(std::move(executableTitle)) {}
-
-ModelPlatform::ModelPlatform(std::vector<DialogTemplate> dialogs, std::string executableTitle)
-    : m_handBuilt(std::make_unique<HandBuilt>(std::move(dialogs))),
-      m_resources(m_handBuilt.get()),
-      m_executableTitle(std::move(executableTitle)) {}
 
 ModelPlatform::~ModelPlatform() = default;
 
@@ -254,21 +230,10 @@ IconHandle ModelPlatform::LoadAppIcon(UINT resourceId) {
     if (auto found = m_icons.find(resourceId); found != m_icons.end()) {
         return reinterpret_cast<IconHandle>(found->second.get());
     }
-    std::string file;
-    if (m_handBuilt == nullptr) {
-        file = m_resources->IconFile(resourceId);
-        if (file.empty()) return nullptr;  // no such icon resource
-    }
+    if (m_resources->IconFile(resourceId).empty()) return nullptr;  // no such icon resource
     auto& icon = m_icons[resourceId];
-    icon = std::make_unique<IconModel>(IconModel{resourceId, std::move(file)});
+    icon = std::make_unique<IconModel>(IconModel{resourceId});
     return reinterpret_cast<IconHandle>(icon.get());
-}
-
-const IconModel* ModelPlatform::FindIcon(IconHandle icon) const {
-    for (const auto& [id, model] : m_icons) {
-        if (reinterpret_cast<IconHandle>(model.get()) == icon) return model.get();
-    }
-    return nullptr;
 }
 
 int ModelPlatform::GetSystemMetrics(int index) {
@@ -282,10 +247,7 @@ PaintHandle ModelPlatform::BeginPaint(Handle window) {
 
 void ModelPlatform::EndPaint(Handle, PaintHandle) {}
 
-void ModelPlatform::DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) {
-    if (DialogModel* dialog = FindDialog(reinterpret_cast<Handle>(paint))) {
-        dialog->Painted({false, x, y, icon});
-    }
-}
+// A minimised window's icon is the window manager's to show on the front ends.
+void ModelPlatform::DrawIcon(PaintHandle, int, int, IconHandle) {}
 
 }  // namespace model

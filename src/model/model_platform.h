@@ -36,10 +36,9 @@ struct MessageBoxRequest {
     bool utf8Text = false;  // the text is UTF-8 (ShowPathMessageBox), not ANSI
 };
 
-// What LoadAppIcon hands out: the icon resource, for a front end to draw.
+// What LoadAppIcon hands out: one object per icon resource, whose address is the handle.
 struct IconModel {
     UINT resourceId = 0;
-    std::string file;  // as the resource script names it, relative to res/
 };
 
 class ModelPlatform : public Platform, public DialogHost {
@@ -47,8 +46,6 @@ public:
     // Templates, combo-box data, strings and icons come from `resources`, which must outlive
     // the platform; `executableTitle` is the application's name (ExecutableTitle()).
     ModelPlatform(const DialogResources& resources, std::string executableTitle);
-    // Templates built by hand (tests that do without a resource script); every icon id loads.
-    explicit ModelPlatform(std::vector<DialogTemplate> dialogs, std::string executableTitle = {});
     ~ModelPlatform() override;
 
     // ---- framework::Platform
@@ -89,7 +86,6 @@ public:
     DialogModel* DialogOf(Handle window) const;
     // The innermost modal dialog running, or null.
     DialogModel* ActiveDialog() const;
-    const IconModel* FindIcon(IconHandle icon) const;
 
     // The clipboard the edits cut, copy and paste with; a front end may put the system's
     // clipboard behind it.
@@ -107,10 +103,8 @@ protected:
     virtual int RunMessageBox(const MessageBoxRequest& request) = 0;
 
 private:
-    class HandBuilt;
     int RunBox(const MessageBoxRequest& request);
 
-    std::unique_ptr<HandBuilt> m_handBuilt;  // the templates of the second constructor
     const DialogResources* m_resources;
     std::string m_executableTitle;
     std::unordered_map<Handle, WindowModel*> m_windows;

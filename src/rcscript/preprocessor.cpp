@@ -197,7 +197,6 @@ void ResourceScriptParser::CollectSymbols() {
             use.source = macro.body.front().source;
             m_expanding.clear();
             value = static_cast<std::int32_t>(SymbolValue(use, false).v);
-            m_out.m_symbols.emplace_back(name, static_cast<long>(*value));
         } catch (const std::runtime_error&) {
             // Not a number (a string or an unknown name): not a symbol of ids.
             value.reset();

@@ -10,9 +10,7 @@ namespace rcscript {
 
 using namespace framework;  // written in the dialog layer's names
 
-using rcscript::Builtin;
 using rcscript::EqualsNoCase;
-using rcscript::Low32;
 
 const ResourceSet& ResourceSet::Program() {
     static const ResourceSet program = Parse(kResourceScript, kResourceHeader);
@@ -38,15 +36,6 @@ std::string ResourceSet::String(unsigned id) const {
         if (stringId == id) return text;
     }
     return {};
-}
-
-std::optional<long> ResourceSet::Symbol(std::string_view name) const {
-    for (const auto& [symbol, value] : m_symbols) {
-        if (symbol == name) return value;
-    }
-    // As a 32-bit value, so that WS_POPUP reads the same where long has 64 bits.
-    if (const auto b = Builtin(name)) return static_cast<std::int32_t>(Low32(*b));
-    return std::nullopt;
 }
 
 std::string ResourceSet::IconFile(unsigned id) const {

@@ -4,7 +4,6 @@
 // these templates; every front end hands the program's set (Program()) to its platform, through
 // which the dialog layer reaches it.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,8 +41,6 @@ public:
     std::vector<DialogInitEntry> DialogInit(unsigned dialogId) const override;
     // The string table entry, or "" when there is none.
     std::string String(unsigned id) const override;
-    // A symbol of the id header (or IDOK/IDCANCEL/-1 style built-ins).
-    std::optional<long> Symbol(std::string_view name) const;
     const VersionInfo& Version() const { return m_version; }
     // The file name of the icon resource `id` as written in the script, relative to res/.
     std::string IconFile(unsigned id) const override;
@@ -54,7 +51,6 @@ private:
     std::vector<DialogTemplate> m_dialogs;
     std::vector<std::pair<unsigned, std::vector<DialogInitEntry>>> m_dialogInit;
     std::vector<std::pair<unsigned, std::string>> m_strings;
-    std::vector<std::pair<std::string, long>> m_symbols;
     std::vector<std::pair<unsigned, std::string>> m_icons;
     VersionInfo m_version;
 };

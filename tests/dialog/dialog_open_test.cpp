@@ -42,9 +42,9 @@ TEST_F(OpenTest, EveryControlShowsTheFiles) {
 TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
     WriteGame(GameKeys{});
     RunDialog([&](DialogModel& dlg) {
-        for (const HullBox& box : kHullBoxes) EXPECT_EQ(Edit(dlg, box.oddsId).Limit(), 3);
-        EXPECT_EQ(Edit(dlg, IDC_MONSTER_ODDS).Limit(), 3);
-        EXPECT_GT(Edit(dlg, IDC_DIFFICULTY_VALUE).Limit(), 3);
+        for (const HullBox& box : kHullBoxes) EXPECT_EQ(TextLimit(dlg, box.oddsId), 3);
+        EXPECT_EQ(TextLimit(dlg, IDC_MONSTER_ODDS), 3);
+        EXPECT_GT(TextLimit(dlg, IDC_DIFFICULTY_VALUE), 3);
         EXPECT_EQ(TrackRange(dlg, IDC_DIFFICULTY_SLIDER), std::make_pair(-50, 200));
         EXPECT_EQ(Trackbar(dlg, IDC_DIFFICULTY_SLIDER).LineSize(), 1);
         EXPECT_EQ(Trackbar(dlg, IDC_DIFFICULTY_SLIDER).PageSize(), 10);
@@ -58,9 +58,7 @@ TEST_F(OpenTest, ControlsAreSetUpBeforeTheLoad) {
 
         ASSERT_NE(dlg.Icon(true), nullptr);
         EXPECT_EQ(dlg.Icon(false), dlg.Icon(true));
-        const model::IconModel* icon = m_platform.FindIcon(dlg.Icon(true));
-        ASSERT_NE(icon, nullptr);
-        EXPECT_EQ(icon->resourceId, static_cast<UINT>(IDR_MAINFRAME));
+        EXPECT_EQ(m_platform.IconResource(dlg.Icon(true)), static_cast<UINT>(IDR_MAINFRAME));
         dlg.Click(IDCANCEL);
     });
 }
@@ -225,7 +223,7 @@ TEST_F(FailedLoadTest, ReportsTheCodeAndKeepsTheInitialValues) {
         for (int id : {IDC_ERA_EARLY, IDC_ERA_MIDDLE, IDC_ERA_LATE}) EXPECT_EQ(Check(dlg, id), 0u);
         for (const std::string& text : OddsTexts(dlg)) EXPECT_EQ(text, "");
         for (const HullBox& box : kHullBoxes) EXPECT_TRUE(Enabled(dlg, box.oddsId));
-        EXPECT_EQ(Edit(dlg, IDC_ODDS_FRIGATE).Limit(), 3);
+        EXPECT_EQ(TextLimit(dlg, IDC_ODDS_FRIGATE), 3);
         EXPECT_EQ(dlg.SystemMenu().back().id, static_cast<UINT>(IDM_ABOUTBOX));
         dlg.Click(IDCANCEL);
     });

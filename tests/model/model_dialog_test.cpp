@@ -15,7 +15,7 @@ using model::Modifiers;
 class DialogModelTest : public ModelFixture {};
 
 TEST_F(DialogModelTest, InitialFocusGoesToTheFirstTabStopWithItsTextSelected) {
-    dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit1, "abc"); };
+    dialog.onInit = [](TestDialog& d) { SetItemText(d, kEdit1, "abc"); };
     Run([&](DialogModel& dlg) {
         EXPECT_EQ(Focus(dlg), kEdit1);
         EXPECT_EQ(Selection(dlg, kEdit1), (std::pair{0, 3}));
@@ -26,7 +26,7 @@ TEST_F(DialogModelTest, InitialFocusGoesToTheFirstTabStopWithItsTextSelected) {
 TEST_F(DialogModelTest, FalseFromInitLeavesTheFocusWhereTheHandlerPutIt) {
     dialog.initResult = FALSE;
     dialog.onInit = [](TestDialog& d) {
-        d.SetItemText(kEdit2, "abc");
+        SetItemText(d, kEdit2, "abc");
         GetPlatform().SetFocus(d.GetDlgItem(kEdit2));
     };
     Run([&](DialogModel& dlg) {
@@ -37,7 +37,7 @@ TEST_F(DialogModelTest, FalseFromInitLeavesTheFocusWhereTheHandlerPutIt) {
 }
 
 TEST_F(DialogModelTest, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
-    dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit2, "xy"); };
+    dialog.onInit = [](TestDialog& d) { SetItemText(d, kEdit2, "xy"); };
     Run([&](DialogModel& dlg) {
         std::vector<int> forward;
         for (int i = 0; i < 10; ++i) {
@@ -68,7 +68,7 @@ TEST_F(DialogModelTest, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
 }
 
 TEST_F(DialogModelTest, ArrowsWalkTheGroupOfAControlThatDoesNotWantThem) {
-    dialog.onInit = [](TestDialog& d) { d.SetItemText(kEdit1, "12"); };
+    dialog.onInit = [](TestDialog& d) { SetItemText(d, kEdit1, "12"); };
     Run([&](DialogModel& dlg) {
         // The check box's group: the label that starts it, the box, the disabled box (skipped).
         dlg.Click(kCheck);
@@ -147,7 +147,7 @@ TEST_F(DialogModelTest, EscapeTheCloseBoxAndAltF4Cancel) {
     EXPECT_EQ(events, (Events{"command 2 0", "syscommand 61536", "command 2 0", "syscommand 61536",
                               "command 2 0"}));
     // With Cancel disabled the close box does nothing.
-    dialog.onInit = [](TestDialog& d) { d.EnableItem(kIdCancel, false); };
+    dialog.onInit = [](TestDialog& d) { EnableItem(d, kIdCancel, false); };
     EXPECT_EQ(Run([](DialogModel& dlg) {
                   dlg.CloseBox();
                   EXPECT_FALSE(dlg.Ended());

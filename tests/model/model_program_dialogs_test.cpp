@@ -62,7 +62,7 @@ TEST_F(ProgramDialogsTest, AboutBoxFocusesOkAndItsIconLoads) {
     EXPECT_EQ(about.DoModal(), IDOK);
     const framework::IconHandle icon = platform.LoadAppIcon(IDR_MAINFRAME);
     ASSERT_NE(icon, nullptr);
-    EXPECT_FALSE(platform.FindIcon(icon)->file.empty());
+    EXPECT_FALSE(platform.Resources().IconFile(platform.IconResource(icon)).empty());
     EXPECT_EQ(platform.LoadAppIcon(4321), nullptr);
 }
 

@@ -6,9 +6,15 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
+#include <QTextEdit>
 #include <chrono>
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "program_fixture.h"
 #include "settings/record/services.h"
@@ -207,19 +213,33 @@ TEST_F(DialogFlowTest, AboutBoxFromTheBackgroundMenu) {
     ExpectGame(ProgramKeys());
 }
 
-TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheBox) {
+// F1's box: OK has the focus; Ctrl+C copies the whole text, or what the keys selected.
+TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheText) {
     // A folder name outside Windows-1252: the box shows it as the file system spells it.
     const std::filesystem::path game = m_root / std::filesystem::path(u8"Spiel \u65e5\u672c");
     std::filesystem::create_directories(game / "Assets" / "Scripts");
     m_locator->folder = game.string();
-    QString copied;
-    m_onBox = [&copied](QMessageBox& box) {
-        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box.buttons().size(), 1);
-        QTest::keyClick(&box, Qt::Key_F1);
-        QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
-        copied = QGuiApplication::clipboard()->text();
-        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+    QString all;
+    QString word;
+    m_onTextBox = [&](qt::TextBox& box) {
+        EXPECT_EQ(box.focusWidget(), box.OkButton());
+        // Where the text fits, the box is the size a message box with that text would be.
+        QMessageBox alike(QMessageBox::NoIcon, box.windowTitle(), box.Text(), QMessageBox::Ok);
+        alike.show();
+        EXPECT_NEAR(box.width(), alike.width(), 16);
+        EXPECT_NEAR(box.height(), alike.height(), 16);
+        alike.hide();
+        QTest::keyClick(box.OkButton(), Qt::Key_F1);
+        QTest::keyClick(box.OkButton(), Qt::Key_C, Qt::ControlModifier);
+        all = QGuiApplication::clipboard()->text();
+        QTest::keyClick(box.OkButton(), Qt::Key_Tab);
+        ASSERT_EQ(box.focusWidget(), box.TextView());
+        QTest::keyClick(box.TextView(), Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(box.TextView(), Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(box.TextView(), Qt::Key_C, Qt::ControlModifier);
+        word = QGuiApplication::clipboard()->text();
+        QTest::keyClick(box.TextView(), Qt::Key_Return);
+        EXPECT_FALSE(box.isVisible()) << "Enter is OK's, as in a message box";
     };
     RunProgram([](DialogWindow& w) {
         Key(w, Qt::Key_F1);
@@ -232,46 +252,51 @@ TEST_F(DialogFlowTest, F1ShowsWhereTheSettingsAreAndCtrlCCopiesTheBox) {
     const std::string scripts = (game / "Assets" / "Scripts" / "scripts.ini").string();
     EXPECT_NE(m_boxes[0].text.find("\n" + scripts + "\n"), std::string::npos) << m_boxes[0].text;
     EXPECT_NE(m_boxes[0].text.find("\n" + (game / "sfc.ini").string()), std::string::npos);
-    const QString rule = QStringLiteral("---------------------------\n");
-    EXPECT_EQ(copied, rule + "TavrelCustomizer\n" + rule + QString::fromStdString(m_boxes[0].text) +
-                          "\n" + rule + "OK   \n" + rule);
+    EXPECT_EQ(all.toStdString(), m_boxes[0].text);
+    EXPECT_EQ(word, QStringLiteral("Game "));
 }
 
+// Another installation's folder and the command that edits it, as F1 finds them through the
+// locator: the edited folder under another spelling, and a folder without the game's files,
+// are no other installations.
+class Installations : public settings::locate::GameFolderLocator {
+public:
+    Installations(std::string edited, std::vector<std::string> others)
+        : m_edited(std::move(edited)), m_others(std::move(others)) {}
+
+    std::optional<std::string> Find(settings::locate::LookupAccount* account) override {
+        if (account != nullptr) {
+            *account = {};
+            account->found = true;
+            account->gameFolder = m_edited;
+            account->how.through = settings::locate::FoundThrough::kVariable;
+            account->how.variable = "TAVREL_GAME_DIR";
+        }
+        return m_edited;
+    }
+    settings::locate::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
+        settings::locate::FoundHow how;
+        how.through = settings::locate::FoundThrough::kWinePrefix;
+        how.launcher = "Steam";
+        how.prefix = "/r";
+        settings::locate::FoundFolders all;
+        all.found.push_back({m_edited + "/.", "Wine", how});
+        all.found.push_back({m_edited + "/Assets", "Steam", how});
+        for (const std::string& other : m_others) all.found.push_back({other, "Steam", how});
+        return all;
+    }
+
+private:
+    std::string m_edited;
+    std::vector<std::string> m_others;
+};
+
 TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
-    // The edited folder found again under another spelling, and a folder without the game's
-    // files: neither is another installation.
     const std::filesystem::path other = m_root / "other copy";
     std::filesystem::create_directories(other / "Assets" / "Scripts");
-    struct TwoInstallations : settings::locate::GameFolderLocator {
-        std::string edited, other;
-        std::optional<std::string> Find(settings::locate::LookupAccount* account) override {
-            if (account != nullptr) {
-                *account = {};
-                account->found = true;
-                account->gameFolder = edited;
-                account->how.through = settings::locate::FoundThrough::kVariable;
-                account->how.variable = "TAVREL_GAME_DIR";
-            }
-            return edited;
-        }
-        settings::locate::FoundFolders FindAll(std::chrono::steady_clock::time_point) override {
-            const auto through = [](const char* launcher, const char* prefix) {
-                settings::locate::FoundHow how;
-                how.through = settings::locate::FoundThrough::kWinePrefix;
-                how.launcher = launcher;
-                how.prefix = prefix;
-                return how;
-            };
-            return {{{edited + "/.", "Wine", through("Wine", "/p")},
-                     {edited + "/Assets", "Steam", through("Steam", "/q")},
-                     {other, "Steam", through("Steam", "/r")}},
-                    false};
-        }
-    };
-    auto locator = std::make_unique<TwoInstallations>();
-    locator->edited = m_root.string();
-    locator->other = other.string();
-    settings::InstallServices({std::move(locator), nullptr});
+    settings::InstallServices(
+        {std::make_unique<Installations>(m_root.string(), std::vector<std::string>{other.string()}),
+         nullptr});
     RunProgram([](DialogWindow& w) {
         Key(w, Qt::Key_F1);
         Click(w, IDCANCEL);
@@ -282,13 +307,50 @@ TEST_F(DialogFlowTest, F1NamesAnotherInstallationAndTheCommandToEditIt) {
                                    "\nThe settings are read from and written to:\n"),
               std::string::npos)
         << m_boxes[0].text;
-    EXPECT_NE(m_boxes[0].text.find("\nOther installations of the game, not edited here:\n" +
-                                   other.string() + " (Steam; prefix /r; native view)\n\n" +
-                                   "To edit another one,"),
+    EXPECT_NE(m_boxes[0].text.find("\nOther installations of the game, not edited here. "),
+              std::string::npos);
+    EXPECT_NE(m_boxes[0].text.find("\n\n" + other.string() +
+                                   " (Steam; prefix /r; native view)\nTAVREL_GAME_DIR='" +
+                                   other.string() + "' "),
               std::string::npos)
         << m_boxes[0].text;
-    EXPECT_NE(m_boxes[0].text.find("\nTAVREL_GAME_DIR='" + other.string() + "' "),
-              std::string::npos);
+}
+
+// Seventeen installations with 400-character paths: the box stays on the screen with OK on
+// it, and what Ctrl+C copies names each of them with its command.
+TEST_F(DialogFlowTest, F1BoxWithManyLongInstallationsFitsTheScreen) {
+    std::vector<std::string> others;
+    for (int i = 0; i < 17; ++i) {
+        std::filesystem::path folder = m_root / ("copy " + std::to_string(i));
+        while (folder.string().size() < 400) folder /= std::string(60, static_cast<char>('a' + i));
+        std::filesystem::create_directories(folder / "Assets" / "Scripts");
+        others.push_back(folder.string());
+    }
+    settings::InstallServices({std::make_unique<Installations>(m_root.string(), others), nullptr});
+    // Under X, a screen of a set size (the test's run under Xvfb names it).
+    const QByteArray size = qgetenv("TC_SCREEN_SIZE");
+    QString copied;
+    m_onTextBox = [&](qt::TextBox& box) {
+        const QRect area = box.screen()->availableGeometry();
+        if (!size.isEmpty()) {
+            EXPECT_EQ(QStringLiteral("%1x%2").arg(area.width()).arg(area.height()),
+                      QString::fromLatin1(size));
+        }
+        EXPECT_TRUE(area.contains(box.frameGeometry())) << "box outside the screen";
+        const QRect ok(box.OkButton()->mapToGlobal(QPoint(0, 0)), box.OkButton()->size());
+        EXPECT_TRUE(box.OkButton()->isVisible() && area.contains(ok)) << "OK off the screen";
+        EXPECT_TRUE(box.TextView()->verticalScrollBar()->isVisible());
+        QTest::keyClick(box.OkButton(), Qt::Key_C, Qt::ControlModifier);
+        copied = QGuiApplication::clipboard()->text();
+    };
+    RunProgram([](DialogWindow& w) {
+        Key(w, Qt::Key_F1);
+        Click(w, IDCANCEL);
+    });
+    for (const std::string& other : others) {
+        EXPECT_TRUE(copied.contains(QString::fromStdString("\n" + other + " (Steam")));
+        EXPECT_TRUE(copied.contains(QString::fromStdString("\nTAVREL_GAME_DIR='" + other + "' ")));
+    }
 }
 
 TEST_F(DialogFlowTest, MissingGameFolderReportsAndKeepsTheDialogOpen) {

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -22,7 +23,9 @@
 #include "framework/app.h"
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/text_box.h"
 #include "resource.h"
+#include "scripted_qt_platform.h"
 #include "support/game_folder_test.h"
 
 namespace qt_tests {
@@ -49,14 +52,19 @@ protected:
     void SetUp() override {
         WriteGame(ProgramKeys());
         framework::SetPlatform(&m_platform);
-        m_platform.SetMessageBoxHook([this](QMessageBox& box) {
+        m_platform.onBox = [this](QMessageBox& box) {
             m_boxes.push_back({box.windowTitle().toStdString(), box.text().toStdString()});
             if (m_onBox) {
                 m_onBox(box);
             } else {
                 QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
             }
-        });
+        };
+        m_platform.onTextBox = [this](qt::TextBox& box) {
+            m_boxes.push_back({box.windowTitle().toStdString(), box.Text().toStdString()});
+            if (m_onTextBox) m_onTextBox(box);
+            if (box.isVisible()) QTest::mouseClick(box.OkButton(), Qt::LeftButton);
+        };
     }
 
     void TearDown() override { framework::SetPlatform(nullptr); }
@@ -66,7 +74,7 @@ protected:
     void RunProgram(Script main, Script about = {}) {
         // Naming the application object links it in; it is the one RunApplication runs.
         ASSERT_EQ(AfxGetApp(), &theApp);
-        m_platform.SetShownHook([this, main, about](qt::DialogWindow& window) {
+        m_platform.onShown = [this, main, about](qt::DialogWindow& window) {
             const bool isAbout = window.Model().Template().id == IDD_ABOUTBOX;
             ++(isAbout ? m_aboutRuns : m_mainRuns);
             const Script& script = isAbout ? about : main;
@@ -77,9 +85,9 @@ protected:
                 window.Model().End(-1);
             }
             if (!isAbout) m_result = window.Model().Result();
-        });
+        };
         EXPECT_EQ(framework::RunApplication(), 0);
-        m_platform.SetShownHook({});
+        m_platform.onShown = {};
     }
 
     // ---- Playing the user on the widgets
@@ -148,13 +156,14 @@ protected:
         QTest::mouseClick(widget, Qt::RightButton, Qt::NoModifier, pos);
     }
 
-    qt::QtPlatform m_platform;
+    ScriptedQtPlatform m_platform;
     struct Box {
         std::string caption;
         std::string text;
     };
     std::vector<Box> m_boxes;
     std::function<void(QMessageBox&)> m_onBox;
+    std::function<void(qt::TextBox&)> m_onTextBox;
     int m_mainRuns = 0;
     int m_aboutRuns = 0;
     INT_PTR m_result = 0;

@@ -14,6 +14,7 @@
 #include "platform/qt/qt_platform.h"
 #include "rcscript/resource_set.h"
 #include "resource.h"
+#include "scripted_qt_platform.h"
 
 namespace {
 
@@ -37,18 +38,18 @@ int main(int argc, char** argv) {
     const QString mainShot = QString::fromLocal8Bit(argv[1]);
     const QString aboutShot = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
 
-    qt::QtPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
+    qt_tests::ScriptedQtPlatform platform(rcscript::ResourceSet::Program(), "TavrelCustomizer");
     framework::SetPlatform(&platform);
     bool saved = true;
     // Nobody is there to answer a message box (a game folder that cannot be found, say).
-    platform.SetMessageBoxHook([](QMessageBox& box) {
+    platform.onBox = [](QMessageBox& box) {
         if (QPushButton* button = box.defaultButton()) {
             button->click();
         } else {
             box.done(QMessageBox::Ok);
         }
-    });
-    platform.SetShownHook([&](qt::DialogWindow& window) {
+    };
+    platform.onShown = [&](qt::DialogWindow& window) {
         model::DialogModel& model = window.Model();
         if (model.Template().id == IDD_ABOUTBOX) {
             saved = Save(window, aboutShot) && saved;
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
             if (!aboutShot.isEmpty()) model.SystemMenuCommand(IDM_ABOUTBOX);
         }
         model.CloseBox();  // Cancel: nothing is written
-    });
+    };
     if (AfxGetApp() != &theApp) return 1;
     const int status = framework::RunApplication();
     framework::SetPlatform(nullptr);

@@ -82,7 +82,7 @@ TEST_P(LayoutTest, KeepsTheTemplatesPlacesWithoutClipping) {
     model::DialogModel model(platform, *dialogTemplate, nullptr, nullptr);
     qt::DialogWindow window(model, platform.AppIcon(), nullptr);
 
-    const qt::BaseUnits units = window.Units();
+    const qt::BaseUnits units = qt::MeasureBaseUnits(qt::DialogFont(*dialogTemplate));
     EXPECT_GE(units.x, 4);
     EXPECT_GE(units.y, 10);
     EXPECT_EQ(window.size(),

@@ -11,11 +11,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dialog/lookup_report.h"
+#include "dialog/start_command.h"
+#include "settings/locate/folder_paths.h"
 #include "settings/locate/lookup_account.h"
+#include "settings/locate/other_installations.h"
 #include "settings/record/script_settings.h"
 #include "settings/record/services.h"
+#include "settings/record/settings_keys.h"
 #include "settings/store/file_store.h"
 #include "wine_test_support.h"
 
@@ -77,9 +82,32 @@ protected:
 #endif
 };
 
-TEST_F(GameFolderLocatorTest, VariableTakesPrecedence) {
-    const ScopedVariable dir("TAVREL_GAME_DIR", std::string("/opt/sfc2"));
-    EXPECT_EQ(FindInstalled(), "/opt/sfc2");
+// A folder the variable names is taken as it is; one that is not there is a game folder that
+// cannot be found, with the platform's code, and F1 names the variable and the folder.
+TEST_F(GameFolderLocatorTest, VariableTakesPrecedenceAndAMissingFolderIsNotFound) {
+    const wine_test::ScratchDir game;
+    const std::string folder = wine_test::Utf8FromPathForTest(game.path());
+    {
+        const ScopedVariable dir("TAVREL_GAME_DIR", folder);
+        EXPECT_EQ(FindInstalled(), folder);
+    }
+    const std::string missing = folder + kPathSeparator + "no such folder";
+    const ScopedVariable dir("TAVREL_GAME_DIR", missing);
+    settings::store::SetLastErrorCode(0);
+    CScriptSettings record;
+    EXPECT_FALSE(record.Load());
+#ifdef _WIN32
+    EXPECT_EQ(settings::store::LastErrorCode(), 2);  // ERROR_FILE_NOT_FOUND
+#else
+    EXPECT_EQ(settings::store::LastErrorCode(), ENOENT);
+#endif
+    const settings::WhereSettingsAre where =
+        settings::FindWhereSettingsAre(std::chrono::seconds(30));
+    const std::string text =
+        DescribeLookup(where.account, where.files, 20, where.others, "tavrel-customizer");
+    EXPECT_NE(text.find("\nThe environment variable TAVREL_GAME_DIR: " + missing + ": not there\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST_F(GameFolderLocatorTest, EmptyOrUnsetVariableAsksThePlatform) {
@@ -149,14 +177,14 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     const settings::WhereSettingsAre where =
         settings::FindWhereSettingsAre(std::chrono::seconds(30));
     auto others = where.others;
-    const std::string text = DescribeLookup(where.account, {}, 20, others);
+    const std::string text = DescribeLookup(where.account, {}, 20, others, "tavrel-customizer");
     std::size_t at = 0;
     for (const std::string& line :
          {"Game folder: " + first + "\n",
           "\n" + second + " (Heroic, " + homeText +
               "/.config/heroic/GamesConfig/sfc.json; prefix " + homeText +
               "/disk/heroic sfc; 32-bit view)\n",
-          "\n" + third + " (Lutris; prefix ", "\nTAVREL_GAME_DIR='" + second + "' "}) {
+          "TAVREL_GAME_DIR='" + second + "' ", "\n" + third + " (Lutris; prefix "}) {
         at = text.find(line, at);
         ASSERT_NE(at, std::string::npos) << line << "\nin:\n" << text;
     }
@@ -169,30 +197,63 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
     EXPECT_FLOAT_EQ(record.GetMultiplier(), 2.5f);
     std::string edited;
     ASSERT_TRUE(record.GetGamePath(edited));
-    others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
-                                                      std::chrono::seconds(30));
+    others = settings::locate::FindOtherInstallations(
+        settings::InstalledLocator(), edited, std::chrono::seconds(30),
+        std::chrono::steady_clock::now(), settings::HoldsGameFiles);
     ASSERT_EQ(others.found.size(), 2u);
     EXPECT_EQ(others.found[0].folder, first);
     EXPECT_EQ(others.found[1].folder, second);
-    others = settings::locate::FindOtherInstallations(settings::InstalledLocator(), edited,
-                                                      std::chrono::milliseconds(-1));
+    others = settings::locate::FindOtherInstallations(
+        settings::InstalledLocator(), edited, std::chrono::milliseconds(-1),
+        std::chrono::steady_clock::now(), settings::HoldsGameFiles);
     EXPECT_TRUE(others.found.empty());
     EXPECT_NE(DescribeLookup(where.account, {}, 20, others).find("is incomplete"),
               std::string::npos);
 }
 
-// The command as sh and bash (history expansion on) run it: the folder and the program's path
-// come through byte for byte.
+// A home with more installations than any list used to show: each other one on a line of its
+// own with its command below it, and one whose name cannot be typed says so instead.
+TEST_F(GameFolderLocatorTest, F1NamesEveryInstallationOfABigHomeEachWithItsCommand) {
+    const ScopedVariable dir("TAVREL_GAME_DIR", std::nullopt);
+    const fs::path prefixes = m_emptyHome.MakeDir(".local/share/wineprefixes");
+    std::vector<std::string> folders;
+    for (int i = 0; i < 12; ++i) {
+        const std::string game = "C:\\SFC " + std::to_string(i);
+        const fs::path prefix = prefixes / ("p" + std::to_string(100 + i) + (i == 7 ? "\n" : ""));
+        wine_test::WriteFile(prefix / "system.reg",
+                             wine_test::SystemReg("win32", wine_test::kGameKey, game));
+        const fs::path folder = prefix / "drive_c" / game.substr(3);
+        wine_test::WriteFile(folder / "sfc.ini", "[UI]\r\n");
+        folders.push_back(wine_test::Utf8FromPathForTest(folder));
+    }
+    const settings::WhereSettingsAre where =
+        settings::FindWhereSettingsAre(std::chrono::seconds(30));
+    const std::string text = DescribeLookup(where.account, where.files, 20, where.others);
+    EXPECT_EQ(text.find("Game folder: " + folders[0] + "\n"), 0u) << text;
+    for (std::size_t i = 1; i < folders.size(); ++i) {
+        const std::string below =
+            i == 7 ? "No command line for this one" : "TAVREL_GAME_DIR='" + folders[i] + "' ";
+        EXPECT_NE(text.find("\n\n" + folders[i] + " (wineprefixes; prefix "), std::string::npos)
+            << folders[i] << " in:\n"
+            << text;
+        EXPECT_NE(text.find(")\n" + below), std::string::npos) << below << " in:\n" << text;
+    }
+}
+
+// The command as sh, bash (history expansion on), zsh and fish run it: the folder and the
+// program's path come through byte for byte. A line break cannot be pasted as one line.
 TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
-    const fs::path bin = m_emptyHome.MakeDir("bin 'x' $y");
+    const fs::path bin = m_emptyHome.MakeDir("bin 'x' $y \\'");
     fs::create_symlink("/usr/bin/printenv", bin / "printenv");
-    const std::string folder = "/games/it's \"SFC\" $HOME `id` !! \\ * \xE6\x97\xA5\nend";
-    const std::string command = settings::locate::PosixStartCommand(
-        wine_test::Utf8FromPathForTest(bin / "printenv"), folder);
+    const std::string folder =
+        "/games/it's \"SFC\" $HOME `id` !! a\\\\b c\\'d \\ * {x,y} (z) ~ #w \xE6\x97\xA5";
+    const std::string program = wine_test::Utf8FromPathForTest(bin / "printenv");
+    EXPECT_EQ(PosixStartCommand(program, "/games/a\nb"), std::nullopt);
+    const std::string command = PosixStartCommand(program, folder).value();
     const fs::path script = m_emptyHome.path() / "command.sh";
     wine_test::WriteFile(script,
                          "[ -z \"$BASH_VERSION\" ] || set -H\n" + command + " TAVREL_GAME_DIR\n");
-    for (const std::string shell : {"sh", "bash"}) {
+    for (const std::string shell : {"sh", "bash", "zsh", "fish"}) {
         FILE* pipe =
             popen((shell + " '" + wine_test::Utf8FromPathForTest(script) + "' 2>&1").c_str(), "r");
         ASSERT_NE(pipe, nullptr);
@@ -205,7 +266,9 @@ TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {
 #endif
 
 TEST_F(GameFolderLocatorTest, InstalledLocatorReplacesAndRestores) {
-    const ScopedVariable dir("TAVREL_GAME_DIR", std::string("from-variable"));
+    const wine_test::ScratchDir game;
+    const std::string folder = wine_test::Utf8FromPathForTest(game.path());
+    const ScopedVariable dir("TAVREL_GAME_DIR", folder);
     using test_support::LocatorState;
     using test_support::StubLocator;
     settings::InstallServices(
@@ -218,7 +281,7 @@ TEST_F(GameFolderLocatorTest, InstalledLocatorReplacesAndRestores) {
                                nullptr});
     EXPECT_EQ(FindInstalled(), std::nullopt);
     settings::InstallServices({});
-    EXPECT_EQ(FindInstalled(), "from-variable");
+    EXPECT_EQ(FindInstalled(), folder);
 }
 
 // --- Joining names ---------------------------------------------------------------------------

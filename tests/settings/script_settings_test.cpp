@@ -12,6 +12,7 @@
 
 #include "base/numeric_text.h"
 #include "settings/ini/ini_profile.h"
+#include "settings/locate/folder_paths.h"
 #include "settings/record/settings_keys.h"
 #include "settings/store/file_store.h"
 #include "support/case_names.h"

@@ -1,5 +1,6 @@
 // The registry fuzzer's named bad inputs as ordinary cases: a prefix's registry file may hold
-// anything, and what is read from it must not depend on which reader reads it.
+// anything, and what is read from it must not depend on which reader reads it (the fuzzer's
+// properties, fuzz/wine_registry_properties.h).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,9 +12,9 @@
 #include "settings/locate/game_folder.h"
 #include "settings/prefixes/prefix_search.h"
 #include "settings/wine/registry_file.h"
-#include "settings/wine/windows_path.h"
 #include "support/fuzz_corpus.h"
 #include "support/game_files.h"
+#include "wine_registry_properties.h"
 
 namespace {
 
@@ -24,27 +25,16 @@ using settings::prefixes::MachineKeyViews;
 using settings::prefixes::ReadMachineString;
 
 void CheckReaders(std::string_view bytes) {
-    const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);
-    EXPECT_EQ(ReadRegistryArch(bytes), file ? file->GetArch() : Arch::Unknown);
-
-    // The one-value reader, the reader that keeps one key and the whole file agree.
-    const std::vector<std::string> views =
-        MachineKeyViews(kGameRegistryKey, file ? file->GetArch() : Arch::Unknown);
-    std::optional<std::string> firstFound;
-    for (const std::string& view : views) {
-        const std::optional<std::string> whole =
-            file ? file->FindString(view, kGameRegistryValue) : std::nullopt;
-        EXPECT_EQ(ReadRegistryString(bytes, view, kGameRegistryValue), whole) << view;
-        const std::string_view only[] = {view};
-        const std::optional<RegistryFile> kept = RegistryFile::Parse(bytes, only);
-        EXPECT_EQ(kept ? kept->FindString(view, kGameRegistryValue) : std::nullopt, whole) << view;
-        if (!firstFound) firstFound = whole;
-    }
+    fuzz::CheckRegistryReaders(bytes, true,
+                               [](bool holds, const char* what) { EXPECT_TRUE(holds) << what; });
     // The lookup takes the first view that holds the value.
-    const std::optional<std::string> machine =
-        ReadMachineString(bytes, kGameRegistryKey, kGameRegistryValue);
-    EXPECT_EQ(machine, firstFound);
-    if (machine) static_cast<void>(ParseWindowsPath(*machine));
+    const std::optional<RegistryFile> file = RegistryFile::Parse(bytes);
+    std::optional<std::string> firstFound;
+    for (const std::string& view :
+         MachineKeyViews(kGameRegistryKey, file ? file->GetArch() : Arch::Unknown)) {
+        if (file && !firstFound) firstFound = file->FindString(view, kGameRegistryValue);
+    }
+    EXPECT_EQ(ReadMachineString(bytes, kGameRegistryKey, kGameRegistryValue), firstFound);
 }
 
 // What the named files hold; a seed file added later is checked only by CheckReaders.

@@ -4,8 +4,19 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/game_files.h"
+#ifndef _WIN32
+#include "settings/prefixes/search_order.h"
+#endif
+
+// For what a Windows file system cannot do (links, names that differ only in case).
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(why) GTEST_SKIP() << why
+#else
+#define SKIP_ON_WINDOWS(why) static_cast<void>(0)
+#endif
 
 namespace wine_test {
 
@@ -44,6 +55,18 @@ inline std::string SystemReg(std::string_view arch, std::string_view keyPath,
     text.append("\"Path\"=\"").append(Escape(gamePath)).append("\"\n\n");
     return text;
 }
+
+#ifndef _WIN32
+// The prefixes the search tries, in order.
+inline std::vector<std::filesystem::path> ListPrefixes(const settings::prefixes::Environment& env) {
+    settings::prefixes::PrefixList list = settings::prefixes::BuildPrefixList(env);
+    std::vector<std::filesystem::path> prefixes;
+    for (const settings::prefixes::PrefixCandidate& candidate : list.Found()) {
+        prefixes.push_back(candidate.prefix);
+    }
+    return prefixes;
+}
+#endif
 
 inline constexpr std::string_view kGameKey = "Software\\Taldren\\Starfleet Command II";
 inline constexpr std::string_view kGameKeyWow =

@@ -94,6 +94,9 @@ std::pair<int, int> TrackRange(const DialogModel& dialog, int id) {
 std::pair<int, int> Selection(const DialogModel& dialog, int id) {
     return Edit(dialog, id).Selection();
 }
+int TextLimit(const DialogModel& dialog, int id) {
+    return static_cast<int>(Edit(dialog, id).Send(em::GetLimitText, 0, 0));
+}
 int DefaultButtonId(DialogModel& dialog) {
     const ControlModel* focus = dialog.FocusControl();
     if (focus != nullptr && focus->Kind() == ControlKind::PushButton) return focus->Id();

@@ -13,6 +13,14 @@ namespace model {
 
 using namespace framework;  // written in the dialog layer's names
 
+// What one WM_PAINT drew, between its BeginPaint and EndPaint: an icon at a place, or nothing
+// (the default painting).
+struct PaintRecord {
+    bool defaultPaint = false;
+    int x = 0, y = 0;
+    IconHandle icon = nullptr;
+};
+
 bool TypeText(DialogModel& dialog, std::string_view text);
 bool DragThumb(DialogModel& dialog, int id, const std::vector<int>& positions);
 // The system asks the window to repaint (WM_PAINT).
@@ -34,6 +42,7 @@ std::vector<std::string> ComboItems(const DialogModel& dialog, int id);
 int TrackPos(const DialogModel& dialog, int id);
 std::pair<int, int> TrackRange(const DialogModel& dialog, int id);
 std::pair<int, int> Selection(const DialogModel& dialog, int id);
-int DefaultButtonId(DialogModel& dialog);  // the button Enter would press now
+int TextLimit(const DialogModel& dialog, int id);  // EM_GETLIMITTEXT
+int DefaultButtonId(DialogModel& dialog);          // the button Enter would press now
 
 }  // namespace model

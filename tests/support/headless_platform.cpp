@@ -6,6 +6,13 @@ namespace model {
 
 using namespace framework;  // written in the dialog layer's names
 
+const DialogTemplate* HandBuiltResources::FindDialog(unsigned id) const {
+    for (const DialogTemplate& dialog : m_dialogs) {
+        if (dialog.id == id) return &dialog;
+    }
+    return nullptr;
+}
+
 void HeadlessPlatform::OnModal(Script user) {
     m_scripts.push_back(std::move(user));
 }
@@ -19,8 +26,7 @@ void HeadlessPlatform::WhileMessageBoxUp(std::function<void(const MessageBoxReco
 }
 
 INT_PTR HeadlessPlatform::RunModalLoop(DialogModel& dialog) {
-    std::vector<PaintRecord>& paints = m_paints[&dialog];
-    dialog.SetPaintObserver([&paints](const PaintRecord& record) { paints.push_back(record); });
+    m_paints.try_emplace(&dialog);
     if (!m_scripts.empty()) {
         Script user = std::move(m_scripts.front());
         m_scripts.pop_front();
@@ -31,8 +37,8 @@ INT_PTR HeadlessPlatform::RunModalLoop(DialogModel& dialog) {
         ++m_unfinished;
         dialog.End(-1);
     }
-    dialog.SetPaintObserver(nullptr);
     m_paints.erase(&dialog);
+    m_painting = nullptr;
     m_modalRuns.push_back({dialog.Template().id, dialog.Owner(), dialog.Result()});
     return dialog.Result();
 }
@@ -41,6 +47,31 @@ const std::vector<PaintRecord>& HeadlessPlatform::PaintLog(const DialogModel& di
     static const std::vector<PaintRecord> none;
     auto found = m_paints.find(&dialog);
     return found != m_paints.end() ? found->second : none;
+}
+
+UINT HeadlessPlatform::IconResource(IconHandle icon) const {
+    const auto found = m_iconResources.find(icon);
+    return found != m_iconResources.end() ? found->second : 0;
+}
+
+IconHandle HeadlessPlatform::LoadAppIcon(UINT resourceId) {
+    const IconHandle icon = ModelPlatform::LoadAppIcon(resourceId);
+    if (icon != nullptr) m_iconResources[icon] = resourceId;
+    return icon;
+}
+
+// Each paint of a running modal dialog is logged as the default painting until it draws.
+PaintHandle HeadlessPlatform::BeginPaint(Handle window) {
+    const PaintHandle paint = ModelPlatform::BeginPaint(window);
+    const auto log = m_paints.find(FindDialog(window));
+    m_painting = log != m_paints.end() ? &log->second : nullptr;
+    if (m_painting != nullptr) m_painting->push_back({true, 0, 0, nullptr});
+    return paint;
+}
+
+void HeadlessPlatform::DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) {
+    ModelPlatform::DrawIcon(paint, x, y, icon);
+    if (m_painting != nullptr && !m_painting->empty()) m_painting->back() = {false, x, y, icon};
 }
 
 int HeadlessPlatform::RunMessageBox(const MessageBoxRequest& request) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/windows_1252.h"
 #include "model/model_platform.h"
 #include "support/dialog_driver.h"
 
@@ -38,6 +39,22 @@ struct ModalRecord {
     INT_PTR result = 0;
 };
 
+// Dialog templates built by hand, for tests that do without a resource script: no combo-box
+// data or strings, and every icon id names an icon.
+class HandBuiltResources final : public DialogResources {
+public:
+    explicit HandBuiltResources(std::vector<DialogTemplate> dialogs)
+        : m_dialogs(std::move(dialogs)) {}
+
+    const DialogTemplate* FindDialog(unsigned id) const override;
+    std::vector<DialogInitEntry> DialogInit(unsigned) const override { return {}; }
+    std::string String(unsigned) const override { return {}; }
+    std::string IconFile(unsigned) const override { return "hand-built.ico"; }
+
+private:
+    std::vector<DialogTemplate> m_dialogs;
+};
+
 class HeadlessPlatform : public ModelPlatform {
 public:
     using ModelPlatform::ModelPlatform;
@@ -58,6 +75,20 @@ public:
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
     // What a running modal dialog's WM_PAINTs drew, in order.
     const std::vector<PaintRecord>& PaintLog(const DialogModel& dialog) const;
+    // The icon resource a handle from LoadAppIcon stands for; 0 for any other handle.
+    UINT IconResource(IconHandle icon) const;
+
+    IconHandle LoadAppIcon(UINT resourceId) override;
+    PaintHandle BeginPaint(Handle window) override;
+    void DrawIcon(PaintHandle paint, int x, int y, IconHandle icon) override;
+    // Started by its name, as from PATH.
+    std::string ProgramAsStarted() override { return ExecutableTitle(); }
+#ifdef _WIN32
+    // The model's code page, Windows-1252: one byte a character.
+    char32_t NextPathCharacter(std::string_view text, std::size_t& at) override {
+        return base::DecodeWindows1252(static_cast<unsigned char>(text[at++]));
+    }
+#endif
 
 protected:
     INT_PTR RunModalLoop(DialogModel& dialog) override;
@@ -71,6 +102,8 @@ private:
     std::function<void(const MessageBoxRecord&)> m_whileUp;
     std::vector<MessageBoxRecord> m_boxes;
     std::map<const DialogModel*, std::vector<PaintRecord>> m_paints;
+    std::vector<PaintRecord>* m_painting = nullptr;  // the log of the paint begun last
+    std::map<IconHandle, UINT> m_iconResources;
 };
 
 // Installs a platform for the lifetime of the object, then clears it again.

@@ -90,6 +90,15 @@ inline framework::DialogTemplate NestedTemplate() {
 
 using Events = std::vector<std::string>;
 
+// A child of `wnd` by id, as a dialog's own code would set it.
+inline void SetItemText(const CWnd& wnd, int id, const std::string& text) {
+    wnd.SendDlgItemMessage(id, framework::wm::SetText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+inline void EnableItem(const CWnd& wnd, int id, bool enable) {
+    if (framework::Handle item = wnd.GetDlgItem(id))
+        framework::GetPlatform().EnableWindow(item, enable);
+}
+
 // Logs the dialog messages the tests look at.
 class TestDialog : public CDialog {
 public:
@@ -178,8 +187,8 @@ private:
 // The test dialog on a headless platform; Run() plays `user` as the dialog's user.
 class ModelFixture : public ::testing::Test {
 protected:
-    model::HeadlessPlatform platform{
-        std::vector<framework::DialogTemplate>{TestTemplate(), NestedTemplate()}};
+    model::HandBuiltResources resources{{TestTemplate(), NestedTemplate()}};
+    model::HeadlessPlatform platform{resources, ""};
     model::ScopedPlatform use{platform};
     Events events;
     TestDialog dialog{events};

@@ -142,12 +142,12 @@ expect_probe "$WS_MAIN_TITLE" "the main dialog is enabled again, its value kept"
     enabled:0 1 "text:$IDC_DIFFICULTY_VALUE" 3
 ws_wait_focus "$MAIN" || ws_die "main dialog did not get the focus back"
 
-# F1 is the Help command: a message box saying where the settings are. F1 inside it, which
+# F1 is the Help command: a box saying where the settings are. F1 inside it, which
 # Windows hands on to the disabled main dialog, opens no second box.
 APP_NAME=$(basename "$EXE" .exe)
 ws_keys F1
 BOX=$(ws_wait_window "$APP_NAME" 10) || ws_die "F1 did not open the settings box"
-MESSAGE=$(ws_probe "$APP_NAME" statics)
+MESSAGE=$(ws_probe "$APP_NAME" edits | tr -d '\r')
 case "$MESSAGE" in
     "Game folder: "*"scripts.ini"*"sfc.ini"*) ws_log "ok: F1 tells where the settings are" ;;
     *) ws_die "unexpected F1 text: '$MESSAGE'" ;;
@@ -206,9 +206,9 @@ WS_EXE="$COPY/$(basename "$EXE")"
 start_main
 ws_keys F1
 BOX=$(ws_wait_window "$APP_NAME" 10) || ws_die "F1 did not open the settings box"
-MESSAGE=$(ws_probe "$APP_NAME" statics)
+MESSAGE=$(ws_probe "$APP_NAME" edits | tr -d '\r')
 case "$MESSAGE" in
-    "Game folder: $(ws_windows_path "$GAME")"*"Other installations of the game, not edited here:"$'\n'"$(ws_windows_path "$OTHER") (registry, native view)"*)
+    "Game folder: $(ws_windows_path "$GAME")"*"Other installations of the game, not edited here."*$'\n'"$(ws_windows_path "$OTHER") (registry, native view)"$'\n'"set TAVREL_GAME_DIR="*)
         ws_log "ok: F1 names the edited installation, then the other one" ;;
     *) ws_die "unexpected F1 text: '$MESSAGE'" ;;
 esac

@@ -10,6 +10,7 @@
 //   exists           1 when the window exists, else 0
 //   text:<id>        the window text of control <id> (0: the window itself)
 //   statics          the non-empty texts of all static text controls, joined with '|'
+//   edits            the same for the edit controls (the F1 box's text is one)
 //   focus            control id of the focused control (0: the window itself, -1: none/elsewhere)
 //   enabled:<id>     1 or 0 (0: the window itself)
 //   check:<id>       BM_GETCHECK of a button
@@ -60,12 +61,19 @@ HWND Control(HWND window, int id) {
     return id == 0 ? window : ::GetDlgItem(window, id);
 }
 
-BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
-    auto* texts = reinterpret_cast<std::string*>(lParam);
+struct Collected {
+    const char* className;
+    std::string texts;
+};
+
+BOOL CALLBACK CollectTexts(HWND child, LPARAM lParam) {
+    auto* collected = reinterpret_cast<Collected*>(lParam);
+    std::string* texts = &collected->texts;
     char className[32] = {};
     ::GetClassNameA(child, className, static_cast<int>(sizeof(className)));
     const auto style = static_cast<DWORD>(::GetWindowLongPtrA(child, GWL_STYLE));
-    if (::lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) != SS_ICON) {
+    const bool icon = ::lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON;
+    if (::lstrcmpiA(className, collected->className) == 0 && !icon) {
         const std::string text = WindowText(child);
         if (!text.empty()) {
             if (!texts->empty()) texts->push_back('|');
@@ -120,10 +128,10 @@ std::string Answer(HWND window, std::string_view query) {
         const HWND control = Control(window, id);
         return control != nullptr ? WindowText(control) : "<error: no such control>";
     }
-    if (name == "statics") {
-        std::string texts;
-        ::EnumChildWindows(window, &CollectStatic, reinterpret_cast<LPARAM>(&texts));
-        return texts;
+    if (name == "statics" || name == "edits") {
+        Collected collected{name == "statics" ? "Static" : "Edit", {}};
+        ::EnumChildWindows(window, &CollectTexts, reinterpret_cast<LPARAM>(&collected));
+        return collected.texts;
     }
     if (name == "focus") return std::to_string(FocusedId(window));
     if (name == "enabled") {

@@ -12,6 +12,7 @@
 
 #include "framework/dialog.h"
 #include "framework/wnd.h"
+#include "platform/win32/text_box.h"
 #include "rcscript/resource_set.h"
 #include "test_dialogs.h"
 
@@ -33,7 +34,10 @@ class ScriptedDialog : public CDialog {
 public:
     using Script = std::function<void(ScriptedDialog&)>;
     explicit ScriptedDialog(UINT templateId, Script init, Script shown = {})
-        : CDialog(templateId), m_init(std::move(init)), m_shown(std::move(shown)) {}
+        : CDialog(templateId),
+          m_templateId(templateId),
+          m_init(std::move(init)),
+          m_shown(std::move(shown)) {}
 
     BOOL OnInitDialog() override {
         if (m_shown) ::PostMessageA(Window(), kPhaseTwo, 0, 0);
@@ -60,6 +64,7 @@ public:
         return CDialog::OnWndMsg(message, wParam, lParam, result);
     }
 
+    UINT TemplateId() const { return m_templateId; }
     HWND Window() const { return H(m_hWnd); }
     HWND Item(int id) const { return ::GetDlgItem(Window(), id); }
 
@@ -67,6 +72,7 @@ public:
     LRESULT dragIcon = 0;
 
 private:
+    UINT m_templateId;
     Script m_init;
     Script m_shown;
 };
@@ -95,7 +101,7 @@ protected:
     void TearDown() override { framework::SetPlatform(nullptr); }
 
     INT_PTR Run(ScriptedDialog& dialog, HWND owner = nullptr) {
-        return m_platform.RunModalDialog(dialog, dialog.GetTemplateId(), F(owner));
+        return m_platform.RunModalDialog(dialog, dialog.TemplateId(), F(owner));
     }
 
     // The test dialogs carry no combo-box data or strings.
@@ -309,6 +315,76 @@ TEST_F(Win32PlatformTest, SelfPlacedDialogIsNotMoved) {
     ASSERT_EQ(Run(dialog), 1);
     EXPECT_LT(rect.left, 100);
     EXPECT_LT(rect.top, 100);
+}
+
+// What the text box showed, seen from a timer inside its modal loop; then it is closed.
+struct TextBoxSeen {
+    RECT box{}, ok{}, work{};
+    SIZE screen{};
+    bool scrolls = false;
+};
+TextBoxSeen g_textBoxSeen;
+
+void CALLBACK LookAtTextBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = ::GetActiveWindow();
+    if (box == nullptr) return;
+    ::KillTimer(nullptr, timer);
+    TextBoxSeen& seen = g_textBoxSeen;
+    ::GetWindowRect(box, &seen.box);
+    ::GetWindowRect(::GetDlgItem(box, IDOK), &seen.ok);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoA(::MonitorFromWindow(box, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    seen.work = monitor.rcWork;
+    seen.screen = {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const HWND edit = ::GetDlgItem(box, win32::kTextBoxTextId);
+    seen.scrolls = (::GetWindowLongPtrA(edit, GWL_STYLE) & WS_VSCROLL) != 0;
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+DWORD WINAPI RunBody(LPVOID body) {
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
+}
+
+// Runs `body` on a thread of its own and waits for it (the win32 thread model of MinGW-w64's
+// GCC 12 has no std::thread).
+void OnThreadOfItsOwn(std::function<void()> body) {
+    const HANDLE thread = ::CreateThread(nullptr, 0, &RunBody, &body, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+}
+
+// On a Wine virtual desktop of the Steam Deck's screen, a box far taller than it: the box and
+// its OK stay on the screen, and the text scrolls.
+TEST_F(Win32PlatformTest, TextBoxTallerThanTheScreenFitsIt) {
+    constexpr char kDesktop[] = "tc-text-box";
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr,
+                                0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(key, kDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>("1280x800"), 9);
+    ::RegCloseKey(key);
+    std::string text;
+    for (int i = 0; i < 120; ++i) text += "Line " + std::to_string(i) + " of a long text\n";
+    OnThreadOfItsOwn([&] {
+        const HDESK desktop = ::CreateDesktopA(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ASSERT_NE(desktop, nullptr);
+        ASSERT_TRUE(::SetThreadDesktop(desktop));
+        ::SetTimer(nullptr, 0, 100, &LookAtTextBox);
+        EXPECT_EQ(m_platform.ShowPathMessageBox(nullptr, text, "Tall", MB_OK), IDOK);
+        ::CloseDesktop(desktop);
+    });
+    const TextBoxSeen& seen = g_textBoxSeen;
+    EXPECT_EQ(seen.screen.cx, 1280);
+    EXPECT_EQ(seen.screen.cy, 800);
+    RECT both{};
+    ::UnionRect(&both, &seen.box, &seen.work);
+    EXPECT_TRUE(::EqualRect(&both, &seen.work)) << "the box sticks out of the work area";
+    ::UnionRect(&both, &seen.ok, &seen.box);
+    EXPECT_TRUE(::EqualRect(&both, &seen.box) && !::IsRectEmpty(&seen.ok)) << "OK off the box";
+    EXPECT_TRUE(seen.scrolls);
 }
 
 TEST_F(Win32PlatformTest, ExecutableTitleIsTheFileNameWithoutExtension) {

@@ -40,7 +40,6 @@ public:
     // The widget of the first control with this id (as GetDlgItem finds it), or null.
     QWidget* Widget(int id) const;
     QWidget* Widget(const model::ControlModel& control) const;
-    const BaseUnits& Units() const { return m_units; }
 
     // Shows the window centred on its owner (or the screen) and runs its event loop until the
     // model says the dialog has ended. `whenShown` runs once the window has been painted.

@@ -14,8 +14,6 @@ using model::EditModel;
 
 namespace {
 
-constexpr std::uint32_t kEditRight = 0x2u;
-
 // QLineEdit hides its cursor when read-only; the Windows edit shows its caret there too, the
 // focus mark of an edit without a selection.
 class LineEdit : public QLineEdit {
@@ -132,10 +130,10 @@ void EditView::RefreshKind() {
                                              : Surface().palette().brush(QPalette::Base));
         edit.setPalette(palette);
     }
-    const std::uint32_t align = model.Style() & (framework::es::Center | kEditRight);
-    const Qt::Alignment horizontal = (align & framework::es::Center) != 0 ? Qt::AlignHCenter
-                                     : (align & kEditRight) != 0          ? Qt::AlignRight
-                                                                          : Qt::AlignLeft;
+    const std::uint32_t style = model.Style();
+    const Qt::Alignment horizontal = (style & framework::es::Center) != 0  ? Qt::AlignHCenter
+                                     : (style & framework::es::Right) != 0 ? Qt::AlignRight
+                                                                           : Qt::AlignLeft;
     if (edit.alignment() != (horizontal | Qt::AlignVCenter)) {
         edit.setAlignment(horizontal | Qt::AlignVCenter);
     }

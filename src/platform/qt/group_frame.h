@@ -15,7 +15,6 @@ public:
     explicit GroupFrame(QWidget* parent);
 
     void SetTitle(const QString& title);
-    const QString& Title() const { return m_title; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

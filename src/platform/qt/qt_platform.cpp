@@ -9,6 +9,8 @@
 
 #include "platform/qt/ansi_text.h"
 #include "platform/qt/dialog_window.h"
+#include "platform/qt/program_as_started.h"
+#include "platform/qt/text_box.h"
 
 namespace qt {
 
@@ -114,13 +116,23 @@ INT_PTR QtPlatform::RunModalLoop(model::DialogModel& dialog) {
         std::vector<DialogWindow*>& windows;
         ~Pop() { windows.pop_back(); }
     } pop{m_windows};
-    window.Run(m_shownHook);
+    window.Run([this](DialogWindow& shown) { DialogShown(shown); });
     return dialog.Result();
 }
+
+void QtPlatform::DialogShown(DialogWindow&) {}
+
+void QtPlatform::MessageBoxShown(QMessageBox&) {}
+
+void QtPlatform::TextBoxShown(TextBox&) {}
 
 int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     QWidget* owner = request.ownerDialog != nullptr ? WindowOf(request.ownerDialog) : nullptr;
     if (owner == nullptr) owner = OwnerWindow(request.owner);
+    // Paths make long text, which a message box would let grow past the screen's edge.
+    if (request.utf8Text && (request.type & framework::mb::TypeMask) == framework::mb::Ok) {
+        return RunTextBox(owner, request);
+    }
     QMessageBox box(owner);
     // MB_OK without MB_ICON*: no icon, no sound, one button.
     box.setIcon(QMessageBox::NoIcon);
@@ -131,15 +143,19 @@ int QtPlatform::RunMessageBox(const model::MessageBoxRequest& request) {
     // Ctrl+C copies the whole box as Windows' message boxes do, to paste it elsewhere.
     CopyWholeBox copy(box);
     box.setWindowModality(Qt::ApplicationModal);
-    if (m_boxHook) {
-        QTimer::singleShot(0, &box, [this, &box] {
-            if (m_boxHook) m_boxHook(box);
-        });
-    }
+    QTimer::singleShot(0, &box, [this, &box] { MessageBoxShown(box); });
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return IdOf(clicked != nullptr ? box.standardButton(clicked) : QMessageBox::NoButton,
                 request.type);
+}
+
+int QtPlatform::RunTextBox(QWidget* owner, const model::MessageBoxRequest& request) {
+    TextBox box(owner, FromAnsi(request.caption), QString::fromStdString(request.text));
+    box.setWindowModality(Qt::ApplicationModal);
+    QTimer::singleShot(0, &box, [this, &box] { TextBoxShown(box); });
+    box.exec();
+    return framework::id::Ok;  // its one button, or Escape, which stands for it
 }
 
 const QIcon& QtPlatform::AppIcon() const {
@@ -153,6 +169,10 @@ const QIcon& QtPlatform::AppIcon() const {
         }
     }
     return m_appIcon;
+}
+
+std::string QtPlatform::ProgramAsStarted() {
+    return qt::ProgramAsStarted();
 }
 
 std::string QtPlatform::ClipboardText() const {

@@ -1,10 +1,10 @@
 #pragma once
 // The Linux front end: the model of the Windows controls, drawn with Qt widgets. Each modal
-// dialog becomes a DialogWindow; message boxes are QMessageBoxes. Everything the controls do
+// dialog becomes a DialogWindow; message boxes are QMessageBoxes, and the box for text with
+// paths in it (F1's) is a TextBox, which fits any screen. Everything the controls do
 // is decided by the model - this class only shows windows and runs their event loops.
 #include <QIcon>
 #include <QString>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@ class QWidget;
 namespace qt {
 
 class DialogWindow;
+class TextBox;
 
 // What Ctrl+C puts on the clipboard in a message box, laid out as Windows does: the title, the
 // text and the buttons, each between lines of dashes.
@@ -31,14 +32,6 @@ public:
         std::string executableTitle = "TavrelCustomizer");
     ~QtPlatform() override;
 
-    // Called once each dialog window is up and drawn, inside its modal loop (tests and the
-    // documentation's screenshots drive the dialog from here).
-    using WindowHook = std::function<void(DialogWindow&)>;
-    void SetShownHook(WindowHook hook) { m_shownHook = std::move(hook); }
-    // Called once each message box is up, inside its modal loop.
-    using MessageBoxHook = std::function<void(QMessageBox&)>;
-    void SetMessageBoxHook(MessageBoxHook hook) { m_boxHook = std::move(hook); }
-
     // The window that shows this dialog model, or null.
     DialogWindow* WindowOf(const model::DialogModel* dialog) const;
 
@@ -47,6 +40,7 @@ public:
 
     // The system clipboard stands behind the model's: what the edits copy reaches other
     // programs, and what they paste comes from them.
+    std::string ProgramAsStarted() override;
     std::string ClipboardText() const override;
     void SetClipboardText(std::string text) override;
 
@@ -54,12 +48,18 @@ protected:
     INT_PTR RunModalLoop(model::DialogModel& dialog) override;
     int RunMessageBox(const model::MessageBoxRequest& request) override;
 
+    // Tests and the screenshots play the user from here, once a dialog's window is up and drawn.
+    virtual void DialogShown(DialogWindow& window);
+    // Tests and the screenshots answer a message box from here, once it is up.
+    virtual void MessageBoxShown(QMessageBox& box);
+    // And a text box (F1's) from here, once it is up.
+    virtual void TextBoxShown(TextBox& box);
+
 private:
     QWidget* OwnerWindow(framework::Handle owner) const;
+    int RunTextBox(QWidget* owner, const model::MessageBoxRequest& request);
 
     std::vector<DialogWindow*> m_windows;
-    WindowHook m_shownHook;
-    MessageBoxHook m_boxHook;
     mutable QIcon m_appIcon;
 };
 

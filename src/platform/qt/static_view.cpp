@@ -11,7 +11,6 @@ using model::ControlKind;
 
 namespace {
 
-constexpr std::uint32_t kStaticCenter = 0x1u, kStaticRight = 0x2u;
 // The icon a static control with SS_ICON shows takes the system's icon size, whatever the
 // template says (SM_CXICON at 96 dpi).
 constexpr int kIconExtent = 32;
@@ -24,9 +23,9 @@ QWidget* CreateWidget(QWidget& window, const model::ControlModel& control) {
     label->setWordWrap(false);
     const std::uint32_t type = control.Style() & framework::ss::TypeMask;
     Qt::Alignment align = Qt::AlignTop;
-    align |= type == kStaticCenter  ? Qt::AlignHCenter
-             : type == kStaticRight ? Qt::AlignRight
-                                    : Qt::AlignLeft;
+    align |= type == framework::ss::Center  ? Qt::AlignHCenter
+             : type == framework::ss::Right ? Qt::AlignRight
+                                            : Qt::AlignLeft;
     label->setAlignment(align);
     // Statics without SS_NOTIFY let the mouse through to the dialog.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);

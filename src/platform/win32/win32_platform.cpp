@@ -8,6 +8,7 @@
 #include "framework/dialog_template.h"
 #include "framework/win_types.h"
 #include "framework/wnd.h"
+#include "platform/win32/text_box.h"
 
 // After <windows.h> (through win32_platform.h), which it builds on.
 // clang-format off
@@ -94,6 +95,23 @@ void CentreNewDialog(HWND dialog, const RECT& before) {
         toRect(centre), toRect(monitor.rcWork));
     ::SetWindowPos(dialog, nullptr, origin.x, origin.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The executable's full path; empty when Windows cannot say.
+std::string ModulePath() {
+    // Paths beyond MAX_PATH are possible; grow the buffer until the name fits.
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), size);
+        if (length == 0) return {};
+        if (length < size) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
 }
 
 }  // namespace
@@ -294,6 +312,12 @@ int Win32Platform::ShowMessageBox(framework::Handle owner, std::string_view text
     return ::MessageBoxA(ToHwnd(owner), textZ.c_str(), captionZ.c_str(), type);
 }
 
+int Win32Platform::ShowPathMessageBox(framework::Handle owner, std::string_view text,
+                                      std::string_view caption, UINT type) {
+    if ((type & MB_TYPEMASK) != MB_OK) return ShowMessageBox(owner, text, caption, type);
+    return RunTextBox(ToHwnd(owner), text, caption);
+}
+
 bool Win32Platform::HasSystemMenu(framework::Handle window) {
     return ::GetSystemMenu(ToHwnd(window), FALSE) != nullptr;
 }
@@ -347,20 +371,22 @@ void Win32Platform::DrawIcon(framework::PaintHandle paint, int x, int y,
 }
 
 std::string Win32Platform::ExecutableTitle() {
-    // Paths beyond MAX_PATH are possible; grow the buffer until the name fits.
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(path.size());
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), size);
-        if (length == 0) return {};
-        if (length < size) {
-            path.resize(length);
-            break;
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
-    return TitleFromModulePath(path);
+    return TitleFromModulePath(ModulePath());
+}
+
+std::string Win32Platform::ProgramAsStarted() {
+    const std::string path = ModulePath();
+    return path.empty() ? std::string("TavrelCustomizer.exe") : path;
+}
+
+char32_t Win32Platform::NextPathCharacter(std::string_view text, std::size_t& at) {
+    const std::size_t size =
+        ::IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
+    wchar_t wide[2] = {};
+    const int count =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data() + at, static_cast<int>(size), wide, 2);
+    at += size;
+    return count == 1 ? static_cast<char32_t>(wide[0]) : U'\uFFFD';
 }
 
 }  // namespace win32

@@ -54,6 +54,9 @@ public:
 
     int ShowMessageBox(framework::Handle owner, std::string_view text, std::string_view caption,
                        UINT type) override;
+    // With MB_OK, a box that fits the screen and whose text can be selected (text_box.h).
+    int ShowPathMessageBox(framework::Handle owner, std::string_view text, std::string_view caption,
+                           UINT type) override;
 
     bool HasSystemMenu(framework::Handle window) override;
     void AppendSystemMenuItem(framework::Handle window, UINT flags, UINT id,
@@ -66,6 +69,8 @@ public:
     void DrawIcon(framework::PaintHandle paint, int x, int y, framework::IconHandle icon) override;
 
     std::string ExecutableTitle() override;
+    std::string ProgramAsStarted() override;
+    char32_t NextPathCharacter(std::string_view text, std::size_t& at) override;
     const framework::DialogResources& Resources() const override { return m_resources; }
 
 private:

@@ -1,24 +1,17 @@
 #pragma once
 // Where the game is installed. On Windows its installer records the folder in the registry; on
 // Linux the game runs inside a Wine prefix and the same value is read from the prefix's registry
-// files. The environment variable TAVREL_GAME_DIR, when set and not empty, takes precedence.
+// files. The environment variable TAVREL_GAME_DIR, when set and not empty, takes precedence; a
+// folder it names that does not exist is a game folder that cannot be found.
 #include <chrono>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "settings/locate/lookup_account.h"
 
 namespace settings::locate {
-
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
 
 inline constexpr std::string_view kGameRegistryKey = "Software\\Taldren\\Starfleet Command II";
 inline constexpr std::string_view kGameRegistryValue = "Path";
@@ -45,41 +38,5 @@ std::unique_ptr<GameFolderLocator> MakePlatformLocator();
 
 // The lookup the program uses: TAVREL_GAME_DIR, then the platform's (made on first use).
 std::unique_ptr<GameFolderLocator> MakeGameFolderLocator();
-
-// Appends one name to a folder that ends in the separator; a folder name gets a separator after
-// it. On POSIX an existing entry whose name matches case-insensitively is used, as Wine would
-// find it; a name with no such entry is appended as written.
-std::string AppendPathComponent(std::string_view folder, std::string_view name, bool isFolder);
-
-// What tells one file or folder from every other on this machine, whatever the path that
-// reaches it: device and inode on POSIX, volume serial number and file index on Windows.
-struct DiskIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t file = 0;
-    bool operator==(const DiskIdentity&) const = default;
-};
-// The identity of an existing folder (`folder` set) or regular file; nullopt when there is none.
-std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder);
-
-// The installations of the game F1 lists besides the one at `edited` (the folder Load and Save
-// use; may be empty): each folder `locator` names that exists and holds the game's files, once,
-// in the order found, and the command that starts this program on the first of them.
-OtherInstallations FindOtherInstallations(GameFolderLocator& locator, std::string_view edited,
-                                          std::chrono::milliseconds budget);
-
-// A folder holds the game's files when it has sfc.ini or Assets/Scripts/.
-bool HoldsGameFiles(std::string_view folder);
-
-// How this program was started, as a command to type. POSIX: kLauncherVariable when a launcher
-// script that starts the program sets it, else argv[0] as typed when it was found on PATH, else
-// its full path. Windows: the .exe's full path.
-inline constexpr std::string_view kLauncherVariable = "TAVREL_LAUNCHER";
-std::string ProgramAsStarted();
-
-// A command line that starts `program` with TAVREL_GAME_DIR set to `folder`: for a POSIX shell
-// (every argument in single quotes unless plainly safe), and for the Command Prompt (carets
-// before the characters it treats specially, the program in double quotes).
-std::string PosixStartCommand(std::string_view program, std::string_view folder);
-std::string CmdStartCommand(std::string_view program, std::string_view folder);
 
 }  // namespace settings::locate

@@ -46,6 +46,7 @@ enum class Advice {
     kNone,
     kLauncherOrWinePrefix,  // install through a launcher, or name the prefix in WINEPREFIX
     kReinstall,             // the game's installer records the folder
+    kFixVariable,           // TAVREL_GAME_DIR names a folder that is not there
 };
 
 struct LookupAccount {
@@ -73,7 +74,6 @@ struct OtherInstallations {
     std::vector<FoundFolder> found;
     bool incomplete = false;
     std::chrono::milliseconds waited{0};  // the budget, when `incomplete`
-    std::string command;                  // starts this program on found.front()
 };
 
 }  // namespace settings::locate

@@ -13,7 +13,7 @@ locate::FoundHow HowFound(const GameFolderMatch& match) {
     if (!match.origin.file.empty()) how.launcherFile = wine::Utf8FromPath(match.origin.file);
     how.entry = match.origin.entry;
     how.prefix = wine::Utf8FromPath(match.prefix);
-    how.registryFile = wine::Utf8FromPath(match.prefix / "system.reg");
+    how.registryFile = wine::Utf8FromPath(MachineRegistry(match.prefix));
     how.key = match.keyView;
     how.view32 = match.keyView.find("\\Wow6432Node\\") != std::string::npos;
     how.storedAs = match.windowsPath;

@@ -13,22 +13,41 @@ namespace {
 
 bool HoldsRegistry(const fs::path& folder) {
     std::error_code ec;
-    return fs::is_regular_file(folder / "system.reg", ec);
+    return fs::is_regular_file(MachineRegistry(folder), ec);
 }
 
 }  // namespace
 
-bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& bytes) {
+fs::path MachineRegistry(const fs::path& prefix) {
+    return prefix / "system.reg";
+}
+
+bool ReadFileInto(const fs::path& path, std::uintmax_t maxSize, std::string& bytes,
+                  std::chrono::steady_clock::time_point deadline) {
+    // A huge file on a slow disk takes seconds: the deadline is checked after each piece.
+    constexpr std::size_t kPiece = 4U * 1024U * 1024U;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return false;
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec || size > maxSize) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    // The file may have been rewritten in between; keep what was read.
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    // Grown piece by piece: filling the whole buffer first would take time of its own.
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(size));
+    while (bytes.size() < size) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        const std::size_t read = bytes.size();
+        const std::size_t piece = std::min(kPiece, static_cast<std::size_t>(size) - read);
+        bytes.resize(read + piece);
+        in.read(bytes.data() + read, static_cast<std::streamsize>(piece));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        // The file may have been cut short in between; keep what was read.
+        if (got < piece) {
+            bytes.resize(read + got);
+            break;
+        }
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The prefixes a search will try, as the steps of the search order (search_order.h) add them,
 // with the places passed over on the way; and the reading of folders and launchers' files that
 // those steps share.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -30,9 +31,15 @@ struct PrefixCandidate {
     PrefixOrigin origin;
 };
 
+// The registry file of a prefix that holds HKEY_LOCAL_MACHINE, where the game's key is.
+std::filesystem::path MachineRegistry(const std::filesystem::path& prefix);
+
 // The whole file into `bytes` (a buffer kept across files, so that its memory is reused); false
-// when it is missing, not a regular file, bigger than `maxSize` or unreadable.
-bool ReadFileInto(const std::filesystem::path& path, std::uintmax_t maxSize, std::string& bytes);
+// when it is missing, not a regular file, bigger than `maxSize` or unreadable, or when
+// `deadline` passes before it is read (it is checked between pieces of a few megabytes).
+bool ReadFileInto(
+    const std::filesystem::path& path, std::uintmax_t maxSize, std::string& bytes,
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
 // The value as a folder when it is an absolute path.
 std::optional<std::filesystem::path> AbsoluteFolder(const std::optional<std::string>& value);

@@ -54,10 +54,13 @@ std::optional<std::string> ReadMachineString(std::string_view systemReg, std::st
 
 std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
                                              std::string_view keyPath, std::string_view valueName,
-                                             std::string& buffer, locate::PassedOver& why) {
+                                             std::string& buffer, locate::PassedOver& why,
+                                             std::chrono::steady_clock::time_point deadline) {
     const fs::path& prefix = candidate.prefix;
     why = locate::PassedOver::kNotThere;
-    if (!ReadFileInto(prefix / "system.reg", kMaxRegistrySize, buffer)) return std::nullopt;
+    if (!ReadFileInto(MachineRegistry(prefix), kMaxRegistrySize, buffer, deadline)) {
+        return std::nullopt;
+    }
     std::string view;
     auto value = ReadMachineString(buffer, keyPath, valueName, &view);
     why = locate::PassedOver::kNoGameKey;

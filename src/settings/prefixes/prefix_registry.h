@@ -1,6 +1,7 @@
 #pragma once
 // The game's key within one prefix: where a 32-bit program's HKLM key is, reading it from the
 // prefix's system.reg, and the folder the value names.
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -37,9 +38,10 @@ struct GameFolderMatch {
 
 // The value's folder in one prefix, read from its system.reg into `buffer` (kept across
 // prefixes, so that its memory is reused); `why` says why there is none, or that the folder it
-// names is missing.
-std::optional<GameFolderMatch> MatchInPrefix(const PrefixCandidate& candidate,
-                                             std::string_view keyPath, std::string_view valueName,
-                                             std::string& buffer, locate::PassedOver& why);
+// names is missing. A registry not read by `deadline` counts as not there.
+std::optional<GameFolderMatch> MatchInPrefix(
+    const PrefixCandidate& candidate, std::string_view keyPath, std::string_view valueName,
+    std::string& buffer, locate::PassedOver& why,
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
 }  // namespace settings::prefixes

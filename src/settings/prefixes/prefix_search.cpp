@@ -21,8 +21,14 @@ std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::str
             break;
         }
         locate::PassedOver why = locate::PassedOver::kNotThere;
-        auto match = MatchInPrefix(candidate, keyPath, valueName, buffer, why);
-        if (match && match->exists) matches.push_back(std::move(*match));
+        auto match = MatchInPrefix(candidate, keyPath, valueName, buffer, why, deadline);
+        if (match && match->exists) {
+            matches.push_back(std::move(*match));
+        } else if (std::chrono::steady_clock::now() > deadline) {
+            // Maybe cut off in the middle of a huge registry.
+            incomplete = true;
+            break;
+        }
     }
     return matches;
 }

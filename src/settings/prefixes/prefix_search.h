@@ -22,8 +22,8 @@ std::optional<GameFolderMatch> FindGameFolder(const Environment& env, std::strin
                                               locate::LookupAccount* account = nullptr);
 
 // Every prefix's match whose folder exists, in the search order, where FindGameFolder stops at
-// the first. The deadline is checked between prefixes; `incomplete` says that it stopped the
-// search.
+// the first. The deadline is checked between prefixes and while a registry is read;
+// `incomplete` says that it stopped the search.
 std::vector<GameFolderMatch> FindAllGameFolders(const Environment& env, std::string_view keyPath,
                                                 std::string_view valueName,
                                                 std::chrono::steady_clock::time_point deadline,

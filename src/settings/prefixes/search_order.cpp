@@ -442,16 +442,4 @@ PrefixList BuildPrefixList(const Environment& env) {
     return std::move(at.list);
 }
 
-std::vector<PrefixCandidate> ListPrefixCandidates(const Environment& env) {
-    return std::move(BuildPrefixList(env).Found());
-}
-
-std::vector<fs::path> ListPrefixes(const Environment& env) {
-    std::vector<fs::path> prefixes;
-    for (PrefixCandidate& candidate : ListPrefixCandidates(env)) {
-        prefixes.push_back(std::move(candidate.prefix));
-    }
-    return prefixes;
-}
-
 }  // namespace settings::prefixes

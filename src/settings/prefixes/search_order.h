@@ -35,8 +35,4 @@ std::vector<std::string_view> SearchedLaunchers();
 // Every step's prefixes in order, with the places passed over on the way.
 PrefixList BuildPrefixList(const Environment& env);
 
-// The prefix folders to try, in order, with where each came from.
-std::vector<PrefixCandidate> ListPrefixCandidates(const Environment& env);
-std::vector<std::filesystem::path> ListPrefixes(const Environment& env);
-
 }  // namespace settings::prefixes

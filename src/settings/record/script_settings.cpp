@@ -39,11 +39,14 @@ std::size_t FileIndex(SettingsFile file) {
     return static_cast<std::size_t>(file);
 }
 
-// A fresh lookup of the game folder, then the file's place in it.
+// A fresh lookup of the file's folder, scripts.ini's through GetScriptsPath and sfc.ini's
+// through GetGamePath, then the file's name.
 bool BuildFilePath(const CScriptSettings& record, SettingsFile file, std::string& path) {
     std::string folder;
-    if (!record.GetGamePath(folder)) return false;
-    path = settings::PathInGameFolder(folder, file);
+    const bool found =
+        file == SettingsFile::kScripts ? record.GetScriptsPath(folder) : record.GetGamePath(folder);
+    if (!found) return false;
+    path = settings::FileInFolder(folder, file);
     return true;
 }
 

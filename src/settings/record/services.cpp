@@ -1,5 +1,6 @@
 #include "settings/record/services.h"
 
+#include "settings/locate/other_installations.h"
 #include "settings/record/settings_keys.h"
 
 namespace settings {
@@ -34,6 +35,8 @@ store::ProfileFiles& InstalledFiles() {
 }
 
 WhereSettingsAre FindWhereSettingsAre(std::chrono::milliseconds othersBudget) {
+    // The player waits for the whole box: the lookup's own time counts against the budget.
+    const auto start = std::chrono::steady_clock::now();
     WhereSettingsAre where;
     std::optional<std::string> folder = InstalledLocator().Find(&where.account);
     std::string gameFolder;
@@ -44,7 +47,8 @@ WhereSettingsAre FindWhereSettingsAre(std::chrono::milliseconds othersBudget) {
                 store::WhichProfileCopy(InstalledFiles(), PathInGameFolder(gameFolder, file)));
         }
     }
-    where.others = locate::FindOtherInstallations(InstalledLocator(), gameFolder, othersBudget);
+    where.others = locate::FindOtherInstallations(InstalledLocator(), gameFolder, othersBudget,
+                                                  start, HoldsGameFiles);
     return where;
 }
 

@@ -29,8 +29,8 @@ locate::GameFolderLocator& InstalledLocator();
 store::ProfileFiles& InstalledFiles();
 
 // What F1 tells: a fresh lookup of the game folder with its account, the two files as Load
-// reads them (none when the lookup fails), and the other installations, searched for at most
-// `othersBudget`.
+// reads them (none when the lookup fails), and the other installations, searched for until
+// `othersBudget` after the start.
 struct WhereSettingsAre {
     locate::LookupAccount account;
     std::vector<store::ProfileCopies> files;

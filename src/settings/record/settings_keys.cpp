@@ -1,6 +1,6 @@
 #include "settings/record/settings_keys.h"
 
-#include "settings/locate/game_folder.h"
+#include "settings/locate/folder_paths.h"
 
 namespace settings {
 namespace {
@@ -102,9 +102,19 @@ std::string ScriptsFolderIn(std::string_view gameFolder) {
 }
 
 std::string PathInGameFolder(std::string_view gameFolder, SettingsFile file) {
-    const std::string folder =
-        file == SettingsFile::kScripts ? ScriptsFolderIn(gameFolder) : std::string(gameFolder);
+    return FileInFolder(
+        file == SettingsFile::kScripts ? ScriptsFolderIn(gameFolder) : std::string(gameFolder),
+        file);
+}
+
+std::string FileInFolder(std::string_view folder, SettingsFile file) {
     return locate::AppendPathComponent(folder, FileName(file), false);
+}
+
+bool HoldsGameFiles(std::string_view folder) {
+    return locate::IdentifyOnDisk(PathInGameFolder(folder, SettingsFile::kSfc), false)
+               .has_value() ||
+           locate::IdentifyOnDisk(ScriptsFolderIn(folder), true).has_value();
 }
 
 }  // namespace settings

@@ -79,5 +79,9 @@ std::string AsGameFolder(std::string found);
 // in its Assets\Scripts folder, each name spelled as on disk where it is there.
 std::string ScriptsFolderIn(std::string_view gameFolder);
 std::string PathInGameFolder(std::string_view gameFolder, SettingsFile file);
+// The file in the folder that holds it (the game folder or the scripts folder).
+std::string FileInFolder(std::string_view folder, SettingsFile file);
+// A folder holds the game's files when it has sfc.ini or the scripts folder.
+bool HoldsGameFiles(std::string_view folder);
 
 }  // namespace settings

@@ -160,9 +160,7 @@ private:
         const std::string name = Utf16ToUtf8(m_scratch);
         std::string folded = KeyLookupName(name);
         if (m_filtered && m_wanted.find(folded) == m_wanted.end()) return;
-        auto [it, inserted] = m_file.m_keys.try_emplace(std::move(folded));
-        if (inserted) it->second.name = std::string(TrimSeparators(name));
-        m_current = &it->second;
+        m_current = &m_file.m_keys.try_emplace(std::move(folded)).first->second;
     }
 
     // Most headers differ from every key asked for within their first few bytes.
@@ -235,16 +233,6 @@ std::optional<RegistryFile> RegistryFile::Parse(std::string_view bytes,
     return file;
 }
 
-bool RegistryFile::HasKey(std::string_view keyPath) const {
-    return m_keys.find(KeyLookupName(keyPath)) != m_keys.end();
-}
-
-std::optional<std::string> RegistryFile::KeyName(std::string_view keyPath) const {
-    const auto it = m_keys.find(KeyLookupName(keyPath));
-    if (it == m_keys.end()) return std::nullopt;
-    return it->second.name;
-}
-
 const RegistryValue* RegistryFile::FindValue(std::string_view keyPath,
                                              std::string_view valueName) const {
     const auto key = m_keys.find(KeyLookupName(keyPath));
@@ -271,14 +259,6 @@ std::optional<std::string> StringFromValue(const RegistryValue& value) {
         units.push_back(unit);
     }
     return Utf16ToUtf8(units);
-}
-
-std::optional<std::string> ReadRegistryString(std::string_view fileBytes, std::string_view keyPath,
-                                              std::string_view valueName) {
-    const std::string_view keys[] = {keyPath};
-    const auto file = RegistryFile::Parse(fileBytes, keys);
-    if (!file) return std::nullopt;
-    return file->FindString(keyPath, valueName);
 }
 
 Arch ReadRegistryArch(std::string_view fileBytes) {

@@ -38,13 +38,9 @@ public:
                                                 std::span<const std::string_view> keys);
 
     Arch GetArch() const { return m_arch; }
-    std::size_t KeyCount() const { return m_keys.size(); }
 
     // `keyPath` uses single backslashes, relative to the file's root, without "HKEY_...":
     // "Software\Vendor\Product". An empty value name is the key's default value ("@").
-    bool HasKey(std::string_view keyPath) const;
-    // The key's name as first spelled in the file.
-    std::optional<std::string> KeyName(std::string_view keyPath) const;
     const RegistryValue* FindValue(std::string_view keyPath, std::string_view valueName) const;
     // Text of a REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ value (see StringFromValue).
     std::optional<std::string> FindString(std::string_view keyPath,
@@ -52,7 +48,6 @@ public:
 
 private:
     struct Key {
-        std::string name;
         std::map<std::string, RegistryValue, std::less<>> values;  // by folded name
     };
 
@@ -66,11 +61,6 @@ private:
 // and the later strings of a REG_MULTI_SZ are dropped; an odd last byte is ignored). Environment
 // references in REG_EXPAND_SZ are left as they are. nullopt for types that do not hold text.
 std::optional<std::string> StringFromValue(const RegistryValue& value);
-
-// One string value out of a registry file's text; nullopt when the file is not a registry file,
-// or the key, the value or its text is missing.
-std::optional<std::string> ReadRegistryString(std::string_view fileBytes, std::string_view keyPath,
-                                              std::string_view valueName);
 
 // The architecture a registry file declares; Unknown when it declares none or is not one.
 Arch ReadRegistryArch(std::string_view fileBytes);

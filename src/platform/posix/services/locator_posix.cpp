@@ -6,10 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
+#include "settings/locate/folder_paths.h"
 #include "settings/locate/game_folder.h"
 #include "settings/locate/lookup_account.h"
 #include "settings/prefixes/prefix_search.h"
@@ -82,57 +81,17 @@ private:
     prefixes::GameFolderSearch m_search;
 };
 
-// argv[0] as the program was started (a launcher script can set it with exec -a).
-std::optional<std::string> FirstArgument() {
-    std::ifstream in("/proc/self/cmdline", std::ios::binary);
-    std::string first;
-    if (!in || !std::getline(in, first, '\0') || first.empty()) return std::nullopt;
-    return first;
-}
-
-bool OnPath(const std::string& name) {
-    const std::optional<std::string> path = Variable("PATH");
-    if (!path) return false;
-    std::size_t start = 0;
-    while (start <= path->size()) {
-        std::size_t end = path->find(':', start);
-        if (end == std::string::npos) end = path->size();
-        const std::string folder = path->substr(start, end - start);
-        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-std::string Absolute(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.lexically_normal().string();
-}
-
 }  // namespace
 
 std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder) {
     struct stat info {};
     if (stat(std::string(path).c_str(), &info) != 0) return std::nullopt;
-    if (folder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode)) return std::nullopt;
+    if (folder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode)) {
+        errno = folder ? ENOTDIR : EISDIR;
+        return std::nullopt;
+    }
     return DiskIdentity{static_cast<std::uint64_t>(info.st_dev),
                         static_cast<std::uint64_t>(info.st_ino)};
-}
-
-std::string ProgramAsStarted() {
-    static const std::string launcherVariable(kLauncherVariable);
-    if (const auto launcher = Variable(launcherVariable.c_str())) {
-        return launcher->find('/') == std::string::npos ? *launcher : Absolute(*launcher);
-    }
-    if (const auto first = FirstArgument()) {
-        if (first->find('/') != std::string::npos) return Absolute(*first);
-        if (OnPath(*first)) return *first;
-    }
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string("tavrel-customizer") : self.string();
 }
 
 std::unique_ptr<GameFolderLocator> MakePlatformLocator() {

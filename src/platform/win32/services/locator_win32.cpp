@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "settings/locate/folder_paths.h"
 #include "settings/locate/game_folder.h"
 #include "settings/locate/lookup_account.h"
 
@@ -121,25 +122,20 @@ std::optional<DiskIdentity> IdentifyOnDisk(std::string_view path, bool folder) {
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const BOOL known = GetFileInformationByHandle(file, &info);
+    const DWORD error = GetLastError();
     CloseHandle(file);
-    if (!known) return std::nullopt;
+    if (!known) {
+        SetLastError(error);
+        return std::nullopt;
+    }
     const bool isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (isFolder != folder) return std::nullopt;
+    if (isFolder != folder) {
+        SetLastError(folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED);
+        return std::nullopt;
+    }
     return DiskIdentity{
         info.dwVolumeSerialNumber,
         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-std::string ProgramAsStarted() {
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return "TavrelCustomizer.exe";
-        if (length < path.size()) return std::string(path.data(), length);
-        if (path.size() >= 32768) return std::string(path.data(), length);
-        path.resize(path.size() * 2);
-    }
 }
 
 std::unique_ptr<GameFolderLocator> MakePlatformLocator() {
