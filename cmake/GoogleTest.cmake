@@ -6,6 +6,15 @@ if(CMAKE_CROSSCOMPILING)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(${TC_GTEST_SRC} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL SYSTEM)
+    # The win32 thread model of MinGW-w64's GCC 12 has no std::mutex, on which GoogleTest builds
+    # its Notification: one of our own stands in.
+    include(CheckCXXSourceCompiles)
+    check_cxx_source_compiles("#include <mutex>\nstd::mutex m;\nint main() {}" TC_HAS_STD_MUTEX)
+    if(NOT TC_HAS_STD_MUTEX)
+        target_compile_definitions(gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
+        target_compile_options(gtest PUBLIC
+            -include ${PROJECT_SOURCE_DIR}/tests/support/gtest_notification.h)
+    endif()
     # Newer GoogleTest sources define these aliases themselves.
     if(NOT TARGET GTest::gtest)
         add_library(GTest::gtest ALIAS gtest)

@@ -5,8 +5,9 @@
 #   portable   the folder unpacked in a minimal Debian 12 and Debian 13 (scripts/fresh_debian.sh
 #              --bare) that has only the libraries the folder leaves to the system, and a font;
 #   deb        each .deb installed with apt-get in a fresh system of its own release;
-#   wine       the zip's TavrelCustomizer.exe under Wine in a fresh prefix, driven by the
-#              Windows end-to-end test (needs the windows preset's tc_probe.exe).
+#   wine       the zip's TavrelCustomizer.exe under Wine in a fresh 64-bit prefix and a fresh
+#              32-bit one that says it is Windows XP, driven by the Windows end-to-end test
+#              (needs the windows preset's tc_probe.exe).
 #
 # The dialog is on a virtual display of this machine and OK is pressed from outside. Each run's
 # log and screenshot go to build/fresh/.
@@ -104,17 +105,25 @@ if [ -z "$only" ] || [ "$only" = deb ]; then
 fi
 
 if [ -z "$only" ] || [ "$only" = wine ]; then
-    zips=("$dist"/TavrelCustomizer-*-windows.zip)
+    zips=("$dist"/TavrelCustomizer-*-windows-xp-to-11.zip)
     [ -f "${zips[0]}" ] || die "no Windows zip in $dist"
     probe=build/windows/tests/win32/tc_probe.exe
     [ -f "$probe" ] || { cmake --preset windows >/dev/null && cmake --build --preset windows --target tc_probe >/dev/null; }
     (cd "$scratch" && unzip -q "${zips[0]}" -d zip)
-    echo "check_release: $(basename "${zips[0]}")'s program under Wine"
-    if bash tests/win32/e2e_test.sh "$scratch/zip/TavrelCustomizer.exe" "$probe" 2>&1 | sed 's/^/    /'; then
-        record "$(basename "${zips[0]}") under Wine" ok
-    else
-        record "$(basename "${zips[0]}") under Wine" FAILED
-    fi
+    # A 64-bit prefix, as most players' are, and a 32-bit one that says it is Windows XP.
+    for prefix in win64 win32:winxp; do
+        arch=${prefix%%:*}
+        version=${prefix#"$arch"}
+        version=${version#:}
+        where="under Wine ($arch${version:+, $version})"
+        echo "check_release: $(basename "${zips[0]}")'s program $where"
+        if WINEARCH=$arch WS_WINDOWS_VERSION=$version \
+            bash tests/win32/e2e_test.sh "$scratch/zip/TavrelCustomizer.exe" "$probe" 2>&1 | sed 's/^/    /'; then
+            record "$(basename "${zips[0]}") $where" ok
+        else
+            record "$(basename "${zips[0]}") $where" FAILED
+        fi
+    done
 fi
 
 printf '%s\n' "${results[@]}"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds what a player downloads, from the committed HEAD alone, into dist/:
 #
-#   TavrelCustomizer-<version>-<n>-windows.zip            the static .exe, README.txt, licences
+#   TavrelCustomizer-<version>-<n>-windows-xp-to-11.zip   the static 32-bit .exe, README.txt, licences
 #   tavrel-customizer_<version>-<n>~deb12_amd64.deb       for Debian 12
 #   tavrel-customizer_<version>-<n>~deb13_amd64.deb       for Debian 13
 #   tavrel-customizer-<version>-<n>-linux-x86_64.tar.gz   the portable folder (other systems)
@@ -48,7 +48,7 @@ if [ "${1:-}" = --inside ]; then
     portable=0
     if [ "$suffix" = deb12 ]; then
         portable=1
-        packages+=(qt6-wayland patchelf binutils zip g++-mingw-w64-x86-64-posix)
+        packages+=(qt6-wayland patchelf binutils zip g++-mingw-w64-i686-win32)
     fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
@@ -81,18 +81,21 @@ if [ "${1:-}" = --inside ]; then
 
         cmake --preset release-windows >/dev/null
         cmake --build --preset release-windows
-        name=TavrelCustomizer-$version-$number-windows
+        exe=build/release-windows/src/platform/win32/TavrelCustomizer.exe
+        # The zip promises every Windows from XP on: a 32-bit program that imports nothing XP lacks.
+        bash scripts/check_windows_xp.sh i686-w64-mingw32-objdump "$exe" || die "$exe would not start on Windows XP"
+        name=TavrelCustomizer-$version-$number-windows-xp-to-11
         stage=build/release-windows/zip
         rm -rf "$stage"
         mkdir -p "$stage/licenses"
-        cp build/release-windows/src/platform/win32/TavrelCustomizer.exe "$stage/"
+        cp "$exe" "$stage/"
         # Notepad's line ends.
         sed 's/$/\r/' res/windows/README.txt >"$stage/README.txt"
         sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
-        # The runtime linked into the program: MinGW-w64's C runtime and winpthreads, GCC's
-        # libgcc and libstdc++.
-        sed 's/$/\r/' /usr/share/doc/mingw-w64-x86-64-dev/copyright >"$stage/licenses/mingw-w64-runtime.txt"
-        sed 's/$/\r/' /usr/share/doc/gcc-mingw-w64-base/copyright >"$stage/licenses/gcc-runtime.txt"
+        # The runtime linked into the program: MinGW-w64's C runtime, GCC's libgcc and libstdc++
+        # (the win32 thread model links no winpthreads).
+        sed 's/$/\r/' /usr/share/doc/mingw-w64-i686-dev/copyright >"$stage/licenses/mingw-w64-runtime.txt"
+        sed 's/$/\r/' /usr/share/doc/gcc-mingw-w64-i686-win32-runtime/copyright >"$stage/licenses/gcc-runtime.txt"
         chmod -R u+rwX,go+rX,go-w "$stage"
         find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
         (cd "$stage" && find . -type f | LC_ALL=C sort | sed 's|^\./||' |
@@ -145,7 +148,7 @@ rm -rf "$out"
 mkdir -p "$out"
 cp "$work"/deb*/* "$out/"
 expected=(
-    "TavrelCustomizer-$version-$number-windows.zip"
+    "TavrelCustomizer-$version-$number-windows-xp-to-11.zip"
     "tavrel-customizer-$version-$number-linux-x86_64.tar.gz"
 )
 for entry in "${releases[@]}"; do

@@ -6,7 +6,8 @@
 #
 # The names are the ones Debian 12 and 13 and Ubuntu 24.04 all have (on Ubuntu from universe):
 # "clang", "clang-tidy" and "libclang-rt-dev" follow the release's default LLVM, and "wine"
-# brings the release's 64-bit loader. clang-format is not taken from the release, whose
+# brings the release's 64-bit loader; the test set adds the i386 architecture for "wine32",
+# which runs the 32-bit Windows program. clang-format is not taken from the release, whose
 # versions format differently: the test set installs one pinned build from npm into
 # build/tools (scripts/check_format.sh says which).
 set -euo pipefail
@@ -46,9 +47,10 @@ else
         lintian appstream desktop-file-utils patchelf qt6-wayland libglib2.0-bin
         # The shells F1's command line is tried in
         zsh fish
-        # Windows front end: cross compiler, Wine with its own fonts, a virtual display for its
-        # tests and what they drive and capture it with
-        g++-mingw-w64-x86-64-posix mingw-w64-tools wine fonts-wine xvfb xauth xdotool x11-utils
+        # Windows front end: the 32-bit cross compiler of the win32 thread model, Wine with its
+        # own fonts (its 32-bit half below), a virtual display for its tests and what they drive
+        # and capture it with
+        g++-mingw-w64-i686-win32 mingw-w64-tools wine fonts-wine xvfb xauth xdotool x11-utils
         imagemagick
         # A comma-decimal locale for the locale-independence tests
         locales
@@ -86,3 +88,25 @@ fi
 
 # The pinned clang-format, the one every release installs the same way.
 bash scripts/check_format.sh --install
+
+# Wine's 32-bit half, which runs the 32-bit program in 64-bit prefixes (WoW64) and 32-bit ones.
+if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
+    added=0
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+        added=1
+    fi
+    echo "Installing: wine32:i386"
+    if ! { as_root apt-get update -qq &&
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            wine32:i386 >/dev/null; }; then
+        # An archive whose i386 half apt cannot use would fail every later update: take the
+        # architecture back out.
+        if [ "$added" -eq 1 ] && ! dpkg-query -W -f='${Architecture}\n' | grep -qx i386; then
+            as_root dpkg --remove-architecture i386
+            as_root apt-get update -qq || true
+        fi
+        echo "setup: wine32 (i386) could not be installed: the Windows tests cannot run" >&2
+        exit 1
+    fi
+fi

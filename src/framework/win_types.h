@@ -8,8 +8,14 @@
 using BOOL = int;
 using UINT = unsigned int;
 using WPARAM = std::uintptr_t;
+#if defined(_WIN32) && !defined(_WIN64)
+// A 32-bit program's LONG_PTR is long, a type of its own beside intptr_t's int.
+using LPARAM = long;
+using LRESULT = long;
+#else
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+#endif
 using INT_PTR = std::intptr_t;
 
 #ifndef TRUE

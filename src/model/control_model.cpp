@@ -143,7 +143,7 @@ LRESULT ButtonModel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const bool radio = kind == ControlKind::RadioButton || kind == ControlKind::AutoRadioButton;
     switch (message) {
         case bm::GetCheck:
-            return m_check;
+            return static_cast<LRESULT>(m_check);
         case bm::SetCheck: {
             if (!twoState) return 0;
             m_check = wParam > bst::Checked ? bst::Checked : static_cast<UINT>(wParam);

@@ -41,7 +41,7 @@ protected:
         }
     }
 
-    // `view`: KEY_WOW64_32KEY, or 0 for this (64-bit) process's own view.
+    // `view`: KEY_WOW64_32KEY or KEY_WOW64_64KEY.
     static void Write(REGSAM view, DWORD type, const std::string& data) {
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey.c_str(), 0, nullptr, 0,
@@ -68,7 +68,7 @@ TEST_F(RegistryLocatorTest, MissingKeySetsTheRegistryCode) {
 }
 
 TEST_F(RegistryLocatorTest, ThirtyTwoBitViewComesFirst) {
-    Write(0, REG_SZ, std::string("D:\\Native\\SFC2") + '\0');
+    Write(KEY_WOW64_64KEY, REG_SZ, std::string("D:\\Native\\SFC2") + '\0');
     EXPECT_EQ(Find(), "D:\\Native\\SFC2");
     Write(KEY_WOW64_32KEY, REG_SZ, std::string("C:\\Program Files (x86)\\SFC2") + '\0');
     EXPECT_EQ(Find(), "C:\\Program Files (x86)\\SFC2");

@@ -160,6 +160,9 @@ TEST(PlatformVirtualStore, CopyOfAFileUnderProgramFiles) {
     const std::string game = "C:\\Program Files (x86)\\Tavrel Test\\";
     EXPECT_EQ(settings::store::PlatformVirtualStoreCopy(game + "sfc.ini"),
               std::string(local) + "\\VirtualStore\\Program Files (x86)\\Tavrel Test\\sfc.ini");
+    // The 64-bit system's own Program Files, which a 32-bit program's folder calls do not name.
+    EXPECT_EQ(settings::store::PlatformVirtualStoreCopy("C:\\Program Files\\Tavrel Test\\sfc.ini"),
+              std::string(local) + "\\VirtualStore\\Program Files\\Tavrel Test\\sfc.ini");
     EXPECT_EQ(settings::store::PlatformVirtualStoreCopy("c:/windows/game.ini"),
               std::string(local) + "\\VirtualStore\\windows\\game.ini");
     EXPECT_EQ(settings::store::PlatformVirtualStoreCopy("C:\\Program Files Games\\sfc.ini"),

@@ -13,7 +13,8 @@
 #      stays open, Escape ends it and nothing is written;
 #   4. a second installation in the native registry view, the program copied to a folder whose
 #      name needs quoting: F1 names both, and the command it gives, typed into Wine's cmd,
-#      opens the dialog on the other one.
+#      opens the dialog on the other one. A 32-bit prefix (WINEARCH=win32) has one view, and no
+#      run 4.
 # Every wait has its own limit; CTest stops the whole test at four minutes.
 set -euo pipefail
 
@@ -45,10 +46,17 @@ crlf '; Multiplayer mission scripts' '[Mul_Tavrel]' 'multiplier=1.10' 'type=0' '
 crlf '[Graphics]' 'Width=1024' '[UI]' 'UIType=1' 'Language=en' >"$SFC"
 
 # A 32-bit installer writes the game's key. In a 64-bit prefix that is the 32-bit registry view
-# (Software\Wow6432Node), which a 64-bit program reaches only with KEY_WOW64_32KEY.
+# (Software\Wow6432Node); a 32-bit prefix has no other.
+ONE_VIEW=0
+[ "${WINEARCH:-}" != win32 ] || ONE_VIEW=1
 ws_set_game_path "$GAME"
-expect_probe - "the game's folder is in the 32-bit view only" \
-    reg32 "$(ws_windows_path "$GAME")" reg64 "<none>"
+if [ "$ONE_VIEW" -eq 1 ]; then
+    expect_probe - "the game's folder is in the one registry view" \
+        reg32 "$(ws_windows_path "$GAME")" reg64 "$(ws_windows_path "$GAME")"
+else
+    expect_probe - "the game's folder is in the 32-bit view only" \
+        reg32 "$(ws_windows_path "$GAME")" reg64 "<none>"
+fi
 
 start_main() {
     ws_run_app
@@ -179,6 +187,10 @@ finish_main
 [ "$(checksums)" = "$BEFORE" ] || ws_die "the run without a game folder wrote to the files"
 
 # --- 4. Two installations -----------------------------------------------------------------------
+if [ "$ONE_VIEW" -eq 1 ]; then
+    ws_log "PASS in $(ws_elapsed) s (one registry view: no run 4)"
+    exit 0
+fi
 ws_log "run 4: another installation, and the command F1 gives for it"
 ws_set_game_path "$GAME"
 # Names that Command Prompt would otherwise take apart: blanks, %, &, ^ and parentheses.

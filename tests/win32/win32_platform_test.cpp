@@ -7,7 +7,6 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -343,6 +342,20 @@ void CALLBACK LookAtTextBox(HWND, UINT, UINT_PTR timer, DWORD) {
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
+DWORD WINAPI RunBody(LPVOID body) {
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
+}
+
+// Runs `body` on a thread of its own and waits for it (the win32 thread model of MinGW-w64's
+// GCC 12 has no std::thread).
+void OnThreadOfItsOwn(std::function<void()> body) {
+    const HANDLE thread = ::CreateThread(nullptr, 0, &RunBody, &body, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+}
+
 // On a Wine virtual desktop of the Steam Deck's screen, a box far taller than it: the box and
 // its OK stay on the screen, and the text scrolls.
 TEST_F(Win32PlatformTest, TextBoxTallerThanTheScreenFitsIt) {
@@ -355,7 +368,7 @@ TEST_F(Win32PlatformTest, TextBoxTallerThanTheScreenFitsIt) {
     ::RegCloseKey(key);
     std::string text;
     for (int i = 0; i < 120; ++i) text += "Line " + std::to_string(i) + " of a long text\n";
-    std::thread onDesktop([&] {
+    OnThreadOfItsOwn([&] {
         const HDESK desktop = ::CreateDesktopA(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         ASSERT_NE(desktop, nullptr);
         ASSERT_TRUE(::SetThreadDesktop(desktop));
@@ -363,7 +376,6 @@ TEST_F(Win32PlatformTest, TextBoxTallerThanTheScreenFitsIt) {
         EXPECT_EQ(m_platform.ShowPathMessageBox(nullptr, text, "Tall", MB_OK), IDOK);
         ::CloseDesktop(desktop);
     });
-    onDesktop.join();
     const TextBoxSeen& seen = g_textBoxSeen;
     EXPECT_EQ(seen.screen.cx, 1280);
     EXPECT_EQ(seen.screen.cy, 800);

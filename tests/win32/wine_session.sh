@@ -2,6 +2,9 @@
 # Shared by e2e_test.sh and screenshot.sh (sourced, not run): a throwaway Wine prefix on a private
 # Xvfb display, the game's registry value and a game folder, and bounded waits for windows.
 #
+# WINEARCH=win32 makes the prefix a 32-bit one (default: 64-bit, where the program runs through
+# WoW64); WS_WINDOWS_VERSION, a name winecfg -v knows (winxp, win7, ...), the Windows it reports.
+#
 # Every wait has a limit; ws_cleanup (installed as an EXIT trap by ws_start) stops the program,
 # the probe, the prefix's wineserver and the X server, and removes the temporary folder
 # (WS_KEEP=1 keeps it, logs included, for a look after a failure).
@@ -67,9 +70,12 @@ ws_start() {
     export DISPLAY
     ws_log "Xvfb on $DISPLAY"
 
-    ws_log "creating Wine prefix $WINEPREFIX"
+    ws_log "creating Wine prefix $WINEPREFIX${WINEARCH:+ ($WINEARCH)}"
     timeout 120 wineboot -i >"$WS_ROOT/wineboot.log" 2>&1 ||
         ws_die "wineboot failed or took over 120 s: $(tail -n5 "$WS_ROOT/wineboot.log")"
+    if [ -n "${WS_WINDOWS_VERSION:-}" ]; then
+        ws_wine winecfg -v "$WS_WINDOWS_VERSION" || ws_die "winecfg -v $WS_WINDOWS_VERSION failed"
+    fi
     ws_install_fonts "$WINEPREFIX"
     # No window manager: unmanaged windows (see the top of this file).
     ws_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f

@@ -1,6 +1,9 @@
 // The portable code speaks Win32's numbers (framework/win_types.h) and the Windows front end passes
 // them straight through to user32, so each must be the real one. Nothing here runs: the file
 // compiles only where every value agrees with <windows.h>.
+// Values only, no calls: the headers may show the styles of Windows newer than the program's XP.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include <windows.h>
 // clang-format off
 #include <commctrl.h>

@@ -76,11 +76,13 @@ std::string BackupWithRecord(std::string_view oldBytes, std::string_view newByte
     const std::uint64_t oldSize = oldBytes.size();
     const std::uint64_t newSize = newBytes.size();
     std::string out;
-    out.reserve(oldBytes.size() + 8 * PieceCount(oldSize, newSize) + kFooterSize);
+    out.reserve(static_cast<std::size_t>(oldSize + 8 * PieceCount(oldSize, newSize) + kFooterSize));
     out.append(oldBytes);
     for (std::uint64_t at = 0; at < newSize;) {
         const std::uint64_t end = std::min(NextCut(at, oldSize), newSize);
-        PutWord(out, Hash(newBytes.substr(at, end - at)));
+        // Offsets inside a string: they fit a 32-bit size_t.
+        PutWord(out, Hash(newBytes.substr(static_cast<std::size_t>(at),
+                                          static_cast<std::size_t>(end - at))));
         at = end;
     }
     PutWord(out, oldSize);
@@ -130,12 +132,15 @@ FileJudgement JudgeAgainstBackup(std::string_view file, const BackupContent& bac
         const std::uint64_t cut = NextCut(at, oldSize);
         const std::uint64_t newEnd = std::min(cut, newSize);
         const std::uint64_t end = std::min({cut, fileSize, newSize > at ? newEnd : cut});
-        const std::string_view bytes = file.substr(at, end - at);
+        // Offsets inside the file's bytes: they fit a 32-bit size_t.
+        const auto from = static_cast<std::size_t>(at);
+        const auto length = static_cast<std::size_t>(end - at);
+        const std::string_view bytes = file.substr(from, length);
         const bool isNew =
             at < newSize && end == newEnd && Hash(bytes) == GetWord(backup.hashes, 8 * piece);
         wholeNew = wholeNew && isNew;
         if (at < oldSize && !isNew) {
-            torn = torn && bytes == backup.oldBytes.substr(at, end - at);
+            torn = torn && bytes == backup.oldBytes.substr(from, length);
         }
         if (at < newSize) ++piece;
         at = end;

@@ -52,17 +52,34 @@ std::string NameOf(const std::string& path) {
     return sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
+using FinalPathNameFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// GetFinalPathNameByHandleA, from Windows Vista on.
+FinalPathNameFn FinalPathName() {
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    const FARPROC proc =
+        kernel32 != nullptr ? GetProcAddress(kernel32, "GetFinalPathNameByHandleA") : nullptr;
+    // Through void(*)(), the generic function pointer type, to the real signature.
+    return reinterpret_cast<FinalPathNameFn>(reinterpret_cast<void (*)()>(proc));
+}
+
 // The file a symbolic link or junction finally names. A dangling link cannot be followed and
-// fails with the system's code.
+// fails with the system's code. Windows XP cannot say, and has no symbolic links to files: the
+// path is used as given.
 bool ResolveLink(const std::string& path, std::string& resolved, int& error) {
+    static const FinalPathNameFn finalPathName = FinalPathName();
+    if (finalPathName == nullptr) {
+        resolved = path;
+        return true;
+    }
     Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return Fail(GetLastError(), error);
     std::string buffer(MAX_PATH, '\0');
     for (;;) {
+        // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS, both 0: a drive-letter path.
         const DWORD n =
-            GetFinalPathNameByHandleA(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            finalPathName(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
         if (n == 0) return Fail(GetLastError(), error);
         if (n < buffer.size()) {
             buffer.resize(n);

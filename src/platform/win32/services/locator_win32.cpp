@@ -31,7 +31,8 @@ LONG QueryWholeValue(HKEY key, const char* name, std::vector<BYTE>& data) {
     return result == ERROR_SUCCESS ? ERROR_MORE_DATA : result;
 }
 
-// One view of the registry: `view` is KEY_WOW64_32KEY or 0 for the process's own.
+// One view of the registry: KEY_WOW64_32KEY or KEY_WOW64_64KEY. A 32-bit Windows has one view,
+// and reads it for either.
 LONG ReadFolder(REGSAM view, std::string& folder) {
     const std::string keyName(kGameRegistryKey);
     const std::string valueName(kGameRegistryValue);
@@ -75,12 +76,12 @@ class RegistryLocator final : public GameFolderLocator {
 
 public:
     std::optional<std::string> Find(LookupAccount* account) override {
-        // A 32-bit installer writes to the 32-bit view; in a 64-bit process that is not the
-        // view opened by default. The process's own view comes second.
+        // A 32-bit installer writes to the 32-bit view; the 64-bit system's own view comes
+        // second.
         std::string folder;
         const LONG wow32 = ReadFolder(KEY_WOW64_32KEY, folder);
         if (wow32 == ERROR_SUCCESS) return Found(folder, true, account);
-        const LONG native = ReadFolder(0, folder);
+        const LONG native = ReadFolder(KEY_WOW64_64KEY, folder);
         if (native == ERROR_SUCCESS) return Found(folder, false, account);
         if (account != nullptr) {
             const std::string key = "HKEY_LOCAL_MACHINE\\" + std::string(kGameRegistryKey);
@@ -101,7 +102,7 @@ public:
         FoundFolders all;
         for (const bool view32 : {true, false}) {
             std::string folder;
-            if (ReadFolder(view32 ? REGSAM{KEY_WOW64_32KEY} : REGSAM{0}, folder) != ERROR_SUCCESS) {
+            if (ReadFolder(view32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY, folder) != ERROR_SUCCESS) {
                 continue;
             }
             all.found.push_back({folder, "Registry", How(view32)});

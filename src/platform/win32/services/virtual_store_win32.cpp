@@ -2,7 +2,6 @@
 // it would make one for this user.
 #include <windows.h>
 //
-#include <knownfolders.h>
 #include <shlobj.h>
 
 #include <optional>
@@ -14,14 +13,38 @@ namespace settings::store {
 
 namespace {
 
-std::wstring KnownFolder(REFKNOWNFOLDERID id) {
-    PWSTR path = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)) && path) {
-        folder = path;
+// The folders of SHGetFolderPath, which every Windows since XP has.
+std::wstring SystemFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return path;
+}
+
+// The 64-bit system's own Program Files. In this 32-bit program the folder calls name Program
+// Files (x86) instead; the registry's 64-bit view still has it. A 32-bit system has one view,
+// and its one Program Files.
+std::wstring NativeProgramFiles() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+        return {};
     }
-    CoTaskMemFree(path);
-    return folder;
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH * sizeof(wchar_t);  // the last one stays a terminator
+    DWORD type = 0;
+    const LONG result = RegQueryValueExW(key, L"ProgramFilesDir", nullptr, &type,
+                                         reinterpret_cast<BYTE*>(path), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS && type == REG_SZ ? std::wstring(path) : std::wstring();
+}
+
+// Virtualization came with UAC in Windows Vista; XP writes where it is told or refuses.
+bool SystemVirtualizes() {
+    OSVERSIONINFOEXW vista{};
+    vista.dwOSVersionInfoSize = sizeof vista;
+    vista.dwMajorVersion = 6;
+    return VerifyVersionInfoW(&vista, VER_MAJORVERSION,
+                              VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL)) != FALSE;
 }
 
 // Paths in this program are in the ANSI code page, as the profile functions take them.
@@ -85,26 +108,38 @@ bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
+// Upper case by the invariant locale's table, as the file system folds names: the same in every
+// user's locale (no Turkish dotted I).
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded(text.size(), L'\0');
+    const int size = static_cast<int>(text.size());
+    if (size == 0 || LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), size,
+                                  folded.data(), size) != size) {
+        return text;
+    }
+    return folded;
+}
+
 // Whether `path` is `folder` or lies below it, compared as the file system compares names.
 bool IsUnder(const std::wstring& path, std::wstring folder) {
     while (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
     if (folder.empty() || path.size() <= folder.size()) return false;
-    const int length = static_cast<int>(folder.size());
     return IsSeparator(path[folder.size()]) &&
-           CompareStringOrdinal(path.c_str(), length, folder.c_str(), length, TRUE) == CSTR_EQUAL;
+           Folded(path.substr(0, folder.size())) == Folded(folder);
 }
 
 }  // namespace
 
 std::optional<std::string> PlatformVirtualStoreCopy(const std::string& path) {
+    if (!SystemVirtualizes()) return std::nullopt;
     const std::wstring file = LongForm(FullPath(Widen(path)));
     if (file.size() < 3 || file[1] != L':' || !IsSeparator(file[2])) return std::nullopt;
 
     bool virtualized = false;
-    const KNOWNFOLDERID* const roots[] = {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86,
-                                          &FOLDERID_Windows, &FOLDERID_ProgramData};
-    for (const KNOWNFOLDERID* id : roots) {
-        const std::wstring folder = KnownFolder(*id);
+    const std::wstring roots[] = {NativeProgramFiles(), SystemFolder(CSIDL_PROGRAM_FILES),
+                                  SystemFolder(CSIDL_PROGRAM_FILESX86), SystemFolder(CSIDL_WINDOWS),
+                                  SystemFolder(CSIDL_COMMON_APPDATA)};
+    for (const std::wstring& folder : roots) {
         if (!folder.empty() && IsUnder(file, LongForm(folder))) {
             virtualized = true;
             break;
@@ -112,7 +147,7 @@ std::optional<std::string> PlatformVirtualStoreCopy(const std::string& path) {
     }
     if (!virtualized) return std::nullopt;
 
-    std::wstring store = KnownFolder(FOLDERID_LocalAppData);
+    std::wstring store = SystemFolder(CSIDL_LOCAL_APPDATA);
     if (store.empty()) return std::nullopt;
     while (IsSeparator(store.back())) store.pop_back();
     store.append(L"\\VirtualStore").append(file, 2, std::wstring::npos);
