@@ -106,7 +106,11 @@ if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installe
             as_root dpkg --remove-architecture i386
             as_root apt-get update -qq || true
         fi
-        echo "setup: wine32 (i386) could not be installed: the Windows tests cannot run" >&2
-        exit 1
+        # Then the Windows tests run on a 64-bit build of the program instead, and the runs that
+        # need a 32-bit Wine are left out (scripts/test.sh says so).
+        echo "setup: wine32 (i386) could not be installed; the Windows tests will run on a" \
+            "64-bit test build" >&2
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            g++-mingw-w64-x86-64-win32 >/dev/null
     fi
 fi
