@@ -44,28 +44,39 @@ std::string BackupLine(const ProfileCopies& file) {
     while (!backup.empty() && !IsSeparator(backup.back())) backup.pop_back();
     const std::string name = file.path.substr(backup.size());
     backup += settings::store::BackupName(name);
+    const BackupFinding finding = file.backup.finding;
+    // A backup we may not remove stops every save: OK does not do what it otherwise would.
+    const bool stuck = !file.backup.removable && finding != BackupFinding::kForeign &&
+                       finding != BackupFinding::kInProgress;
     std::string text;
-    switch (file.backup.finding) {
+    switch (finding) {
         case BackupFinding::kInProgress:
-            return "  another instance of this program is saving it right now.\n";
+            text = "  another instance of this program is saving it right now.\n";
+            break;
         case BackupFinding::kGuarding:
             text = "  an interrupted save left it torn: what is shown is read from its backup " +
-                   backup + ", and OK writes the file whole again.\n";
+                   backup + (stuck ? ".\n" : ", and OK writes the file whole again.\n");
             break;
         case BackupFinding::kTornAndChanged:
             text =
                 "  an interrupted save left it torn, and another program has changed it since: "
                 "what is shown is read from its backup " +
-                backup + ". OK writes the file whole again, keeping it as it is now beside it as " +
-                settings::store::KeptCopyName(name, 1) + " (numbered if that name is taken).\n";
+                backup + ".\n";
+            if (!stuck) {
+                text += "  OK writes the file whole again, keeping it as it is now beside it as " +
+                        settings::store::KeptCopyName(name, 1) +
+                        " (numbered if that name is taken).\n";
+            }
             break;
         case BackupFinding::kUnrecorded:
-            text = "  an interrupted save of an older version left the backup " + backup +
-                   ": what is shown is read from it, and OK writes it back to the file.\n";
+            text =
+                "  an interrupted save of an older version left the backup " + backup +
+                (stuck ? ": what is shown is read from it.\n"
+                       : ": what is shown is read from it, and OK writes it back to the file.\n");
             break;
         case BackupFinding::kUnreadable:
-            text = "  the backup " + backup +
-                   " beside it cannot be read and is passed over; OK removes it where it may.\n";
+            text = "  the backup " + backup + " beside it cannot be read and is passed over" +
+                   (stuck ? ".\n" : "; OK removes it where it may.\n");
             break;
         case BackupFinding::kForeign:
             text = "  " + backup +
@@ -77,7 +88,7 @@ std::string BackupLine(const ProfileCopies& file) {
         case BackupFinding::kStale:
             break;
     }
-    if (!file.backup.removable && file.backup.finding != BackupFinding::kForeign) {
+    if (stuck) {
         text += "  You may not remove the backup " + backup +
                 " (the folder is not yours to write, or lets only the backup's owner remove it): "
                 "it stops the next save until its owner or an administrator removes it.\n";
