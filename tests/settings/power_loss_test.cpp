@@ -398,7 +398,11 @@ TEST_P(PowerLossTest, EveryStateReadsWholeAndSavesClean) {
                     // edits their first line: its change is in the file, or the file as it
                     // found it is kept beside it, named where F1 looks.
                     for (const bool append : {true, false}) {
-                        if (!c.inPlace) break;  // without a backup, every file is read as it is
+                        // Without a backup every file is read as it is. Large files get one of
+                        // the two a state, in turn, to keep the sanitizer run to minutes.
+                        if (!c.inPlace || (c.size > 100000 && append != (states % 2 == 0))) {
+                            continue;
+                        }
                         Materialize(naming, state);
                         std::map<fs::path, std::string> changed;
                         for (const fs::path& path : {ScriptsIni(), SfcIni()}) {
