@@ -181,25 +181,6 @@ TEST_F(GameFolderLocatorTest, F1ListsEveryInstallationOnceAndLoadStillEditsTheFi
               std::string::npos);
 }
 
-// F1 on what lies beside a file: another instance's save is not called torn; a backup this
-// user may not remove is named as what stops the next save; a file kept as found is named.
-TEST(LookupReport, WhatLiesBesideAFile) {
-    settings::locate::LookupAccount found;
-    found.found = true;
-    settings::store::ProfileCopies file{"/g/scripts.ini", {}, false, {}};
-    file.backup.finding = settings::store::BackupFinding::kInProgress;
-    std::string text = DescribeLookup(found, {file});
-    EXPECT_NE(text.find("saving it right now"), std::string::npos) << text;
-    EXPECT_EQ(text.find("torn"), std::string::npos) << text;
-    file.backup = {
-        settings::store::BackupFinding::kGuarding, false, {"/g/scripts.ini.before-repair"}};
-    text = DescribeLookup(found, {file});
-    const std::string backup = "/g/" + settings::store::BackupName("scripts.ini");
-    EXPECT_NE(text.find("You may not remove the backup " + backup + " "), std::string::npos);
-    EXPECT_EQ(text.find("OK writes"), std::string::npos) << text;
-    EXPECT_NE(text.find("/g/scripts.ini.before-repair is the file as"), std::string::npos);
-}
-
 // The command as sh and bash (history expansion on) run it: the folder and the program's path
 // come through byte for byte.
 TEST_F(GameFolderLocatorTest, StartCommandSurvivesTheShells) {

@@ -403,21 +403,20 @@ TEST_P(PowerLossTest, EveryStateReadsWholeAndSavesClean) {
                         if (!c.inPlace || (c.size > 100000 && append != (states % 2 == 0))) {
                             continue;
                         }
+                        const auto change = [append](std::string file) {
+                            return append ? file + std::string(kSection)
+                                          : file.replace(0, kEdit.size(), kEdit);
+                        };
                         Materialize(naming, state);
                         std::map<fs::path, std::string> changed;
                         for (const fs::path& path : {ScriptsIni(), SfcIni()}) {
-                            std::string found = ReadBytes(path);
-                            if (append) found += kSection;
-                            if (!append) found.replace(0, kEdit.size(), kEdit);
-                            WriteBytes(path, found);  // in place, as an editor's save
-                            changed[path] = found;
+                            changed[path] = change(ReadBytes(path));
+                            WriteBytes(path, changed[path]);  // in place, as an editor's save
                         }
                         ASSERT_NO_FATAL_FAILURE(SaveNext(c));
                         for (const auto& [path, whole] :
                              {std::pair{ScriptsIni(), newScripts}, std::pair{SfcIni(), newSfc}}) {
-                            std::string withChange = whole;
-                            if (append) withChange += kSection;
-                            if (!append) withChange.replace(0, kEdit.size(), kEdit);
+                            const std::string withChange = change(whole);
                             const std::string now = ReadBytes(path);
                             const std::vector<std::string> kept =
                                 settings::store::FindBackup(path.string()).keptCopies;

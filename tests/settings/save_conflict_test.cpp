@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "settings/record/script_settings.h"
@@ -212,25 +213,20 @@ TEST_F(SaveConflictTest, ABackupNeverUndoesALaterChange) {
 // is kept. The mounts here give every new file the mode of the game's files and refuse any
 // other: a fixed 0644 on both paths, and NTFS with umask=000, where everything is 0777.
 TEST_F(SaveConflictTest, FileSystemsThatRefuseModes) {
-    struct Mount {
-        const char* what;
-        mode_t mode;
-        bool inPlace;
-    };
-    for (const Mount mount :
-         {Mount{"0644, replaced", 0644, false}, Mount{"0644, in place", 0644, true},
-          Mount{"umask=000, in place", 0777, true}}) {
-        SCOPED_TRACE(mount.what);
+    for (const auto& [what, mode, inPlace] : {std::tuple{"0644, replaced", 0644u, false},
+                                              {"0644, in place", 0644u, true},
+                                              {"umask=000, in place", 0777u, true}}) {
+        SCOPED_TRACE(what);
         for (const fs::path& file : {ScriptsIni(), SfcIni()}) {
-            ASSERT_EQ(chmod(file.c_str(), mount.mode), 0);
+            ASSERT_EQ(chmod(file.c_str(), mode), 0);
         }
-        if (mount.inPlace && !fs::exists(m_link)) KeepInPlace();
-        const sys::Layer layer([&](const sys::Event& e) {
-            if (e.call == Call::kFchmod) fchmod(e.fd, mount.mode);
+        if (inPlace && !fs::exists(m_link)) KeepInPlace();
+        const sys::Layer layer([mode = mode](const sys::Event& e) {
+            if (e.call == Call::kFchmod) fchmod(e.fd, mode);
             return e.call == Call::kFchmod || e.call == Call::kFchown ? EPERM : 0;
         });
-        EXPECT_TRUE(SaveEra(static_cast<int>(mount.mode))) << settings::store::LastErrorCode();
-        EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith(std::to_string(mount.mode).c_str()));
+        EXPECT_TRUE(SaveEra(static_cast<int>(mode))) << settings::store::LastErrorCode();
+        EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith(std::to_string(mode).c_str()));
     }
     fs::remove(m_link);
     ASSERT_EQ(chmod(ScriptsIni().c_str(), 0600), 0);
@@ -315,20 +311,18 @@ TEST_F(SaveConflictTest, AReaderDelaysASaveOnlyBriefly) {
 TEST_F(SaveConflictTest, OnlyThoseWhoMayWriteTheFileAreTrusted) {
     // The file is 1000's, group 50 may write it; 1001 is a member of 50, 1002 is not.
     const auto member = [](unsigned user, unsigned group) { return user == 1001 && group == 50; };
-    struct Maker {
-        unsigned owner;
-        bool groupMayWrite;
-        unsigned us;
-        bool weMayWrite;
-        bool trusted;
-    };
-    for (const Maker m : {Maker{1000, false, 1002, true, true}, Maker{0, false, 1002, false, true},
-                          Maker{1001, true, 1002, false, true}, Maker{1001, false, 0, true, false},
-                          Maker{1002, true, 0, true, false}, Maker{1002, true, 1002, true, true},
-                          Maker{1002, true, 1002, false, false}}) {
-        settings::store::BackupMaker maker{
-            true, 1, m.owner, true, 1000, 50, m.groupMayWrite, m.us, m.weMayWrite};
-        EXPECT_EQ(settings::store::TrustBackup(maker, member), m.trusted) << m.owner << " " << m.us;
+    // Owner, whether the group may write, who asks and whether they may write: trusted?
+    for (const auto& [owner, groupMayWrite, us, weMayWrite, trusted] :
+         {std::tuple{1000u, false, 1002u, true, true},
+          {0u, false, 1002u, false, true},
+          {1001u, true, 1002u, false, true},
+          {1001u, false, 0u, true, false},
+          {1002u, true, 0u, true, false},
+          {1002u, true, 1002u, true, true},
+          {1002u, true, 1002u, false, false}}) {
+        settings::store::BackupMaker maker{true,          1,  owner,     true, 1000, 50,
+                                           groupMayWrite, us, weMayWrite};
+        EXPECT_EQ(settings::store::TrustBackup(maker, member), trusted) << owner << " " << us;
         maker.links = 2;
         EXPECT_FALSE(settings::store::TrustBackup(maker, member));
     }
@@ -355,13 +349,10 @@ TEST_F(SaveConflictTest, OnlyThoseWhoMayWriteTheFileAreTrusted) {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     const auto saved = [](int era) { return SaveEra(era) ? 0 : settings::store::LastErrorCode(); };
-    for (const fs::path& path : {m_root, m_root / "Assets", ScriptsIni().parent_path()}) {
+    for (const fs::path& path :
+         {m_root, m_root / "Assets", ScriptsIni().parent_path(), ScriptsIni(), SfcIni()}) {
         ASSERT_EQ(chown(path.c_str(), 0, games), 0);
-        ASSERT_EQ(chmod(path.c_str(), 03777), 0);
-    }
-    for (const fs::path& path : {ScriptsIni(), SfcIni()}) {
-        ASSERT_EQ(chown(path.c_str(), 0, games), 0);
-        ASSERT_EQ(chmod(path.c_str(), 0664), 0);
+        ASSERT_EQ(chmod(path.c_str(), fs::is_directory(path) ? 03777 : 0664), 0);
     }
     const auto plant = [this] { return test_support::WriteBytes(Backup(), "era=7") ? 0 : 1; };
     EXPECT_EQ(as(strangerId, strangers, plant), 0);
