@@ -15,9 +15,10 @@ inline constexpr unsigned long long kMaxFileBytes = 512ull * 1024 * 1024;
 
 // Reads the whole file, as a save last left it: while another instance saves it, after that
 // save (waiting a few seconds, then reading anyway). Where an interrupted rewrite left the file
-// torn, its backup's old content is what it reads as. A file that does not exist reads as empty
-// and is no failure (`exists` is then false). Any other failure (a directory, no permission, a
-// file larger than kMaxFileBytes) returns false.
+// torn, changed by another program since or not, its backup's old content is what it reads as;
+// a whole file another program changed since is read as it is. A file that does not exist reads
+// as empty and is no failure (`exists` is then false). Any other failure (a directory, no
+// permission, a file larger than kMaxFileBytes) returns false.
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, int& error);
 
 // A file's replacement in stages, so that several files can all be made ready before any of
@@ -26,11 +27,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
 //    running) and reads what it holds, so that the bytes a save edits are the ones it replaces.
 //    A reader that keeps it locked longer delays the save no further: a replacement by rename
 //    goes on (other instances are kept out by a turn on the folder), a rewrite in place fails
-//    with EBUSY. A rewrite in place that a crash cut off is finished first: the file is put
-//    back from its backup, which is then removed; where another program has changed the torn
-//    file since, the file as found is first kept beside it (KeptCopyName). A backup that
-//    guards nothing is removed. Any of that failing fails Open, before anything a reader would
-//    see has changed.
+//    with EBUSY (POSIX; on Windows no reader holds a save up). A rewrite in place that a crash
+//    cut off is finished first: the file is put back from its backup, which is then removed;
+//    where another program has changed the torn file since, the file as found is first kept
+//    beside it (KeptCopyName). A backup that guards nothing is removed. Any of that failing
+//    fails Open, before anything a reader would see has changed.
 //  - Prepare does everything else that can fail before the file is touched: the new bytes go to
 //    a temporary file beside it and are flushed, carrying the file's owner, group, mode and
 //    extended attributes (POSIX) so that the rename keeps what the file was. Where that cannot
