@@ -39,29 +39,67 @@ bool IsSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-// The backup beside a file, where it changes what the player sees or can do.
+// What lies beside a file, where it changes what the player sees or can do.
 std::string BackupLine(const ProfileCopies& file) {
     std::string backup = file.path;
     while (!backup.empty() && !IsSeparator(backup.back())) backup.pop_back();
-    backup += settings::store::BackupName(file.path.substr(backup.size()));
-    switch (file.backup) {
+    const std::string name = file.path.substr(backup.size());
+    backup += settings::store::BackupName(name);
+    const BackupFinding finding = file.backup.finding;
+    // A backup we may not remove stops every save: OK does not do what it otherwise would.
+    const bool stuck = !file.backup.removable && finding != BackupFinding::kForeign &&
+                       finding != BackupFinding::kInProgress;
+    std::string text;
+    switch (finding) {
+        case BackupFinding::kInProgress:
+            text = "  another instance of this program is saving it right now.\n";
+            break;
         case BackupFinding::kGuarding:
-            return "  an interrupted save left it torn: what is shown is read from its backup " +
-                   backup + ", and OK writes the file whole again.\n";
+            text = "  an interrupted save left it torn: what is shown is read from its backup " +
+                   backup + (stuck ? ".\n" : ", and OK writes the file whole again.\n");
+            break;
+        case BackupFinding::kTornAndChanged:
+            text =
+                "  an interrupted save left it torn, and another program has changed it since: "
+                "what is shown is read from its backup " +
+                backup + ".\n";
+            if (!stuck) {
+                text += "  OK writes the file whole again, keeping it as it is now beside it as " +
+                        settings::store::KeptCopyName(name, 1) +
+                        " (numbered if that name is taken).\n";
+            }
+            break;
         case BackupFinding::kUnrecorded:
-            return "  an interrupted save of an older version left the backup " + backup +
-                   ": what is shown is read from it, and OK writes it back to the file.\n";
+            text =
+                "  an interrupted save of an older version left the backup " + backup +
+                (stuck ? ": what is shown is read from it.\n"
+                       : ": what is shown is read from it, and OK writes it back to the file.\n");
+            break;
         case BackupFinding::kUnreadable:
-            return "  the backup " + backup +
-                   " beside it cannot be read and is passed over; OK removes it where it may.\n";
+            text = "  the backup " + backup + " beside it cannot be read and is passed over" +
+                   (stuck ? ".\n" : "; OK removes it where it may.\n");
+            break;
         case BackupFinding::kForeign:
-            return "  " + backup +
-                   " beside it is not a file a save made: it is never read or removed.\n";
+            text = "  " + backup +
+                   " beside it is not a file a save made: it is never read or removed. It stops "
+                   "the next save wherever the file has to be rewritten in place (a second name, "
+                   "another owner): remove it, or ask its owner or an administrator to.\n";
+            break;
         case BackupFinding::kNone:
         case BackupFinding::kStale:
             break;
     }
-    return "";
+    if (stuck) {
+        text += "  You may not remove the backup " + backup +
+                " (the folder is not yours to write, or lets only the backup's owner remove it): "
+                "it stops the next save until its owner or an administrator removes it.\n";
+    }
+    for (const std::string& kept : file.backup.keptCopies) {
+        text += "  " + kept +
+                " is the file as an interrupted save left it, with another program's later "
+                "changes: copy what is still needed from it into the file, then remove it.\n";
+    }
+    return text;
 }
 
 // The launcher, and the file and entry that named the prefix.

@@ -160,6 +160,26 @@ TEST(LastErrorCode, SetAndGet) {
     EXPECT_EQ(settings::store::LastErrorCode(), 0);
 }
 
+// A backup the first release left, its new content known only by the hashes of its pieces
+// (written by that release for "era=1" rewritten as "era=123456"), still judges the file.
+TEST(BackupRecord, TheFirstReleasesStillJudges) {
+    const std::string backup =
+        "era=1\r\n\x89\xb0\x9f\xdc\xc4\xbc\x34\xd0\x57\x43\x59\x44\x3b\xe1\xd5\xed\x07"s +
+        std::string(7, '\0') + "\x0c"s + std::string(7, '\0') +
+        "\xf1\x7e\x5c\x8b\x38\x1d\x00\x78TCBAKREC"s;
+    const settings::store::BackupContent record = settings::store::ReadBackupRecord(backup);
+    ASSERT_TRUE(record.recorded);
+    EXPECT_EQ(record.oldBytes, "era=1\r\n");
+    using settings::store::FileJudgement;
+    for (const auto& [file, judged] :
+         {std::pair{"era=123456\r\n"s, FileJudgement::kWholeNew},
+          std::pair{"era=1\r\n"s + std::string(5, '\0'), FileJudgement::kTorn},
+          std::pair{"era=123\0\0\0\0\0"s, FileJudgement::kTorn},
+          std::pair{"era=1\r\n[Other]\r\n"s, FileJudgement::kChanged}}) {
+        EXPECT_EQ(settings::store::JudgeAgainstBackup(file, record), judged) << file;
+    }
+}
+
 #ifndef _WIN32
 
 bool RunningAsRoot() {

@@ -1,8 +1,10 @@
 // Every disk state a power loss can leave during a save, built from the save's recorded calls
 // under the conservative model file systems are held to: data is on disk only after its file's
 // flush, a name only after its folder's; of what came after the last flush, any part may have
-// reached the disk, a write cut at any 4 KiB boundary, past the file's old end zeros or other
-// bytes. In each state both files read whole, old or new, and the next save cleans up.
+// reached the disk, a write cut at any 4 KiB boundary, past the file's old end as zeros (bytes
+// of neither version there are another program's, and kept). In each state both files read
+// whole, old or new, and the next save cleans up; where another program appended to or edited
+// a file after the crash, its change is in the file or the file as found is kept beside it.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -15,6 +17,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/record/script_settings.h"
@@ -150,16 +153,15 @@ Disk Replay(const std::map<std::string, std::string>& files, const std::vector<s
 }
 
 // The ways one pending write may have reached the disk: not at all, cut at a block boundary
-// (at most `cuts` of them, spread over the write), whole; the part past the old end as written,
-// as zeros or as other bytes.
+// (at most `cuts` of them, spread over the write), whole; the part past the old end as written
+// or as zeros.
 struct WriteOutcome {
     long long kept;  // bytes of the write that reached the disk
-    char tail;       // what fills the rest past the file's old end: '\0', 'X', or 0 for nothing
-    bool extend;     // the file's size grew to the write's end
+    bool extend;     // the file's size grew to the write's end, zeros where nothing was written
 };
 
 std::vector<WriteOutcome> Outcomes(const Change& change, long long oldSize, int cuts) {
-    std::vector<WriteOutcome> outcomes = {{0, 0, false}};
+    std::vector<WriteOutcome> outcomes = {{0, false}};
     const long long length = static_cast<long long>(change.data.size());
     std::vector<long long> kept;
     for (long long at = (change.offset / kBlock + 1) * kBlock; at < change.offset + length;
@@ -178,11 +180,8 @@ std::vector<WriteOutcome> Outcomes(const Change& change, long long oldSize, int 
     kept.push_back(length);
     const bool grows = change.offset + length > oldSize;
     for (const long long k : kept) {
-        outcomes.push_back({k, 0, false});
-        if (grows) {
-            outcomes.push_back({k, '\0', true});
-            outcomes.push_back({k, 'X', true});
-        }
+        outcomes.push_back({k, false});
+        if (grows) outcomes.push_back({k, true});
     }
     return outcomes;
 }
@@ -194,14 +193,10 @@ std::string Apply(std::string bytes, const Change& change, const WriteOutcome& o
     }
     const auto at = static_cast<std::size_t>(change.offset);
     const std::size_t end = at + change.data.size();
-    const std::size_t oldSize = bytes.size();
     const auto kept = static_cast<std::size_t>(outcome.kept);
     if (bytes.size() < at + kept) bytes.resize(at + kept);
     bytes.replace(at, kept, change.data.substr(0, kept));
-    if (outcome.extend && bytes.size() < end) bytes.resize(end, outcome.tail);
-    if (outcome.extend && outcome.tail != '\0') {
-        for (std::size_t i = std::max(oldSize, at + kept); i < end; ++i) bytes[i] = outcome.tail;
-    }
+    if (outcome.extend && bytes.size() < end) bytes.resize(end, '\0');
     return bytes;
 }
 
@@ -213,8 +208,8 @@ std::vector<std::string> Contents(const Inode& inode, int cuts) {
         std::vector<std::string> next;
         for (const std::string& state : states) {
             if (change.truncate) {
-                next.push_back(Apply(state, change, {0, 0, false}));
-                next.push_back(Apply(state, change, {1, 0, false}));
+                next.push_back(Apply(state, change, {0, false}));
+                next.push_back(Apply(state, change, {1, false}));
                 continue;
             }
             for (const WriteOutcome& outcome :
@@ -309,6 +304,17 @@ protected:
         }
     }
 
+    // What the next instance does: its Load and Save of the same values.
+    static void SaveNext(const Case& c) {
+        CScriptSettings next;
+        ASSERT_TRUE(next.Load());
+        next.SetEra(std::stoi(c.newEra));
+        next.SetUIType(7);
+        ASSERT_TRUE(next.Save()) << settings::store::LastErrorCode();
+    }
+
+    static constexpr std::string_view kSection = "[Another mission]\r\nodds=7\r\n";
+    static constexpr std::string_view kEdit = "[Edited]";  // over "[Before]"
     std::vector<fs::path> m_stale;
 };
 
@@ -379,18 +385,46 @@ TEST_P(PowerLossTest, EveryStateReadsWholeAndSavesClean) {
                             << " bytes, old " << before.at(path.string()).size() << ", new "
                             << whole->size() << "; on disk " << ReadBytes(path).size()
                             << ", backup "
-                            << static_cast<int>(settings::store::FindBackup(path.string()));
+                            << static_cast<int>(settings::store::FindBackup(path.string()).finding);
                     }
-                    CScriptSettings next;
-                    ASSERT_TRUE(next.Load());
-                    next.SetEra(std::stoi(c.newEra));
-                    next.SetUIType(7);
-                    ASSERT_TRUE(next.Save()) << settings::store::LastErrorCode();
+                    ASSERT_NO_FATAL_FAILURE(SaveNext(c));
                     ASSERT_EQ(ReadBytes(ScriptsIni()), newScripts);
                     ASSERT_EQ(ReadBytes(SfcIni()), newSfc);
                     for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
                         ASSERT_NE(entry.path().filename().string().rfind(".tc", 0), 0u)
                             << "left over: " << entry.path();
+                    }
+                    // Another program appends a section to both files after the crash, or
+                    // edits their first line: its change is in the file, or the file as it
+                    // found it is kept beside it, named where F1 looks.
+                    for (const bool append : {true, false}) {
+                        // Without a backup every file is read as it is. Large files get one of
+                        // the two a state, in turn, to keep the sanitizer run to minutes.
+                        if (!c.inPlace || (c.size > 100000 && append != (states % 2 == 0))) {
+                            continue;
+                        }
+                        const auto change = [append](std::string file) {
+                            return append ? file + std::string(kSection)
+                                          : file.replace(0, kEdit.size(), kEdit);
+                        };
+                        Materialize(naming, state);
+                        std::map<fs::path, std::string> changed;
+                        for (const fs::path& path : {ScriptsIni(), SfcIni()}) {
+                            changed[path] = change(ReadBytes(path));
+                            WriteBytes(path, changed[path]);  // in place, as an editor's save
+                        }
+                        ASSERT_NO_FATAL_FAILURE(SaveNext(c));
+                        for (const auto& [path, whole] :
+                             {std::pair{ScriptsIni(), newScripts}, std::pair{SfcIni(), newSfc}}) {
+                            const std::string withChange = change(whole);
+                            const std::string now = ReadBytes(path);
+                            const std::vector<std::string> kept =
+                                settings::store::FindBackup(path.string()).keptCopies;
+                            ASSERT_TRUE(now == withChange || (now == whole && kept.size() == 1 &&
+                                                              ReadBytes(kept[0]) == changed[path]))
+                                << path << (append ? " appended" : " edited") << ", " << kept.size()
+                                << " kept";
+                        }
                     }
                 }
                 if (states > 0 && HasFatalFailure()) return;

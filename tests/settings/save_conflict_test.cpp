@@ -4,6 +4,8 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +13,11 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "settings/record/script_settings.h"
 #include "settings/store/file_store.h"
@@ -39,16 +44,16 @@ protected:
     // A second name keeps the file where it is: it is rewritten in place.
     void KeepInPlace() { fs::create_hard_link(ScriptsIni(), m_link); }
 
-    // A save in place of era=0, cut off by a crash just before its rewrite: the file as it
-    // was, and the backup that guards it.
-    void CrashBeforeRewrite() {
+    // A save in place of `era`, cut off by a crash at the rewrite's first `call` (by default
+    // just before it): the backup stays, with the file as the rewrite left it.
+    void CrashBeforeRewrite(Call call = Call::kPwrite, int era = 0) {
         const pid_t child = fork();
         if (child == 0) {
-            const sys::Layer layer([](const sys::Event& e) {
-                if (e.call == Call::kPwrite && sys::Names(e, "scripts.ini")) _exit(0);
+            const sys::Layer layer([call](const sys::Event& e) {
+                if (e.call == call && sys::Names(e, "scripts.ini")) _exit(0);
                 return 0;
             });
-            SaveEra(0);
+            SaveEra(era);
             _exit(1);
         }
         int status = 0;
@@ -95,6 +100,9 @@ TEST_F(SaveConflictTest, TwoInstancesTakeTurns) {
                 !sys::Names(e, "scripts.ini")) {
                 return 0;
             }
+            // F1 meanwhile tells a save in progress, not a torn file.
+            EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding,
+                      BackupFinding::kInProgress);
             second = fork();
             if (second == 0) {
                 // Another process: none of the first one's open files (and so its locks).
@@ -145,22 +153,38 @@ TEST_F(SaveConflictTest, TwoInstancesTakeTurns) {
     }
 }
 
-// A backup is believed only while the file is the torn rewrite it guards: a change made since
-// by another program, or a save whose backup a power loss brought back, is what is read.
+// A backup is believed only while the file is the torn rewrite it records: another program's
+// change since is kept (a rewrite cut off before it changed the file, then a section appended),
+// and where the file is torn as well, the next save repairs it and keeps the file as found
+// beside it (a shrinking rewrite cut off before its truncation, then a section appended).
 TEST_F(SaveConflictTest, ABackupNeverUndoesALaterChange) {
-    KeepInPlace();
-    CrashBeforeRewrite();
-    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kGuarding);
-    // Only a section appended: every byte the backup guards is still the old one.
     const std::string section = "[Another mission]\r\nodds=7\r\n";
-    WriteBytes(ScriptsIni(), ScriptsWith("1", section));
-    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kStale);
-    CScriptSettings record;
-    ASSERT_TRUE(record.Load());
-    record.SetEra(0);
-    ASSERT_TRUE(record.Save());
-    EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("0", section));
+    const std::string other = "[Other]\r\nkeep=1\r\n";  // the save adds our section: it grows
+    KeepInPlace();
+    WriteBytes(ScriptsIni(), other);
+    CrashBeforeRewrite(Call::kPwrite, 123456);
+    WriteBytes(ScriptsIni(), other + section);  // within the new content's length
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding, BackupFinding::kStale);
+    ASSERT_TRUE(SaveEra(0));
+    EXPECT_EQ(ReadBytes(ScriptsIni()).rfind(other + section + "[Mul_Tavrel]\r\n", 0), 0u);
+    EXPECT_EQ(LoadedEra(), 0);
     EXPECT_FALSE(fs::exists(Backup()));
+
+    WriteBytes(ScriptsIni(), ScriptsWith("123456"));  // the save shrinks it
+    CrashBeforeRewrite(Call::kFtruncate, 1);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding, BackupFinding::kGuarding);
+    const std::string found = ReadBytes(ScriptsIni()) + section;  // with the stale tail
+    WriteBytes(ScriptsIni(), found);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding,
+              BackupFinding::kTornAndChanged);
+    EXPECT_EQ(LoadedEra(), 123456);
+    ASSERT_TRUE(SaveEra(2));
+    EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("2"));
+    const fs::path keptCopy = ScriptsIni().string() + ".before-repair";
+    EXPECT_EQ(ReadBytes(keptCopy), found);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).keptCopies,
+              std::vector<std::string>{keptCopy.string()});
+    fs::remove(keptCopy);
 
     const fs::path kept = m_root / "kept.bak";
     {
@@ -179,30 +203,172 @@ TEST_F(SaveConflictTest, ABackupNeverUndoesALaterChange) {
 
     // An older version's backup has no record to judge by: it is read, as it always was.
     WriteBytes(Backup(), ScriptsWith("5"));
-    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kUnrecorded);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding,
+              BackupFinding::kUnrecorded);
     EXPECT_EQ(LoadedEra(), 5);
 }
 
 // NTFS or FAT through FUSE, or a mount with fixed permissions: a mode or owner that cannot be
-// set on our own files is no failure where the file already has it, or where none is kept.
+// set on our own files is no failure where the file we made has the file's own, or where none
+// is kept. The mounts here give every new file the mode of the game's files and refuse any
+// other: a fixed 0644 on both paths, and NTFS with umask=000, where everything is 0777.
 TEST_F(SaveConflictTest, FileSystemsThatRefuseModes) {
-    for (const fs::path& file : {ScriptsIni(), SfcIni()}) {
-        ASSERT_EQ(chmod(file.c_str(), 0666 & ~umask(022)), 0);
-    }
-    for (const bool inPlace : {false, true}) {
-        SCOPED_TRACE(inPlace ? "in place" : "replaced");
-        if (inPlace) KeepInPlace();
-        const sys::Layer layer([](const sys::Event& e) {
+    for (const auto& [what, mode, inPlace] : {std::tuple{"0644, replaced", 0644u, false},
+                                              {"0644, in place", 0644u, true},
+                                              {"umask=000, in place", 0777u, true}}) {
+        SCOPED_TRACE(what);
+        for (const fs::path& file : {ScriptsIni(), SfcIni()}) {
+            ASSERT_EQ(chmod(file.c_str(), mode), 0);
+        }
+        if (inPlace && !fs::exists(m_link)) KeepInPlace();
+        const sys::Layer layer([mode = mode](const sys::Event& e) {
+            if (e.call == Call::kFchmod) fchmod(e.fd, mode);
             return e.call == Call::kFchmod || e.call == Call::kFchown ? EPERM : 0;
         });
-        EXPECT_TRUE(SaveEra(inPlace ? 2 : 3)) << settings::store::LastErrorCode();
+        EXPECT_TRUE(SaveEra(static_cast<int>(mode))) << settings::store::LastErrorCode();
+        EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith(std::to_string(mode).c_str()));
     }
-    EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("2"));
     fs::remove(m_link);
     ASSERT_EQ(chmod(ScriptsIni().c_str(), 0600), 0);
     const sys::Layer layer(
         [](const sys::Event& e) { return e.call == Call::kFchmod ? ENOSYS : 0; });
     EXPECT_TRUE(SaveEra(4)) << settings::store::LastErrorCode();
+}
+
+// Instance A's commit of sfc.ini fails just after its scripts.ini was replaced, and instance B,
+// open since before, presses OK right then: B waits until A has put scripts.ini back and saves
+// both. On either path both files are B's, and A reports its failure.
+TEST_F(SaveConflictTest, AnUndoNeverOverwritesAnotherSave) {
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "in place" : "replaced");
+        WriteGame(m_keys);
+        if (inPlace) KeepInPlace();
+        int loaded[2], pressed[2];
+        ASSERT_EQ(pipe(loaded), 0);
+        ASSERT_EQ(pipe(pressed), 0);
+        const pid_t other = fork();
+        if (other == 0) {
+            CScriptSettings record;
+            char press = record.Load() ? 'y' : 'n';
+            if (write(loaded[1], &press, 1) != 1 || read(pressed[0], &press, 1) != 1) _exit(2);
+            record.SetEra(2);
+            record.SetUIType(3);
+            _exit(record.Save() ? 0 : 1);
+        }
+        char ready = 0;
+        ASSERT_EQ(read(loaded[0], &ready, 1), 1);
+        {
+            bool held = false;
+            const sys::Layer layer([&](const sys::Event& e) {
+                if (held || e.call != Call::kRename || !sys::Names(e, "sfc.ini")) return 0;
+                held = write(pressed[1], "x", 1) == 1;
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                return EIO;
+            });
+            EXPECT_FALSE(SaveEra(0));
+            EXPECT_EQ(settings::store::LastErrorCode(), EIO);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(other, &status, 0), other);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("2"));
+        EXPECT_NE(ReadBytes(SfcIni()).find("UIType=3"), std::string::npos);
+        for (const int fd : {loaded[0], loaded[1], pressed[0], pressed[1]}) close(fd);
+    }
+}
+
+// A reader that keeps scripts.ini locked delays a save a few seconds at most: then a
+// replacement by rename goes on (a reader sees it whole), and a rewrite in place fails with
+// EBUSY, changing neither file.
+TEST_F(SaveConflictTest, AReaderDelaysASaveOnlyBriefly) {
+    const auto holdForReading = [this] {
+        const int fd = open(ScriptsIni().c_str(), O_RDONLY | O_CLOEXEC);
+        struct flock lock {};
+        lock.l_type = F_RDLCK;
+        EXPECT_EQ(fcntl(fd, F_OFD_SETLK, &lock), 0);
+        return fd;
+    };
+    int reader = holdForReading();
+    EXPECT_TRUE(SaveEra(0)) << settings::store::LastErrorCode();
+    EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("0"));
+    close(reader);
+
+    KeepInPlace();
+    reader = holdForReading();
+    const std::string sfc = ReadBytes(SfcIni());
+    EXPECT_FALSE(SaveEra(1));
+    EXPECT_EQ(settings::store::LastErrorCode(), EBUSY);
+    EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("0"));
+    EXPECT_EQ(ReadBytes(SfcIni()), sfc);
+    close(reader);
+}
+
+// A backup is trusted only from someone who may write the file, by the system's group
+// database and never by the backup's own group. Run as root, the same with real users in
+// folders of mode 3777 (setgid, sticky, world-writable), where anyone's file gets the game's
+// group: a planted backup never reaches scripts.ini, and a trusted backup a member may not
+// remove fails her save before anything changes.
+TEST_F(SaveConflictTest, OnlyThoseWhoMayWriteTheFileAreTrusted) {
+    // The file is 1000's, group 50 may write it; 1001 is a member of 50, 1002 is not.
+    const auto member = [](unsigned user, unsigned group) { return user == 1001 && group == 50; };
+    // Owner, whether the group may write, who asks and whether they may write: trusted?
+    for (const auto& [owner, groupMayWrite, us, weMayWrite, trusted] :
+         {std::tuple{1000u, false, 1002u, true, true},
+          {0u, false, 1002u, false, true},
+          {1001u, true, 1002u, false, true},
+          {1001u, false, 0u, true, false},
+          {1002u, true, 0u, true, false},
+          {1002u, true, 1002u, true, true},
+          {1002u, true, 1002u, false, false}}) {
+        settings::store::BackupMaker maker{true,          1,  owner,     true, 1000, 50,
+                                           groupMayWrite, us, weMayWrite};
+        EXPECT_EQ(settings::store::TrustBackup(maker, member), trusted) << owner << " " << us;
+        maker.links = 2;
+        EXPECT_FALSE(settings::store::TrustBackup(maker, member));
+    }
+
+    // daemon is a member of its own group by the database; nobody is in none of them.
+    const passwd* entry = getpwnam("daemon");
+    const uid_t playerId = entry != nullptr ? entry->pw_uid : 0;
+    const gid_t games = entry != nullptr ? entry->pw_gid : 0;
+    entry = getpwnam("nobody");
+    const uid_t strangerId = entry != nullptr ? entry->pw_uid : 0;
+    const gid_t strangers = entry != nullptr ? entry->pw_gid : 0;
+    if (geteuid() != 0 || playerId == 0 || strangerId == 0) {
+        GTEST_SKIP() << "the real users' run needs root and the users daemon and nobody";
+    }
+    const auto as = [](uid_t user, gid_t group, const std::function<int()>& body) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const bool switched =
+                setgroups(1, &group) == 0 && setgid(group) == 0 && setuid(user) == 0;
+            _exit(switched ? body() : 99);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const auto saved = [](int era) { return SaveEra(era) ? 0 : settings::store::LastErrorCode(); };
+    for (const fs::path& path :
+         {m_root, m_root / "Assets", ScriptsIni().parent_path(), ScriptsIni(), SfcIni()}) {
+        ASSERT_EQ(chown(path.c_str(), 0, games), 0);
+        ASSERT_EQ(chmod(path.c_str(), fs::is_directory(path) ? 03777 : 0664), 0);
+    }
+    const auto plant = [this] { return test_support::WriteBytes(Backup(), "era=7") ? 0 : 1; };
+    EXPECT_EQ(as(strangerId, strangers, plant), 0);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding, BackupFinding::kForeign);
+    // The member rewrites root's file in place, which the planted file stops; root replaces it.
+    EXPECT_EQ(as(playerId, games, [&] { return LoadedEra() == 1 ? saved(0) : 98; }), EEXIST);
+    EXPECT_EQ(saved(3), 0);
+    EXPECT_EQ(ReadBytes(ScriptsIni()), ScriptsWith("3"));
+    fs::remove(Backup());
+
+    WriteBytes(ScriptsIni(), ScriptsWith("12345"));
+    KeepInPlace();
+    CrashBeforeRewrite(Call::kFtruncate, 1);
+    const std::string torn = ReadBytes(ScriptsIni());
+    EXPECT_EQ(as(playerId, games, [&] { return LoadedEra() == 12345 ? saved(0) : 98; }), EPERM);
+    EXPECT_EQ(ReadBytes(ScriptsIni()), torn);
 }
 
 // A backup the save cannot remove fails it before either file changes; one Load cannot read
@@ -229,7 +395,8 @@ TEST_F(SaveConflictTest, BackupsThatCannotBeRemovedOrRead) {
         const sys::Layer layer([&](const sys::Event& e) {
             return e.call == Call::kOpen && e.path == Backup().string() ? EACCES : 0;
         });
-        EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kUnreadable);
+        EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding,
+                  BackupFinding::kUnreadable);
         EXPECT_EQ(LoadedEra(), 1);
         EXPECT_TRUE(SaveEra(2));
     }
@@ -244,7 +411,7 @@ TEST_F(SaveConflictTest, APlantedLinkIsNeverFollowed) {
     WriteBytes(secret, "SECRET CONTENT");
     ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
     fs::create_symlink(secret, Backup());
-    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()), BackupFinding::kForeign);
+    EXPECT_EQ(settings::store::FindBackup(ScriptsIni().string()).finding, BackupFinding::kForeign);
     EXPECT_EQ(LoadedEra(), 1);
 
     KeepInPlace();

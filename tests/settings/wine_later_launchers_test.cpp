@@ -153,7 +153,7 @@ TEST_F(LaterLaunchers, AccountOfTheSearch) {
     settings::locate::LookupAccount found;
     ASSERT_TRUE(FindGameFolder(HomeOnly(), settings::locate::kGameRegistryKey, "Path", &found));
     ASSERT_TRUE(found.found);
-    const std::string text = DescribeLookup(found, {{"/x/scripts.ini", {}, false}});
+    const std::string text = DescribeLookup(found, {{"/x/scripts.ini", {}, false, {}}});
     EXPECT_NE(text.find("Game folder: " + Home() + "/disk/faugus/drive_c/Games/SFC\n"),
               std::string::npos)
         << text;

@@ -36,6 +36,7 @@ ssize_t __real_fgetxattr(int fd, const char* name, void* value, size_t size);
 int __real_fsetxattr(int fd, const char* name, const void* value, size_t size, int flags);
 int __real_fremovexattr(int fd, const char* name);
 int __real_fcntl(int fd, int command, ...);
+int __real_flock(int fd, int operation);
 int __real_stat(const char* path, struct stat* st);
 int __real_lstat(const char* path, struct stat* st);
 int __real_fstat(int fd, struct stat* st);
@@ -331,6 +332,12 @@ int __wrap_fcntl(int fd, int command, ...) {
     Event event = On(Call::kLock, fd);
     event.flags = static_cast<const struct flock*>(argument)->l_type;
     return Through(std::move(event), -1, [&] { return __real_fcntl(fd, command, argument); });
+}
+
+int __wrap_flock(int fd, int operation) {
+    Event event = On(Call::kLock, fd);
+    event.flags = operation;
+    return Through(std::move(event), -1, [&] { return __real_flock(fd, operation); });
 }
 
 int __wrap_stat(const char* path, struct stat* st) {

@@ -41,7 +41,7 @@ struct Event {
     std::string path;       // the file the call names, or the one its descriptor was opened on
     std::string path2;      // a rename's new name
     int fd = -1;            // the descriptor the call works on, or open's result
-    int flags = 0;          // open's flags; a lock's type
+    int flags = 0;          // open's flags; a lock's type, or flock's operation
     long long offset = -1;  // where a write lands; a truncation's length
     std::string data;       // what a write wrote
     int result = 0;         // after the call: its result and errno

@@ -145,9 +145,10 @@ bool CScriptSettings::Load() {
 // Both files are read and every edit is made in memory; then both new versions are written and
 // flushed beside their files, and only when both are ready are scripts.ini and then sfc.ini
 // replaced. A failure before the first replacement changes neither file; when sfc.ini fails after
-// scripts.ini was replaced, scripts.ini is put back from the bytes read. Which copies of a file
-// are written follows profile_files.h. On every failure the platform's last error code is set
-// for the caller's message.
+// scripts.ini was replaced, scripts.ini is put back from the bytes read. Both files stay held
+// against other instances until this returns, so that putting one back never overwrites another
+// instance's save. Which copies of a file are written follows profile_files.h. On every failure
+// the platform's last error code is set for the caller's message.
 bool CScriptSettings::Save() {
     // A request to end the program waits for the save to finish or undo.
     const settings::store::SaveInProgress saving;

@@ -63,19 +63,17 @@ bool ProfileSave::Prepare(const std::string& path, int& error) {
         // A copy that is there but cannot be read fails the save, as the real file does.
         if (!files.Open(*m_copy, m_copyOpen, m_copyBytes, exists, error)) return false;
         m_copyExists = exists;
-        m_copyOld = m_copyBytes;
     }
-    m_realReadable = files.Open(m_path, m_realOpen, m_realBytes, m_realExists, error);
-    m_realOld = m_realBytes;
+    m_realReadable = files.Open(m_path, m_realOpen, m_realBytes, exists, error);
     if (m_realReadable) return true;
     // Beside an existing copy the real file is a courtesy: one it may not read is left alone.
     if (m_copyExists && IsAccessDenied(error)) return true;
     return false;
 }
 
-bool ProfileSave::Add(const std::string& path, const std::string& bytes,
-                      const std::string* oldBytes, bool optional, StagedFile& opened, int& error) {
-    Write write{path, oldBytes, optional, std::move(opened), false};
+bool ProfileSave::Add(const std::string& path, const std::string& bytes, bool optional,
+                      StagedFile& opened, int& error) {
+    Write write{path, optional, std::move(opened), false};
     if (!m_files->Stage(path, bytes, write.staged, error)) return false;
     m_writes.push_back(std::move(write));
     return true;
@@ -86,11 +84,9 @@ bool ProfileSave::StageWrites(int& error) {
     ProfileFiles& files = *m_files;
     // A copy only exists where there is a copy's path; saying so lets the checker see it too.
     if (m_copyExists && m_copy.has_value()) {
-        if (!Add(*m_copy, m_copyBytes, &m_copyOld, false, m_copyOpen, error)) return false;
+        if (!Add(*m_copy, m_copyBytes, false, m_copyOpen, error)) return false;
         int realError = 0;
-        if (m_realReadable &&
-            !Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, true, m_realOpen,
-                 realError) &&
+        if (m_realReadable && !Add(m_path, m_realBytes, true, m_realOpen, realError) &&
             !IsAccessDenied(realError)) {
             error = realError;
             m_writes.clear();
@@ -98,13 +94,13 @@ bool ProfileSave::StageWrites(int& error) {
         }
         return true;
     }
-    if (Add(m_path, m_realBytes, m_realExists ? &m_realOld : nullptr, false, m_realOpen, error)) {
+    if (Add(m_path, m_realBytes, false, m_realOpen, error)) {
         return true;
     }
     if (!IsAccessDenied(error) || !m_copy || !files.VirtualizationAllowed()) return false;
     const std::string folder = FolderOf(*m_copy);
     if (!folder.empty() && !files.CreateFolders(folder, error)) return false;
-    return Add(*m_copy, m_realBytes, nullptr, false, m_copyOpen, error);
+    return Add(*m_copy, m_realBytes, false, m_copyOpen, error);
 }
 
 bool ProfileSave::Commit(int& error) {
@@ -119,21 +115,16 @@ bool ProfileSave::Commit(int& error) {
     return true;
 }
 
-// Best effort: each file goes back to the bytes it held, or away when the save created it. The
-// error that made the save fail is the one reported.
+// Best effort: each file goes back to the bytes it held, or away when the save created it,
+// through the stage that still holds it; one another program changed since is left alone. The
+// error that made the save fail is the one reported. The stages live on until the save ends.
 void ProfileSave::Undo() {
     for (auto write = m_writes.rbegin(); write != m_writes.rend(); ++write) {
         if (!write->committed) continue;
         write->committed = false;
         int error = 0;
-        if (write->oldBytes == nullptr) {
-            RemoveFile(write->path, error);
-            continue;
-        }
-        StagedFile restore;
-        if (restore.Prepare(write->path, *write->oldBytes, error)) restore.Commit(error);
+        write->staged.Undo(error);
     }
-    m_writes.clear();
 }
 
 }  // namespace settings::store

@@ -49,7 +49,8 @@ std::string ReadProfile(ProfileFiles& files, const std::string& path);
 // One file's save, in three steps so that a save of several files can make all of them ready
 // before it replaces any: Prepare locks and reads what the save needs; Stage applies the keys to
 // each copy that gets them and prepares its replacement; Commit replaces them, and Undo puts back
-// what a Commit replaced, from the bytes Prepare read.
+// what a Commit replaced, from the bytes Prepare read. Each file stays held against other
+// instances until the ProfileSave ends, so that an Undo never overwrites their saves.
 //  - The keys go to the copy Load reads, and that write must succeed.
 //  - When the VirtualStore copy exists, the real file gets them too, after it; access denied
 //    there is no failure (a standard user cannot write it, an elevated game still reads it).
@@ -73,14 +74,13 @@ public:
 private:
     struct Write {
         std::string path;
-        const std::string* oldBytes;  // nullptr: the file did not exist
-        bool optional;                // access denied at any step is no failure
+        bool optional;  // access denied at any step is no failure
         StagedFile staged;
         bool committed = false;
     };
     bool StageWrites(int& error);
-    bool Add(const std::string& path, const std::string& bytes, const std::string* oldBytes,
-             bool optional, StagedFile& opened, int& error);
+    bool Add(const std::string& path, const std::string& bytes, bool optional, StagedFile& opened,
+             int& error);
 
     ProfileFiles* m_files;
     std::string m_path;
@@ -89,11 +89,8 @@ private:
     StagedFile m_realOpen;
     bool m_copyExists = false;
     std::string m_copyBytes;
-    std::string m_copyOld;
     bool m_realReadable = false;
-    bool m_realExists = false;
     std::string m_realBytes;
-    std::string m_realOld;
     std::vector<Write> m_writes;
 };
 
@@ -102,13 +99,13 @@ private:
 namespace settings::store {
 
 // One profile file as Load reads it, for telling the player: its path, its VirtualStore copy
-// (when the file has one) and whether that copy exists, and what lies at the backup name of the
-// copy read. Reads nothing but what is there.
+// (when the file has one) and whether that copy exists, and what lies beside the copy read: its
+// backup and the files kept as found. Reads nothing but what is there.
 struct ProfileCopies {
     std::string path;
     std::optional<std::string> virtualStore;
     bool virtualStoreExists = false;
-    BackupFinding backup = BackupFinding::kNone;
+    BackupReport backup;
 };
 ProfileCopies WhichProfileCopy(ProfileFiles& files, const std::string& path);
 

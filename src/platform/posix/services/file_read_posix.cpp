@@ -1,7 +1,12 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "posix_io.h"
 
@@ -11,14 +16,28 @@ using namespace posix;
 
 namespace {
 
-// A backup is trusted only when it is a regular file of one link that one of the players who may
-// write the file made: we, root, the file's owner, or a member of a group that may write it.
-// Anything else at its name (a planted link, another user's file) is never read or removed.
-bool TrustedBackup(const struct stat& backup, const struct stat* file) {
-    if (!S_ISREG(backup.st_mode) || backup.st_nlink != 1) return false;
-    if (backup.st_uid == ::geteuid() || backup.st_uid == 0) return true;
-    return file != nullptr && (backup.st_uid == file->st_uid ||
-                               (backup.st_gid == file->st_gid && (file->st_mode & S_IWGRP) != 0));
+bool Trusted(const struct stat& backup, const std::string& target, const struct stat* file) {
+    BackupMaker maker;
+    maker.regularFile = S_ISREG(backup.st_mode);
+    maker.links = backup.st_nlink;
+    maker.owner = backup.st_uid;
+    maker.us = ::geteuid();
+    if (file != nullptr) {
+        maker.fileExists = true;
+        maker.fileOwner = file->st_uid;
+        maker.fileGroup = file->st_gid;
+        maker.groupMayWrite = (file->st_mode & S_IWGRP) != 0;
+    }
+    // Asked only where it decides: for a backup of our own that nothing else vouches for.
+    maker.weMayWrite = backup.st_uid == maker.us && maker.us != 0 &&
+                       ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+    return TrustBackup(maker, IsRealMember);
+}
+
+// A first size for the reentrant user and group lookups; ERANGE asks for more.
+std::vector<char> LookupBuffer(int which) {
+    const long size = ::sysconf(which);
+    return std::vector<char>(size > 0 ? static_cast<std::size_t>(size) : 16384);
 }
 
 // Opens the file a path names for reading; the second instance's save renames a new file over
@@ -57,28 +76,69 @@ int OpenForReading(const std::string& path, struct stat& st, int& error) {
 
 namespace posix {
 
-BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
-                        std::string_view fileBytes) {
+bool IsRealMember(unsigned user, unsigned group) {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer = LookupBuffer(_SC_GETPW_R_SIZE_MAX);
+    while (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) == ERANGE) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (found == nullptr) return false;
+    if (entry.pw_gid == group) return true;
+    const std::string name = entry.pw_name;
+    ::group members{};
+    ::group* listed = nullptr;
+    buffer = LookupBuffer(_SC_GETGR_R_SIZE_MAX);
+    while (::getgrgid_r(group, &members, buffer.data(), buffer.size(), &listed) == ERANGE) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (listed == nullptr) return false;
+    for (char** member = members.gr_mem; member != nullptr && *member != nullptr; ++member) {
+        if (name == *member) return true;
+    }
+    return false;
+}
+
+int RemovalRefused(const std::string& dir, const struct stat& entry) {
+    struct stat folder {};
+    if (::stat(dir.c_str(), &folder) != 0) return errno;
+    if (::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+    const uid_t us = ::geteuid();
+    const bool mayRemove =
+        (folder.st_mode & S_ISVTX) == 0 || us == 0 || us == folder.st_uid || us == entry.st_uid;
+    return mayRemove ? 0 : EPERM;
+}
+
+bool ReadsAsBackup(BackupFinding finding) {
+    return finding == BackupFinding::kGuarding || finding == BackupFinding::kTornAndChanged ||
+           finding == BackupFinding::kUnrecorded;
+}
+
+// Only what a player who may write the file made is opened: the name is looked at first, and
+// what is opened must be what was looked at.
+BackupLook LookAtBackup(const std::string& backupPath, const std::string& target,
+                        const struct stat* file, std::string_view fileBytes) {
     BackupLook look;
+    struct stat named {};
+    if (::lstat(backupPath.c_str(), &named) != 0) {
+        if (errno != ENOENT) look.finding = BackupFinding::kUnreadable;
+        return look;
+    }
+    if (!Trusted(named, target, file)) {
+        look.finding = BackupFinding::kForeign;
+        return look;
+    }
+    look.removalRefused = RemovalRefused(DirectoryOf(backupPath), named);
     const int fd = ::open(backupPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT) return look;  // none, or gone since: the file is whole
-        struct stat st {};
-        if (::lstat(backupPath.c_str(), &st) != 0) {
-            look.finding = errno == ENOENT ? BackupFinding::kNone : BackupFinding::kUnreadable;
-        } else {
-            look.finding =
-                TrustedBackup(st, file) ? BackupFinding::kUnreadable : BackupFinding::kForeign;
-        }
+        // Gone since: the file is whole.
+        look.finding = errno == ENOENT ? BackupFinding::kNone : BackupFinding::kUnreadable;
         return look;
     }
     Fd backup(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        look.finding = BackupFinding::kUnreadable;
-        return look;
-    }
-    if (!TrustedBackup(st, file)) {
+    if (::fstat(fd, &st) != 0 || st.st_dev != named.st_dev || st.st_ino != named.st_ino ||
+        !Trusted(st, target, file)) {
         look.finding = BackupFinding::kForeign;
         return look;
     }
@@ -89,10 +149,14 @@ BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
     const BackupContent content = ReadBackupRecord(look.bytes);
     if (!content.recorded) {
         look.finding = BackupFinding::kUnrecorded;
-    } else if (file != nullptr && JudgeAgainstBackup(fileBytes, content) == FileJudgement::kTorn) {
-        look.finding = BackupFinding::kGuarding;
-    } else {
+    } else if (file == nullptr) {
         look.finding = BackupFinding::kStale;
+    } else {
+        look.judgement = JudgeAgainstBackup(fileBytes, content);
+        look.finding = look.judgement == FileJudgement::kTorn ? BackupFinding::kGuarding
+                       : look.judgement == FileJudgement::kTornAndChanged
+                           ? BackupFinding::kTornAndChanged
+                           : BackupFinding::kStale;
     }
     return look;
 }
@@ -120,26 +184,43 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
     std::string target;
     int ignored = 0;
     if (!ResolveLinks(path, target, ignored)) return true;
-    BackupLook look = LookAtBackup(BackupPathOf(target), &st, bytes);
-    if (look.finding == BackupFinding::kGuarding || look.finding == BackupFinding::kUnrecorded) {
-        bytes.assign(ReadBackupRecord(look.bytes).oldBytes);
-    }
+    BackupLook look = LookAtBackup(BackupPathOf(target), target, &st, bytes);
+    if (ReadsAsBackup(look.finding)) bytes.assign(ReadBackupRecord(look.bytes).oldBytes);
     return true;
 }
 
-BackupFinding FindBackup(const std::string& path) {
+BackupReport FindBackup(const std::string& path) {
+    BackupReport report;
     std::string target;
     int ignored = 0;
-    if (path.empty() || !ResolveLinks(path, target, ignored)) return BackupFinding::kNone;
+    if (path.empty() || !ResolveLinks(path, target, ignored)) return report;
+    const std::string backupPath = BackupPathOf(target);
     struct stat st {};
     std::string bytes;
+    bool saving = false;
     const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return LookAtBackup(BackupPathOf(target), nullptr, {}).finding;
-    Fd file(fd);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadAllAt(fd, bytes)) {
-        return LookAtBackup(BackupPathOf(target), nullptr, {}).finding;
+    const Fd file(fd);
+    const bool read =
+        fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadAllAt(fd, bytes);
+    BackupLook look = LookAtBackup(backupPath, target, read ? &st : nullptr, bytes);
+    // Mid-rewrite, a file is what another instance is writing, not what a crash left.
+    if (read && look.finding != BackupFinding::kNone && look.finding != BackupFinding::kForeign) {
+        saving = WriteLocked(fd);
     }
-    return LookAtBackup(BackupPathOf(target), &st, bytes).finding;
+    report.finding = saving ? BackupFinding::kInProgress : look.finding;
+    report.removable = look.removalRefused == 0;
+
+    const std::string name = NameOf(target);
+    if (DIR* listing = ::opendir(DirectoryOf(target).c_str())) {
+        while (const dirent* entry = ::readdir(listing)) {
+            if (IsKeptCopyName(name, entry->d_name)) {
+                report.keptCopies.push_back(DirectoryOf(target) + "/" + entry->d_name);
+            }
+        }
+        ::closedir(listing);
+    }
+    std::sort(report.keptCopies.begin(), report.keptCopies.end());
+    return report;
 }
 
 }  // namespace settings::store

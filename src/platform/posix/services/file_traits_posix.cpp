@@ -40,12 +40,14 @@ bool AttributeNames(int fd, std::vector<std::string>& names) {
 
 }  // namespace
 
-bool SetMode(int fd, mode_t mode) {
+bool SetMode(int fd, mode_t mode, mode_t own) {
     if (::fchmod(fd, mode) == 0) return true;
     const int code = errno;
     if (code == ENOSYS || code == EOPNOTSUPP) return true;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && (st.st_mode & 07777) == mode) return true;
+    if (::fstat(fd, &st) == 0 && ((st.st_mode & 07777) == mode || (st.st_mode & 07777) == own)) {
+        return true;
+    }
     errno = code;
     return false;
 }

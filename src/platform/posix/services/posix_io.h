@@ -52,17 +52,38 @@ bool ReadAllAt(int fd, std::string& bytes, unsigned long long limit = kMaxFileBy
 // of the file would drop), over the whole file. False with errno set when it is held elsewhere
 // or cannot be had.
 bool TryLock(int fd, short type);
-enum class Locked { kYes, kNoLocks, kTimedOut, kFailed };
+enum class Locked { kYes, kNoLocks, kReaders, kTimedOut, kFailed };
 // Waits a while for another instance's save of the same file to end; a save takes
 // milliseconds, so one still holding the lock after seconds has hung and is not waited for.
-// A file system without locks (NFS without its lock daemon, some FUSE drivers) is used
-// without them.
+// kReaders: what still holds it after the wait are only shared locks. A file system without
+// locks (NFS without its lock daemon, some FUSE drivers) is used without them.
 Locked WaitForLock(int fd, short type, int& code);
+// Whether someone holds a write lock on the file (a save in progress).
+bool WriteLocked(int fd);
 
-// What a file is (file_traits_posix.cpp). A refused mode changes nothing where the file already
-// has it or the file system keeps none (NTFS, exFAT or FAT through FUSE, a mount with fixed
-// permissions).
-bool SetMode(int fd, mode_t mode);
+// Our instances' saves of the files in one folder take turns, whatever readers do to the
+// files' own locks: a lock (flock) on the folder, taken before the file's and held as long.
+// The stages of one save that share a folder share its turn.
+class FolderTurn {
+public:
+    FolderTurn() = default;
+    ~FolderTurn();
+    FolderTurn(const FolderTurn&) = delete;
+    FolderTurn& operator=(const FolderTurn&) = delete;
+    // Waits as WaitForLock does; a folder that takes no locks, or is not there yet, is used
+    // without. Once held, taking it again does nothing.
+    bool Take(const std::string& dir, int& code);
+
+private:
+    dev_t m_dev = 0;
+    ino_t m_ino = 0;
+    bool m_held = false;
+};
+
+// What a file is (file_traits_posix.cpp). A refused mode changes nothing where the file we made
+// already has it or the mode of the file it stands for (`own`), or the file system keeps none
+// (NTFS, exFAT or FAT through FUSE, a mount with fixed permissions).
+bool SetMode(int fd, mode_t mode, mode_t own);
 // Whether a file we made already has the owner and group asked for (a file system that gives
 // every file the same ones refuses to change them).
 bool HasOwner(int fd, uid_t owner, gid_t group);
@@ -75,13 +96,23 @@ bool IsMountPoint(const std::string& target, const struct stat& st);
 // Makes a rename or removal in the folder durable.
 void SyncDirectory(const std::string& dir);
 
+// Whether the system's user and group databases make the user a member of the group.
+bool IsRealMember(unsigned user, unsigned group);
+// Why we may not remove the entry from its folder (EACCES: no write access; EPERM: another's
+// entry in a folder with the sticky bit), or 0.
+int RemovalRefused(const std::string& dir, const struct stat& entry);
+
 std::string BackupPathOf(const std::string& target);
 struct BackupLook {
     BackupFinding finding = BackupFinding::kNone;
-    std::string bytes;  // the whole backup, when it was read
+    FileJudgement judgement = FileJudgement::kTorn;  // of a recorded backup
+    int removalRefused = 0;                          // RemovalRefused, for one of ours
+    std::string bytes;                               // the whole backup, when it was read
 };
 // What the backup beside a file says of the file's bytes (`file` null: there is no file).
-BackupLook LookAtBackup(const std::string& backupPath, const struct stat* file,
-                        std::string_view fileBytes);
+BackupLook LookAtBackup(const std::string& backupPath, const std::string& target,
+                        const struct stat* file, std::string_view fileBytes);
+// Whether a finding makes the file read as its backup's old bytes.
+bool ReadsAsBackup(BackupFinding finding);
 
 }  // namespace settings::store::posix

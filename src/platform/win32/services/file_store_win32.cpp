@@ -212,19 +212,26 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& exists, in
 }
 
 // There is never a backup beside a whole file here: ReplaceFileA's backup exists only while the
-// file is missing, and it is what Load then reads.
-BackupFinding FindBackup(const std::string&) {
-    return BackupFinding::kNone;
+// file is missing, and it is what Load then reads. Nothing is rewritten in place, so nothing is
+// ever kept as found.
+BackupReport FindBackup(const std::string&) {
+    return {};
 }
 
 struct StagedFile::State {
-    SaveTurn turn;  // first in, last out
+    SaveTurn turn;  // first in, last out: other instances wait until the stage ends
     std::string target;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
     bool existed = false;
     HANDLE temp = INVALID_HANDLE_VALUE;  // held until Commit, so no other instance removes it
     std::string tempPath;
     std::string backupPath;
+    bool committed = false;
+    std::string oldBytes;  // put back by Undo
+    std::string newBytes;  // what Undo expects to find
+
+    bool WriteTemp(std::string_view bytes, int& error);
+    bool Replace(int& error);
 
     State() = default;
     State(const State&) = delete;
@@ -296,6 +303,7 @@ bool StagedFile::Open(const std::string& path, std::string& bytes, bool& exists,
     if (!s.turn.Take(s.target, error)) return false;
     if (!ReadFileOrBackup(s.target, bytes, exists, error)) return false;
     s.attributes = attributes;
+    s.oldBytes = bytes;
     m_state = std::move(state);
     return true;
 }
@@ -306,98 +314,116 @@ bool StagedFile::Prepare(const std::string& path, std::string_view bytes, int& e
     return Open(path, current, exists, error) && Prepare(bytes, error);
 }
 
-bool StagedFile::Prepare(std::string_view bytes, int& error) {
-    error = 0;
-    if (!m_state) return Fail(ERROR_INVALID_FUNCTION, error);
-    State& s = *m_state;
-    const DWORD attributes = s.attributes;
-    s.existed = attributes != INVALID_FILE_ATTRIBUTES;
-    if (s.existed && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
-        Abort();
-        return Fail(ERROR_ACCESS_DENIED, error);
-    }
-    // The new file carries the original's visible attributes (hidden, system, archive); the
-    // replacement call keeps them too, with the security descriptor and the streams.
+// The new file carries the original's visible attributes (hidden, system, archive); the
+// replacement call keeps them too, with the security descriptor and the streams.
+bool StagedFile::State::WriteTemp(std::string_view bytes, int& error) {
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD newAttributes =
-        s.existed && (attributes & kept) != 0 ? (attributes & kept) : FILE_ATTRIBUTE_NORMAL;
-
-    SweepTemporaries(s.target);
-    s.backupPath = DirectoryOf(s.target) + "\\" + BackupName(NameOf(s.target));
+        existed && (attributes & kept) != 0 ? (attributes & kept) : FILE_ATTRIBUTE_NORMAL;
     static std::atomic<unsigned> counter{0};
-    const std::string stem = DirectoryOf(s.target) + "\\" + StagingPrefix(NameOf(s.target));
+    const std::string stem = DirectoryOf(target) + "\\" + StagingPrefix(NameOf(target));
     char pid[16];
     std::snprintf(pid, sizeof pid, "%lx-", static_cast<unsigned long>(GetCurrentProcessId()));
-    for (int attempt = 0; attempt < 100 && s.temp == INVALID_HANDLE_VALUE; ++attempt) {
+    for (int attempt = 0; attempt < 100 && temp == INVALID_HANDLE_VALUE; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%x", counter.fetch_add(1));
-        s.tempPath = stem + pid + suffix;
+        tempPath = stem + pid + suffix;
         // Others may read it, not delete it: a sweep of another instance passes it over.
-        s.temp = CreateFileA(s.tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                             CREATE_NEW, newAttributes, nullptr);
-        if (s.temp == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+        temp = CreateFileA(tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           newAttributes, nullptr);
+        if (temp == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }
-    if (s.temp == INVALID_HANDLE_VALUE) {
+    if (temp == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        s.tempPath.clear();
-        Abort();
+        tempPath.clear();
         return Fail(code, error);
     }
-    if (!WriteAll(s.temp, bytes) || !FlushFileBuffers(s.temp)) {
-        const DWORD code = GetLastError();
+    if (!WriteAll(temp, bytes) || !FlushFileBuffers(temp)) return Fail(GetLastError(), error);
+    return true;
+}
+
+bool StagedFile::Prepare(std::string_view bytes, int& error) {
+    error = 0;
+    if (!m_state || m_state->committed) return Fail(ERROR_INVALID_FUNCTION, error);
+    State& s = *m_state;
+    s.existed = s.attributes != INVALID_FILE_ATTRIBUTES;
+    if (s.existed && (s.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
         Abort();
-        return Fail(code, error);
+        return Fail(ERROR_ACCESS_DENIED, error);
     }
+    SweepTemporaries(s.target);
+    s.backupPath = DirectoryOf(s.target) + "\\" + BackupName(NameOf(s.target));
+    if (!s.WriteTemp(bytes, error)) {
+        Abort();
+        return Fail(static_cast<DWORD>(error), error);
+    }
+    s.newBytes.assign(bytes);
     return true;
 }
 
 // An existing file is replaced by the system's own call, which keeps its security descriptor,
 // attributes and alternate streams; each of its partial failures is put right so that the
 // original stays whole under its name and no temporary file is left.
-bool StagedFile::Commit(int& error) {
-    error = 0;
-    if (!m_state) return Fail(ERROR_INVALID_FUNCTION, error);
-    State& s = *m_state;
-    if (s.temp == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_FUNCTION, error);
-    const HANDLE temp = s.temp;
-    s.temp = INVALID_HANDLE_VALUE;
-    if (!CloseHandle(temp)) return s.Fail(GetLastError(), error);
-    if (!s.existed) {
-        if (!MoveFileExA(s.tempPath.c_str(), s.target.c_str(),
+bool StagedFile::State::Replace(int& error) {
+    const HANDLE written = temp;
+    temp = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(written)) return Fail(GetLastError(), error);
+    if (!existed) {
+        if (!MoveFileExA(tempPath.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return s.Fail(GetLastError(), error);
+            return Fail(GetLastError(), error);
         }
-        s.tempPath.clear();
-        DeleteFileA(s.backupPath.c_str());  // a crashed replacement's, now superseded
-        m_state.reset();
+        tempPath.clear();
+        DeleteFileA(backupPath.c_str());  // a crashed replacement's, now superseded
         SetLastError(ERROR_SUCCESS);
         return true;
     }
-    DeleteFileA(s.backupPath.c_str());
-    if (!ReplaceFileA(s.target.c_str(), s.tempPath.c_str(), s.backupPath.c_str(),
+    DeleteFileA(backupPath.c_str());
+    if (!ReplaceFileA(target.c_str(), tempPath.c_str(), backupPath.c_str(),
                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         const DWORD code = GetLastError();
         // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the original has gone to the backup name.
-        if (GetFileAttributesA(s.target.c_str()) == INVALID_FILE_ATTRIBUTES &&
-            GetFileAttributesA(s.backupPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            MoveFileExA(s.backupPath.c_str(), s.target.c_str(), MOVEFILE_WRITE_THROUGH);
+        if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetFileAttributesA(backupPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            MoveFileExA(backupPath.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
         }
-        return s.Fail(code, error);
+        return Fail(code, error);
     }
-    s.tempPath.clear();
-    DeleteFileA(s.backupPath.c_str());
-    m_state.reset();
+    tempPath.clear();
+    DeleteFileA(backupPath.c_str());
     SetLastError(ERROR_SUCCESS);
     return true;
 }
 
-bool RemoveFile(const std::string& path, int& error) {
+// The stage lives on after its commit, holding the save's turn, until the whole save has ended.
+bool StagedFile::Commit(int& error) {
     error = 0;
-    if (DeleteFileA(path.c_str())) return true;
-    const DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
-    return Fail(code, error);
+    if (!m_state || m_state->committed) return Fail(ERROR_INVALID_FUNCTION, error);
+    State& s = *m_state;
+    if (s.temp == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_FUNCTION, error);
+    s.committed = s.Replace(error);
+    return s.committed;
+}
+
+// Under the turn the stage still holds; a file that no longer holds what the commit wrote is
+// another program's since, and is left alone.
+bool StagedFile::Undo(int& error) {
+    error = 0;
+    if (!m_state || !m_state->committed) return true;
+    State& s = *m_state;
+    s.committed = false;
+    std::string now;
+    bool exists = false;
+    int ignored = 0;
+    if (!ReadFileOrBackup(s.target, now, exists, ignored) || !exists || now != s.newBytes) {
+        return true;
+    }
+    if (!s.existed) {
+        if (DeleteFileA(s.target.c_str())) return true;
+        return Fail(GetLastError(), error);
+    }
+    return s.WriteTemp(s.oldBytes, error) && s.Replace(error);
 }
 
 SaveInProgress::SaveInProgress() = default;
