@@ -1,6 +1,14 @@
 #pragma once
 // Whole-file access for the profile files. Implemented per platform (src/platform/*/services).
 // Error codes are the platform's own: errno values on POSIX, GetLastError() values on Windows.
+//
+// What a save promises, and everything below keeps: a save that fails changes neither file; one
+// cut off by a crash or a power loss leaves each file whole, old or new, and the next save
+// cleans up after it; no byte another program wrote is dropped (a file both torn and changed
+// since is kept beside it under KeptCopyName); putting a file back never overwrites another
+// instance's save, and two instances take turns, each saving what the other wrote; each file
+// stays what it was: its owner, group, permissions, ACL and other extended attributes, links and
+// second names (on Windows its security descriptor, attributes and streams).
 #include <cstdint>
 #include <memory>
 #include <string>
